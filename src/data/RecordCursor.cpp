@@ -1,0 +1,670 @@
+#include "data/RecordCursor.h"
+
+#include "data/Criterion.h"
+#include "data/DataError.h"
+#include "data/JetLike.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace pv {
+
+namespace {
+
+int g_busyTimeoutMs = 3000;
+constexpr const char *kPatternType = "pv_like_pattern";
+
+QString quoteIdent(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+// pv_like(text, pattern-pointer): NULL text gives NULL, as in the classic engine.
+void likeFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto *pattern = static_cast<const LikePattern *>(sqlite3_value_pointer(argv[1], kPatternType));
+    if (!pattern) {
+        sqlite3_result_error(ctx, "pv_like needs a compiled pattern", -1);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int n = sqlite3_value_bytes(argv[0]);
+    sqlite3_result_int(ctx, pattern->matchesUtf8(std::string_view(text ? text : "", size_t(n))) ? 1 : 0);
+}
+
+bool isRowidName(const char *origin)
+{
+    if (!origin)
+        return false;
+    const QByteArray o = QByteArray(origin).toLower();
+    return o == "rowid" || o == "_rowid_" || o == "oid";
+}
+
+QVariant columnValue(sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i)));
+    }
+}
+
+void bindValue(sqlite3_stmt *st, int i, const QVariant &v)
+{
+    if (!v.isValid() || v.isNull()) {
+        sqlite3_bind_null(st, i);
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        sqlite3_bind_int64(st, i, v.toLongLong());
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(st, i, v.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QByteArray u = v.toString().toUtf8();
+        sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+// Finalises a statement however the scope is left.
+struct Stmt {
+    sqlite3_stmt *st = nullptr;
+    ~Stmt() { sqlite3_finalize(st); }
+};
+
+} // namespace
+
+void RecordCursor::setBusyTimeoutMs(int ms)
+{
+    g_busyTimeoutMs = std::max(0, ms);
+}
+
+int RecordCursor::busyTimeoutMs()
+{
+    return g_busyTimeoutMs;
+}
+
+void RecordCursor::fail(int rc, const QString &what) const
+{
+    const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw DataError(ErrLocked, m_path);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        throw DataError(ErrReadOnly, m_path);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+        throw DataError(ErrCannotOpen, m_path);
+    default:
+        break;
+    }
+    static const QRegularExpression noTable(QStringLiteral("^no such (?:table|view): (?:\\w+\\.)?(.+)$"));
+    static const QRegularExpression noColumn(QStringLiteral("^no such column: (.+)$"));
+    if (auto m = noTable.match(engine); m.hasMatch())
+        throw DataError(ErrNoSuchSource, m.captured(1));
+    if (auto m = noColumn.match(engine); m.hasMatch())
+        throw DataError(ErrNoSuchColumn, m.captured(1));
+    throw DataError(ErrGeneral, what.isEmpty() ? engine : what + QStringLiteral(" (") + engine + QLatin1Char(')'));
+}
+
+void RecordCursor::exec(const QString &sql)
+{
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSource)
+    : m_path(databasePath), m_source(recordSource)
+{
+    const QFileInfo info(databasePath);
+    if (!info.exists())
+        throw DataError(ErrFileNotFound, databasePath);
+    if (!info.isFile())
+        throw DataError(ErrNotCatalogue, databasePath);
+
+    // Look at the file before the engine does: an empty file or a file of
+    // another format must be refused, not opened as an empty catalogue.
+    {
+        QFile f(databasePath);
+        if (!f.open(QIODevice::ReadOnly))
+            throw DataError(ErrCannotOpen, databasePath);
+        const QByteArray head = f.read(100);
+        if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+            throw DataError(ErrNotCatalogue, databasePath);
+    }
+
+    const int rc = sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    try {
+        if (rc != SQLITE_OK)
+            fail(rc);
+        sqlite3_busy_timeout(m_db, g_busyTimeoutMs);
+        sqlite3_extended_result_codes(m_db, 0);
+        sqlite3_create_function_v2(m_db, "pv_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                   nullptr, nullptr, nullptr);
+
+        // Which kind of row source is it?
+        QString kind;
+        QString objectName;
+        {
+            Stmt q;
+            int r = sqlite3_prepare_v2(m_db,
+                                       "SELECT type, name FROM sqlite_master WHERE name = ?1 COLLATE NOCASE "
+                                       "AND type IN ('table','view')",
+                                       -1, &q.st, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            const QByteArray src = recordSource.toUtf8();
+            sqlite3_bind_text(q.st, 1, src.constData(), int(src.size()), SQLITE_TRANSIENT);
+            r = sqlite3_step(q.st);
+            if (r == SQLITE_ROW) {
+                kind = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0)));
+                objectName = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 1)));
+            } else if (r != SQLITE_DONE) {
+                fail(r);
+            }
+        }
+
+        static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(.*)$"),
+                                                   QRegularExpression::CaseInsensitiveOption
+                                                       | QRegularExpression::DotMatchesEverythingOption);
+        QString keyExpr;
+        QString fromPart;
+        if (kind == QLatin1String("table")) {
+            keyExpr = QStringLiteral("rowid");
+            fromPart = QStringLiteral("* FROM ") + quoteIdent(objectName);
+        } else if (kind == QLatin1String("view")) {
+            // A stored query must carry its base rows' keys in one column.
+            Stmt probe;
+            const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(objectName)).toUtf8();
+            const int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            for (int i = 0; i < sqlite3_column_count(probe.st); ++i)
+                if (isRowidName(sqlite3_column_origin_name(probe.st, i))) {
+                    keyExpr = quoteIdent(QString::fromUtf8(sqlite3_column_name(probe.st, i)));
+                    break;
+                }
+            if (keyExpr.isEmpty())
+                throw DataError(ErrGeneral, QStringLiteral("the stored query '%1' does not carry the keys of its rows")
+                                                .arg(objectName));
+            fromPart = QStringLiteral("* FROM ") + quoteIdent(objectName);
+        } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
+            keyExpr = QStringLiteral("rowid");
+            fromPart = m.captured(1);
+        } else {
+            throw DataError(ErrNoSuchSource, recordSource);
+        }
+
+        m_rowsQuery = QStringLiteral("SELECT ") + keyExpr + QStringLiteral(" AS pv__key, ") + fromPart;
+
+        // Columns and the base table they come from.
+        {
+            Stmt probe;
+            const QByteArray sql = m_rowsQuery.toUtf8();
+            const int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            for (int i = 1; i < sqlite3_column_count(probe.st); ++i) {
+                const char *origin = sqlite3_column_origin_name(probe.st, i);
+                if (isRowidName(origin))
+                    continue;
+                const char *table = sqlite3_column_table_name(probe.st, i);
+                if (table) {
+                    const QString t = QString::fromUtf8(table);
+                    if (m_baseTable.isEmpty())
+                        m_baseTable = t;
+                    else if (m_baseTable.compare(t, Qt::CaseInsensitive) != 0)
+                        throw DataError(ErrGeneral, QStringLiteral("the rows of '%1' come from more than one table")
+                                                        .arg(recordSource));
+                }
+                m_fields << QString::fromUtf8(sqlite3_column_name(probe.st, i));
+                m_baseColumns << (origin && table ? QString::fromUtf8(origin) : QString());
+            }
+        }
+        if (m_baseTable.isEmpty())
+            throw DataError(ErrGeneral, QStringLiteral("'%1' has no columns that can be edited").arg(recordSource));
+
+        // The keyset.
+        {
+            Stmt keys;
+            const QByteArray sql = (QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QLatin1Char(')')).toUtf8();
+            int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &keys.st, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            qint64 prev = std::numeric_limits<qint64>::min();
+            while ((r = sqlite3_step(keys.st)) == SQLITE_ROW) {
+                const qint64 k = sqlite3_column_int64(keys.st, 0);
+                if (k <= prev)
+                    m_sorted = false;
+                prev = k;
+                m_keys.push_back(k);
+            }
+            if (r != SQLITE_DONE)
+                fail(r);
+        }
+
+        QString fetchSql = QStringLiteral("SELECT ");
+        for (int i = 0; i < m_fields.size(); ++i) {
+            if (i)
+                fetchSql += QStringLiteral(", ");
+            fetchSql += m_baseColumns[i].isEmpty() ? QStringLiteral("NULL") : quoteIdent(m_baseColumns[i]);
+        }
+        fetchSql += QStringLiteral(" FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1");
+        const QByteArray fs = fetchSql.toUtf8();
+        const int r = sqlite3_prepare_v3(m_db, fs.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_fetch, nullptr);
+        if (r != SQLITE_OK)
+            fail(r);
+    } catch (...) {
+        sqlite3_finalize(m_fetch);
+        sqlite3_close_v2(m_db);
+        m_fetch = nullptr;
+        m_db = nullptr;
+        throw;
+    }
+
+    // Opening makes the first row current.
+    if (!m_keys.empty())
+        landOn(0);
+}
+
+RecordCursor::~RecordCursor()
+{
+    sqlite3_finalize(m_fetch);
+    sqlite3_close_v2(m_db);
+}
+
+int RecordCursor::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int RecordCursor::requireField(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw DataError(ErrNoSuchColumn, name);
+    return i;
+}
+
+int RecordCursor::AbsolutePosition() const
+{
+    if (m_bof || m_eof || m_onDeleted || m_mode == Mode::Adding || m_pos < 0 || m_pos >= int(m_keys.size()))
+        return -1;
+    return m_pos;
+}
+
+bool RecordCursor::hasCurrentRow() const
+{
+    return m_mode == Mode::Adding || AbsolutePosition() >= 0;
+}
+
+void RecordCursor::requireCurrentRow() const
+{
+    if (!hasCurrentRow())
+        throw DataError(ErrNoCurrentRecord);
+}
+
+void RecordCursor::discardEdit()
+{
+    m_mode = Mode::None;
+    m_buffer.clear();
+    m_bufferSet.clear();
+}
+
+void RecordCursor::landOn(int index)
+{
+    discardEdit();
+    m_pos = index;
+    m_bof = m_eof = false;
+    m_onDeleted = false;
+    m_rowLoaded = false;
+}
+
+void RecordCursor::MoveFirst()
+{
+    if (m_keys.empty())
+        throw DataError(ErrNoCurrentRecord);
+    landOn(0);
+}
+
+void RecordCursor::MoveLast()
+{
+    if (m_keys.empty())
+        throw DataError(ErrNoCurrentRecord);
+    landOn(int(m_keys.size()) - 1);
+}
+
+void RecordCursor::MoveNext()
+{
+    if (m_eof)
+        throw DataError(ErrNoCurrentRecord);
+    const int n = int(m_keys.size());
+    int target;
+    if (m_mode == Mode::Adding && !m_onDeleted && !m_bof && !m_eof)
+        target = m_pos + 1;
+    else if (m_onDeleted)
+        target = m_pos; // the row that followed the deleted one moved up
+    else if (m_bof)
+        target = 0;
+    else
+        target = m_pos + 1;
+    if (target >= n) {
+        discardEdit();
+        m_pos = n;
+        m_eof = true;
+        m_bof = false;
+        m_onDeleted = false;
+        m_rowLoaded = false;
+        return;
+    }
+    landOn(target);
+}
+
+void RecordCursor::MovePrevious()
+{
+    if (m_bof)
+        throw DataError(ErrNoCurrentRecord);
+    const int n = int(m_keys.size());
+    int target = m_eof ? n - 1 : m_pos - 1;
+    if (target < 0) {
+        discardEdit();
+        m_pos = -1;
+        m_bof = true;
+        m_eof = false;
+        m_onDeleted = false;
+        m_rowLoaded = false;
+        return;
+    }
+    landOn(target);
+}
+
+void RecordCursor::AddNew()
+{
+    discardEdit();
+    m_mode = Mode::Adding;
+    m_buffer = QVector<QVariant>(m_fields.size());
+    m_bufferSet = QVector<bool>(m_fields.size(), false);
+}
+
+void RecordCursor::CancelUpdate()
+{
+    discardEdit();
+}
+
+void RecordCursor::Update()
+{
+    if (m_mode == Mode::None)
+        return;
+    if (m_mode == Mode::Adding) {
+        QStringList cols;
+        QVector<int> which;
+        for (int i = 0; i < m_fields.size(); ++i)
+            if (m_bufferSet[i]) {
+                if (m_baseColumns[i].isEmpty())
+                    throw DataError(ErrReadOnly, m_path);
+                cols << quoteIdent(m_baseColumns[i]);
+                which << i;
+            }
+        QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(m_baseTable);
+        if (cols.isEmpty()) {
+            sql += QStringLiteral(" DEFAULT VALUES");
+        } else {
+            sql += QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
+            for (int i = 0; i < which.size(); ++i)
+                sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
+            sql += QLatin1Char(')');
+        }
+        Stmt st;
+        int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
+        if (r != SQLITE_OK)
+            fail(r);
+        for (int i = 0; i < which.size(); ++i)
+            bindValue(st.st, i + 1, m_buffer[which[i]]);
+        r = sqlite3_step(st.st);
+        if (r != SQLITE_DONE)
+            fail(r);
+        const qint64 key = sqlite3_last_insert_rowid(m_db);
+        if (!m_keys.empty() && key <= m_keys.back())
+            m_sorted = false;
+        m_keys.push_back(key);
+        if (m_eof)
+            m_pos = int(m_keys.size());
+        m_lastModified = key;
+        discardEdit();
+        return;
+    }
+
+    // Editing an existing row.
+    QString sql = QStringLiteral("UPDATE ") + quoteIdent(m_baseTable) + QStringLiteral(" SET ");
+    QVector<int> which;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_bufferSet[i]) {
+            if (m_baseColumns[i].isEmpty())
+                throw DataError(ErrReadOnly, m_path);
+            if (!which.isEmpty())
+                sql += QStringLiteral(", ");
+            sql += quoteIdent(m_baseColumns[i]) + QStringLiteral(" = ?");
+            which << i;
+        }
+    const qint64 key = m_keys[size_t(m_pos)];
+    if (which.isEmpty()) {
+        discardEdit();
+        return;
+    }
+    sql += QStringLiteral(" WHERE rowid = ?");
+    Stmt st;
+    int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
+    if (r != SQLITE_OK)
+        fail(r);
+    for (int i = 0; i < which.size(); ++i)
+        bindValue(st.st, i + 1, m_buffer[which[i]]);
+    sqlite3_bind_int64(st.st, int(which.size()) + 1, key);
+    r = sqlite3_step(st.st);
+    if (r != SQLITE_DONE)
+        fail(r);
+    if (sqlite3_changes(m_db) == 0)
+        throw DataError(ErrRecordDeleted);
+    m_lastModified = key;
+    m_rowLoaded = false;
+    discardEdit();
+}
+
+void RecordCursor::Delete()
+{
+    if (m_mode == Mode::Adding || AbsolutePosition() < 0)
+        throw DataError(ErrNoCurrentRecord);
+    const qint64 key = m_keys[size_t(m_pos)];
+    Stmt st;
+    const QByteArray sql = (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();
+    int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st.st, nullptr);
+    if (r != SQLITE_OK)
+        fail(r);
+    sqlite3_bind_int64(st.st, 1, key);
+    r = sqlite3_step(st.st);
+    if (r != SQLITE_DONE)
+        fail(r);
+    discardEdit();
+    m_keys.erase(m_keys.begin() + m_pos);
+    m_onDeleted = true;
+    m_rowLoaded = false;
+}
+
+qint64 RecordCursor::Bookmark() const
+{
+    if (AbsolutePosition() < 0)
+        throw DataError(ErrNoCurrentRecord);
+    return m_keys[size_t(m_pos)];
+}
+
+int RecordCursor::indexOfKey(qint64 key) const
+{
+    if (m_sorted) {
+        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+        return (it != m_keys.end() && *it == key) ? int(it - m_keys.begin()) : -1;
+    }
+    const auto it = std::find(m_keys.begin(), m_keys.end(), key);
+    return it != m_keys.end() ? int(it - m_keys.begin()) : -1;
+}
+
+void RecordCursor::setBookmark(qint64 key)
+{
+    const int i = indexOfKey(key);
+    if (i < 0)
+        throw DataError(ErrNotValidBookmark);
+    landOn(i);
+}
+
+qint64 RecordCursor::LastModified() const
+{
+    if (!m_lastModified)
+        throw DataError(ErrNotValidBookmark);
+    return *m_lastModified;
+}
+
+void RecordCursor::loadRow() const
+{
+    if (m_rowLoaded)
+        return;
+    sqlite3_reset(m_fetch);
+    sqlite3_bind_int64(m_fetch, 1, m_keys[size_t(m_pos)]);
+    const int r = sqlite3_step(m_fetch);
+    if (r == SQLITE_DONE) {
+        sqlite3_reset(m_fetch);
+        throw DataError(ErrRecordDeleted);
+    }
+    if (r != SQLITE_ROW) {
+        sqlite3_reset(m_fetch);
+        fail(r);
+    }
+    m_row.resize(m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_row[i] = columnValue(m_fetch, i);
+    sqlite3_reset(m_fetch);
+    m_rowLoaded = true;
+}
+
+QVariant RecordCursor::value(const QString &field) const
+{
+    const int i = requireField(field);
+    requireCurrentRow();
+    if (m_mode != Mode::None && m_bufferSet[i])
+        return m_buffer[i];
+    if (m_mode == Mode::Adding)
+        return QVariant();
+    loadRow();
+    return m_row[i];
+}
+
+void RecordCursor::setValue(const QString &field, const QVariant &value)
+{
+    const int i = requireField(field);
+    requireCurrentRow();
+    if (m_mode == Mode::None) {
+        m_mode = Mode::Editing;
+        m_buffer = QVector<QVariant>(m_fields.size());
+        m_bufferSet = QVector<bool>(m_fields.size(), false);
+    }
+    m_buffer[i] = value;
+    m_bufferSet[i] = true;
+}
+
+void RecordCursor::FindFirst(const QString &criterion)
+{
+    find(criterion, 0);
+}
+
+void RecordCursor::FindNext(const QString &criterion)
+{
+    int start;
+    if (m_bof)
+        start = 0;
+    else if (m_eof)
+        start = int(m_keys.size());
+    else if (m_onDeleted)
+        start = m_pos;
+    else
+        start = m_pos + 1;
+    find(criterion, start);
+}
+
+void RecordCursor::find(const QString &criterion, int startIndex)
+{
+    const Criterion c = Criterion::parse(criterion);
+    const int f = requireField(c.field);
+
+    int found = -1;
+    if (startIndex < int(m_keys.size())) {
+        QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(")
+                      + quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
+        const bool bounded = m_sorted && startIndex > 0;
+        if (bounded)
+            sql += QStringLiteral(" AND pv__key > ?2");
+        Stmt st;
+        int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
+        if (r != SQLITE_OK)
+            fail(r);
+        sqlite3_bind_pointer(st.st, 1, const_cast<LikePattern *>(&c.pattern), kPatternType, nullptr);
+        if (bounded)
+            sqlite3_bind_int64(st.st, 2, m_keys[size_t(startIndex - 1)]);
+        while ((r = sqlite3_step(st.st)) == SQLITE_ROW) {
+            const int idx = indexOfKey(sqlite3_column_int64(st.st, 0));
+            if (idx >= startIndex) {
+                found = idx;
+                break;
+            }
+        }
+        if (r != SQLITE_ROW && r != SQLITE_DONE)
+            fail(r);
+    }
+
+    if (found < 0) {
+        // The row that was current stays current.
+        m_noMatch = true;
+        return;
+    }
+    m_noMatch = false;
+    landOn(found);
+}
+
+} // namespace pv

@@ -1,0 +1,393 @@
+#include "ui/DataControl.h"
+
+#include "data/DataError.h"
+#include "ui/ScreenView.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace pv {
+
+// ---------------------------------------------------------------- Recordset
+
+RecordCursor &Recordset::cursor() const
+{
+    return m_dc->requireCursor();
+}
+
+bool Recordset::Bof() const { return cursor().Bof(); }
+bool Recordset::Eof() const { return cursor().Eof(); }
+int Recordset::AbsolutePosition() const { return cursor().AbsolutePosition(); }
+int Recordset::RecordCount() const { return cursor().RecordCount(); }
+bool Recordset::NoMatch() const { return cursor().NoMatch(); }
+
+void Recordset::MoveFirst()
+{
+    m_dc->act(vbDataActionMoveFirst, [](RecordCursor &c) { c.MoveFirst(); });
+}
+
+void Recordset::MovePrevious()
+{
+    m_dc->act(vbDataActionMovePrevious, [](RecordCursor &c) { c.MovePrevious(); });
+}
+
+void Recordset::MoveNext()
+{
+    m_dc->act(vbDataActionMoveNext, [](RecordCursor &c) { c.MoveNext(); });
+}
+
+void Recordset::MoveLast()
+{
+    m_dc->act(vbDataActionMoveLast, [](RecordCursor &c) { c.MoveLast(); });
+}
+
+void Recordset::AddNew()
+{
+    m_dc->act(vbDataActionAddNew, [](RecordCursor &c) { c.AddNew(); });
+}
+
+void Recordset::Delete()
+{
+    // Deleting leaves no row current; the boxes keep showing it until the
+    // next move, so there is no reposition.
+    m_dc->act(vbDataActionDelete, [](RecordCursor &c) { c.Delete(); }, false);
+}
+
+void Recordset::FindFirst(const QString &criterion)
+{
+    m_dc->act(vbDataActionFind, [&criterion](RecordCursor &c) { c.FindFirst(criterion); });
+}
+
+void Recordset::FindNext(const QString &criterion)
+{
+    m_dc->act(vbDataActionFind, [&criterion](RecordCursor &c) { c.FindNext(criterion); });
+}
+
+qint64 Recordset::LastModified() const { return cursor().LastModified(); }
+qint64 Recordset::Bookmark() const { return cursor().Bookmark(); }
+
+void Recordset::setBookmark(qint64 bookmark)
+{
+    m_dc->act(vbDataActionBookmark, [bookmark](RecordCursor &c) { c.setBookmark(bookmark); });
+}
+
+QVariant Recordset::value(const QString &field) const
+{
+    return cursor().value(field);
+}
+
+// -------------------------------------------------------------- DataControl
+
+DataControl::DataControl(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DataControl"));
+    auto *lay = new QHBoxLayout(this);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(0);
+    auto makeButton = [this, lay](const char *name, QStyle::StandardPixmap icon, const QString &tip, int action) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(tip);
+        b->setAccessibleName(tip);
+        b->setAutoRaise(false);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedHeight(22);
+        lay->addWidget(b);
+        connect(b, &QToolButton::clicked, this, [this, action] { arrow(action); });
+        return b;
+    };
+    m_first = makeButton("dataFirst", QStyle::SP_MediaSkipBackward, tr("First row"), vbDataActionMoveFirst);
+    m_prev = makeButton("dataPrevious", QStyle::SP_MediaSeekBackward, tr("Previous row"), vbDataActionMovePrevious);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("dataCaption"));
+    m_caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_caption->setContentsMargins(6, 0, 6, 0);
+    m_caption->setFrameShape(QFrame::StyledPanel);
+    m_caption->setMinimumHeight(22);
+    lay->addWidget(m_caption, 1);
+    m_next = makeButton("dataNext", QStyle::SP_MediaSeekForward, tr("Next row"), vbDataActionMoveNext);
+    m_last = makeButton("dataLast", QStyle::SP_MediaSkipForward, tr("Last row"), vbDataActionMoveLast);
+    setFixedHeight(24);
+}
+
+DataControl::~DataControl() = default;
+
+QString DataControl::Caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+}
+
+RecordCursor &DataControl::requireCursor() const
+{
+    if (!m_cursor)
+        throw DataError(ErrNotOpen);
+    return *m_cursor;
+}
+
+QString DataControl::boxText(QWidget *box)
+{
+    if (auto *le = qobject_cast<QLineEdit *>(box))
+        return le->text();
+    if (auto *pe = qobject_cast<QPlainTextEdit *>(box))
+        return pe->toPlainText();
+    if (auto *te = qobject_cast<QTextEdit *>(box))
+        return te->toPlainText();
+    return QString();
+}
+
+void DataControl::setBoxText(QWidget *box, const QString &text)
+{
+    if (auto *le = qobject_cast<QLineEdit *>(box)) {
+        if (le->text() != text)
+            le->setText(text);
+        le->setCursorPosition(0);
+    } else if (auto *pe = qobject_cast<QPlainTextEdit *>(box)) {
+        if (pe->toPlainText() != text)
+            pe->setPlainText(text);
+    } else if (auto *te = qobject_cast<QTextEdit *>(box)) {
+        if (te->toPlainText() != text)
+            te->setPlainText(text);
+    }
+}
+
+void DataControl::bind(QWidget *box, const QString &column)
+{
+    m_bindings.append(Binding{box, column});
+    const int index = int(m_bindings.size()) - 1;
+    auto changed = [this, index] {
+        if (!m_filling)
+            m_bindings[index].dirty = true;
+    };
+    if (auto *le = qobject_cast<QLineEdit *>(box))
+        connect(le, &QLineEdit::textChanged, this, changed);
+    else if (auto *pe = qobject_cast<QPlainTextEdit *>(box))
+        connect(pe, &QPlainTextEdit::textChanged, this, changed);
+    else if (auto *te = qobject_cast<QTextEdit *>(box))
+        connect(te, &QTextEdit::textChanged, this, changed);
+}
+
+bool DataControl::dataChanged() const
+{
+    for (const Binding &b : m_bindings)
+        if (b.dirty && !b.missing)
+            return true;
+    return false;
+}
+
+QString DataControl::errorText(int number) const
+{
+    return number == m_lastErrorNumber ? m_lastErrorText : DataError::standardText(number);
+}
+
+void DataControl::reportError(const DataError &e)
+{
+    m_lastErrorNumber = e.number();
+    m_lastErrorText = e.message();
+    int response = vbDataErrDisplay;
+    Q_EMIT Error(e.number(), response);
+    if (response != vbDataErrContinue)
+        Screen().MsgBox(e.message());
+}
+
+void DataControl::fillBoxes()
+{
+    m_filling = true;
+    const bool row = m_cursor && m_cursor->hasCurrentRow();
+    for (Binding &b : m_bindings) {
+        b.dirty = false;
+        if (!b.box)
+            continue;
+        QString text;
+        if (row && !b.missing) {
+            try {
+                text = m_cursor->value(b.column).toString();
+            } catch (const DataError &) {
+                // A row deleted by another window reads as empty.
+                text.clear();
+            }
+        }
+        setBoxText(b.box, text);
+    }
+    m_filling = false;
+}
+
+void DataControl::savePending()
+{
+    RecordCursor &c = requireCursor();
+    const bool typed = dataChanged();
+    if (c.isAdding() && !typed) {
+        // A new row in which nothing was typed is dropped.
+        c.CancelUpdate();
+        return;
+    }
+    if (!typed)
+        return;
+    for (const Binding &b : m_bindings)
+        if (b.dirty && b.box && !b.missing)
+            c.setValue(b.column, boxText(b.box));
+    try {
+        c.Update();
+    } catch (...) {
+        // Keep the boxes as typed; the cursor's pending edit is dropped so a
+        // later move does not write half of it.
+        if (!c.isAdding())
+            c.CancelUpdate();
+        throw;
+    }
+    for (Binding &b : m_bindings)
+        b.dirty = false;
+}
+
+void DataControl::act(int action, const std::function<void(RecordCursor &)> &step, bool reposition)
+{
+    RecordCursor &c = requireCursor();
+    int a = action;
+    int save = (dataChanged() || c.isAdding()) ? 1 : 0;
+    Q_EMIT Validate(a, save);
+    if (a == vbDataActionCancel)
+        return;
+    if (save)
+        savePending();
+    else if (c.hasPendingEdit())
+        c.CancelUpdate();
+    step(c);
+    if (!reposition)
+        return;
+    fillBoxes();
+    Q_EMIT Reposition();
+}
+
+void DataControl::UpdateRecord()
+{
+    RecordCursor &c = requireCursor();
+    const bool adding = c.isAdding();
+    savePending();
+    if (adding) {
+        // The row that was current before the new one is current again; show
+        // it so that later typing goes to the row on screen.
+        fillBoxes();
+    }
+}
+
+void DataControl::scheduleOpen()
+{
+    if (m_openScheduled)
+        return;
+    m_openScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_openScheduled = false;
+        openRows();
+    });
+}
+
+void DataControl::openRows()
+{
+    try {
+        m_cursor = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    } catch (const DataError &e) {
+        m_cursor.reset();
+        fillBoxes();
+        reportError(e);
+        return;
+    }
+    for (Binding &b : m_bindings)
+        b.missing = !m_cursor->hasField(b.column);
+    fillBoxes();
+    Q_EMIT Reposition();
+    for (const Binding &b : m_bindings)
+        if (b.missing) {
+            reportError(DataError(ErrNoSuchColumn, b.column));
+            break;
+        }
+}
+
+void DataControl::Refresh()
+{
+    if (m_cursor) {
+        int a = vbDataActionClose;
+        int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+        Q_EMIT Validate(a, save);
+        if (a == vbDataActionCancel)
+            return;
+        if (save)
+            savePending();
+    }
+    // Open the new rows before letting go of the old ones, so a failure
+    // leaves the window on the rows it had.
+    auto fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    m_cursor = std::move(fresh);
+    for (Binding &b : m_bindings)
+        b.missing = !m_cursor->hasField(b.column);
+    fillBoxes();
+    Q_EMIT Reposition();
+}
+
+bool DataControl::closeRows()
+{
+    if (!m_cursor)
+        return true;
+    int a = vbDataActionClose;
+    int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+    Q_EMIT Validate(a, save);
+    if (save) {
+        try {
+            savePending();
+        } catch (const DataError &e) {
+            reportError(e);
+            return false;
+        }
+    }
+    m_cursor.reset();
+    return true;
+}
+
+void DataControl::arrow(int action)
+{
+    // The strip's own buttons stop at the first and the last row.
+    if (!m_cursor || (m_cursor->RecordCount() == 0 && !m_cursor->isAdding()))
+        return;
+    try {
+        switch (action) {
+        case vbDataActionMoveFirst:
+            act(action, [](RecordCursor &c) { c.MoveFirst(); });
+            break;
+        case vbDataActionMoveLast:
+            act(action, [](RecordCursor &c) { c.MoveLast(); });
+            break;
+        case vbDataActionMovePrevious:
+            act(action, [](RecordCursor &c) {
+                if (c.Bof() || c.AbsolutePosition() == 0)
+                    c.MoveFirst();
+                else
+                    c.MovePrevious();
+                if (c.Bof())
+                    c.MoveFirst();
+            });
+            break;
+        case vbDataActionMoveNext:
+            act(action, [](RecordCursor &c) {
+                if (c.Eof() || c.AbsolutePosition() == c.RecordCount() - 1)
+                    c.MoveLast();
+                else
+                    c.MoveNext();
+                if (c.Eof())
+                    c.MoveLast();
+            });
+            break;
+        }
+    } catch (const DataError &e) {
+        reportError(e);
+    }
+}
+
+} // namespace pv

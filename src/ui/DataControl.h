@@ -1,0 +1,160 @@
+#pragma once
+
+#include "data/DataError.h"
+#include "data/RecordCursor.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QString>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace pv {
+
+class DataControl;
+
+// Validate action codes.
+enum DataAction : int {
+    vbDataActionCancel = 0,
+    vbDataActionMoveFirst = 1,
+    vbDataActionMovePrevious = 2,
+    vbDataActionMoveNext = 3,
+    vbDataActionMoveLast = 4,
+    vbDataActionAddNew = 5,
+    vbDataActionUpdate = 6,
+    vbDataActionDelete = 7,
+    vbDataActionFind = 8,
+    vbDataActionBookmark = 9,
+    vbDataActionClose = 10,
+};
+
+// Error notification responses.
+enum DataErrResponse : int { vbDataErrContinue = 0, vbDataErrDisplay = 1 };
+
+// What a window's code calls as `Data1.Recordset`: the cursor, with every
+// row change passing through the data control (validate, automatic save,
+// bound boxes filled, reposition). Errors are thrown to the caller.
+class Recordset {
+public:
+    explicit Recordset(DataControl *owner) : m_dc(owner) {}
+
+    bool Bof() const;
+    bool Eof() const;
+    int AbsolutePosition() const;
+    int RecordCount() const;
+    bool NoMatch() const;
+
+    void MoveFirst();
+    void MovePrevious();
+    void MoveNext();
+    void MoveLast();
+    void AddNew();
+    void Delete();
+    void FindFirst(const QString &criterion);
+    void FindNext(const QString &criterion);
+
+    qint64 LastModified() const;
+    qint64 Bookmark() const;
+    void setBookmark(qint64 bookmark);
+
+    QVariant value(const QString &field) const;
+
+private:
+    RecordCursor &cursor() const;
+    DataControl *m_dc;
+};
+
+// The data control: a strip with four arrow buttons and a caption that owns
+// one RecordCursor and keeps the text boxes bound to it in step.
+class DataControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit DataControl(QWidget *parent = nullptr);
+    ~DataControl() override;
+
+    QString DatabaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString &path) { m_databaseName = path; }
+    QString RecordSource() const { return m_recordSource; }
+    void setRecordSource(const QString &source) { m_recordSource = source; }
+    QString Connect() const { return m_connect; }
+    void setConnect(const QString &connect) { m_connect = connect; }
+    QString Caption() const;
+    void setCaption(const QString &caption);
+
+    // Re-reads the row source from the file; the first row becomes current.
+    // On failure the rows that were open stay open and the error is thrown.
+    void Refresh();
+    // Writes the changed bound boxes to the current (or new) row at once,
+    // without a validate notification.
+    void UpdateRecord();
+
+    Recordset &recordset() { return m_recordset; }
+    // The open cursor, or nullptr before the rows are open (or after a
+    // failed first opening).
+    RecordCursor *cursor() const { return m_cursor.get(); }
+
+    // Binds a QLineEdit, QPlainTextEdit or QTextEdit to a column by name.
+    void bind(QWidget *box, const QString &column);
+    // True when a bound box was typed into since the row was shown.
+    bool dataChanged() const;
+
+    // The text of an error number: the full text of the last error of that
+    // number (with its path or name), else the standard text.
+    QString errorText(int number) const;
+
+    // Called by ScreenView: open after the load handler has returned, and
+    // save and close when the window unloads (false: the save failed).
+    void scheduleOpen();
+    bool closeRows();
+
+Q_SIGNALS:
+    void Validate(int &Action, int &Save);
+    void Reposition();
+    void Error(int DataErr, int &Response);
+
+private:
+    friend class Recordset;
+
+    struct Binding {
+        QPointer<QWidget> box;
+        QString column;
+        bool dirty = false;
+        bool missing = false;
+    };
+
+    // Runs one row-changing action: validate, save, the cursor step, then
+    // refill the boxes and notify. Throws the cursor's errors.
+    void act(int action, const std::function<void(RecordCursor &)> &step, bool reposition = true);
+    // Saves the pending edit or new row. Throws on failure (boxes untouched).
+    void savePending();
+    void fillBoxes();
+    void openRows();
+    // Reports an error met in the control's own work.
+    void reportError(const DataError &e);
+    void arrow(int action);
+    RecordCursor &requireCursor() const;
+    static QString boxText(QWidget *box);
+    void setBoxText(QWidget *box, const QString &text);
+
+    QString m_databaseName;
+    QString m_recordSource;
+    QString m_connect = QStringLiteral("Access 2000;");
+    std::unique_ptr<RecordCursor> m_cursor;
+    Recordset m_recordset{this};
+    QList<Binding> m_bindings;
+    bool m_filling = false;
+    bool m_openScheduled = false;
+    int m_lastErrorNumber = 0;
+    QString m_lastErrorText;
+
+    QLabel *m_caption;
+    QToolButton *m_first;
+    QToolButton *m_prev;
+    QToolButton *m_next;
+    QToolButton *m_last;
+};
+
+} // namespace pv

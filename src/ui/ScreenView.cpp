@@ -1,0 +1,231 @@
+#include "ui/ScreenView.h"
+
+#include "data/DataError.h"
+#include "ui/DataControl.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSettings>
+
+namespace pv {
+
+namespace {
+
+// Turns a click on a window's close box into an unload of its form, so that
+// Form_Unload runs and the form leaves the loaded windows.
+class CloseWatcher : public QObject {
+public:
+    CloseWatcher(Form *form, QObject *parent) : QObject(parent), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close && watched == m_form->widget()) {
+            ScreenView &sv = ScreenView::instance();
+            if (sv.isLoaded(m_form)) {
+                event->ignore();
+                sv.Unload(m_form);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    Form *m_form;
+};
+
+int defaultMsgBox(const MsgBoxCall &call)
+{
+    QMessageBox box(call.style == vbInformation ? QMessageBox::Information : QMessageBox::NoIcon,
+                    call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, call.prompt,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+    return vbOK;
+}
+
+} // namespace
+
+ScreenView &ScreenView::instance()
+{
+    static ScreenView sv;
+    return sv;
+}
+
+ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
+{
+    m_app.Path = QCoreApplication::applicationDirPath();
+}
+
+void ScreenView::loadForm(Form *form)
+{
+    QWidget *w = form->widget();
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->installEventFilter(new CloseWatcher(form, w));
+    m_forms.append(form);
+    form->Form_Load();
+    // Data controls open their rows once the load handler has returned.
+    for (DataControl *dc : w->findChildren<DataControl *>())
+        dc->scheduleOpen();
+}
+
+void ScreenView::Show(Form *form, int style, QWidget *owner)
+{
+    QWidget *w = form->widget();
+    if (!isLoaded(form))
+        loadForm(form);
+    if (style == 1) {
+        if (owner && w->parentWidget() != owner)
+            w->setParent(owner, Qt::Dialog);
+        w->setWindowModality(Qt::ApplicationModal);
+        QEventLoop loop;
+        m_modalLoops[form] = &loop;
+        w->show();
+        w->raise();
+        w->activateWindow();
+        // Unload ends the loop.
+        loop.exec();
+        m_modalLoops.remove(form);
+        return;
+    }
+    if (w->isMinimized())
+        w->showNormal();
+    else
+        w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+bool ScreenView::isLoaded(const Form *form) const
+{
+    return m_forms.contains(const_cast<Form *>(form));
+}
+
+void ScreenView::Unload(Form *form)
+{
+    if (!isLoaded(form) || m_unloading.contains(form))
+        return;
+    m_unloading.append(form);
+    int cancel = 0;
+    try {
+        form->Form_Unload(cancel);
+    } catch (...) {
+        m_unloading.removeAll(form);
+        throw;
+    }
+    if (cancel) {
+        m_unloading.removeAll(form);
+        return;
+    }
+    QWidget *w = form->widget();
+    // Data controls save a pending edit as they close.
+    for (DataControl *dc : w->findChildren<DataControl *>())
+        dc->closeRows();
+    forget(form);
+    m_unloading.removeAll(form);
+    if (QEventLoop *loop = m_modalLoops.value(form))
+        loop->quit();
+    w->hide();
+    w->deleteLater();
+}
+
+void ScreenView::forget(Form *form)
+{
+    m_forms.removeAll(form);
+    for (auto it = m_singles.begin(); it != m_singles.end();) {
+        if (it->second == form)
+            it = m_singles.erase(it);
+        else
+            ++it;
+    }
+}
+
+Form *ScreenView::Forms(int index) const
+{
+    return m_forms.value(index);
+}
+
+QList<Form *> ScreenView::forms() const
+{
+    return m_forms;
+}
+
+int ScreenView::MsgBox(const QString &prompt, int style, const QString &title)
+{
+    // A message box is modal: the busy pointer must not hide it.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = m_msgBox(MsgBoxCall{prompt, style, title});
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return answer;
+}
+
+ScreenView::MsgBoxHandler ScreenView::setMsgBoxHandler(MsgBoxHandler handler)
+{
+    MsgBoxHandler old = m_msgBox;
+    m_msgBox = handler ? std::move(handler) : MsgBoxHandler(defaultMsgBox);
+    return old;
+}
+
+void ScreenView::setMousePointer(int pointer)
+{
+    if (pointer == m_mousePointer)
+        return;
+    m_mousePointer = pointer;
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (pointer == vbHourglass)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+QString ScreenView::GetSetting(const QString &appName, const QString &section, const QString &key,
+                               const QString &defaultValue) const
+{
+    QSettings s(appName, appName);
+    return s.value(section + QLatin1Char('/') + key, defaultValue).toString();
+}
+
+void ScreenView::SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value)
+{
+    QSettings s(appName, appName);
+    s.setValue(section + QLatin1Char('/') + key, value);
+    s.sync();
+}
+
+QString ScreenView::Dir(const QString &path) const
+{
+    const QFileInfo fi(path);
+    return fi.isFile() ? fi.fileName() : QString();
+}
+
+void ScreenView::Shell(const QString &path, int)
+{
+    const QFileInfo fi(path);
+    if (!fi.isFile() || !fi.isExecutable())
+        throw ScreenError(QStringLiteral("File not found: %1").arg(path));
+    if (!QProcess::startDetached(path, {}))
+        throw ScreenError(QStringLiteral("The program %1 could not be started.").arg(path));
+}
+
+void ScreenView::guard(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const DataError &e) {
+        MsgBox(e.message());
+    } catch (const ScreenError &e) {
+        MsgBox(e.description());
+    } catch (const std::exception &e) {
+        MsgBox(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+} // namespace pv

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <typeindex>
+
+namespace pv {
+
+class DataControl;
+}
+class QEventLoop;
+namespace pv {
+
+// Every window of the program is a QWidget that also implements Form.
+class Form {
+public:
+    virtual ~Form() = default;
+    virtual QWidget *widget() = 0;
+    virtual void Form_Load() {}
+    // Set Cancel to a non-zero value to keep the window.
+    virtual void Form_Unload(int &Cancel) { (void)Cancel; }
+};
+
+// A failure of a toolkit service (Shell, a help viewer ...) with a
+// description a person can read.
+class ScreenError : public std::runtime_error {
+public:
+    explicit ScreenError(const QString &description)
+        : std::runtime_error(description.toStdString()), m_description(description) {}
+    const QString &description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+struct MsgBoxCall {
+    QString prompt;
+    int style = 0;
+    QString title; // as passed; empty means the application title shows
+};
+
+enum MsgBoxStyle { vbOKOnly = 0, vbInformation = 64 };
+enum MsgBoxResult { vbOK = 1 };
+enum MousePointer { vbDefault = 0, vbHourglass = 11 };
+
+struct AppInfo {
+    QString Path; // the application folder, no trailing separator
+    QString Title = QStringLiteral("Pourvale");
+    QString HelpFile;
+    int Major = 3;
+    int Minor = 1;
+    int Revision = 0;
+};
+
+// The one door to the toolkit's services: loaded windows, message boxes, the
+// shared mouse pointer, the application object and per-user settings.
+class ScreenView {
+public:
+    static ScreenView &instance();
+
+    // --- Forms -------------------------------------------------------------
+    // The single instance of T, created and loaded (Form_Load) when needed.
+    template <class T>
+    T *Load()
+    {
+        const std::type_index key(typeid(T));
+        if (auto it = m_singles.find(key); it != m_singles.end())
+            return dynamic_cast<T *>(it->second);
+        T *form = new T();
+        m_singles[key] = form;
+        loadForm(form);
+        return form;
+    }
+    // Loads a window that is not a single instance (created anew each time).
+    void LoadNew(Form *form) { loadForm(form); }
+    // Style 0: modeless, returns at once. Style 1: modal, returns on close.
+    void Show(Form *form, int style = 0, QWidget *owner = nullptr);
+    void Unload(Form *form);
+    bool isLoaded(const Form *form) const;
+
+    int formsCount() const { return int(m_forms.size()); }
+    Form *Forms(int index) const;
+    QList<Form *> forms() const;
+
+    // --- Message boxes ----------------------------------------------------------
+    using MsgBoxHandler = std::function<int(const MsgBoxCall &)>;
+    int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
+    // Replaces the dialog (tests answer at once); returns the previous handler.
+    MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler);
+
+    // --- Screen.MousePointer --------------------------------------------------------
+    int mousePointer() const { return m_mousePointer; }
+    void setMousePointer(int pointer);
+
+    // --- App ----------------------------------------------------------------
+    AppInfo &App() { return m_app; }
+
+    // --- Settings -----------------------------------------------------------
+    QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                       const QString &defaultValue = QString()) const;
+    void SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
+
+    // --- Files and programs ---------------------------------------------------
+    // Non-empty (the file name) when the file exists.
+    QString Dir(const QString &path) const;
+    // Starts a program; throws ScreenError when it cannot be started.
+    void Shell(const QString &path, int style = 1);
+
+    // Runs a handler; an error it leaves uncaught is shown in a message box
+    // instead of ending the program.
+    void guard(const std::function<void()> &handler);
+
+private:
+    ScreenView();
+    void loadForm(Form *form);
+    void forget(Form *form);
+
+    QList<Form *> m_forms;
+    std::map<std::type_index, Form *> m_singles;
+    QList<Form *> m_unloading;
+    QHash<Form *, QEventLoop *> m_modalLoops;
+    MsgBoxHandler m_msgBox;
+    int m_mousePointer = vbDefault;
+    AppInfo m_app;
+};
+
+// Shorthand used by the windows.
+inline ScreenView &Screen() { return ScreenView::instance(); }
+
+// Connects a widget signal to a handler run under ScreenView::guard.
+template <class Sender, class Signal, class Fn>
+void onEvent(Sender *sender, Signal signal, QObject *context, Fn fn)
+{
+    QObject::connect(sender, signal, context, [fn](auto &&...) { Screen().guard(fn); });
+}
+
+} // namespace pv

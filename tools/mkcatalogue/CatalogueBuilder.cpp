@@ -1,0 +1,407 @@
+#include "CatalogueBuilder.h"
+
+#include "data/Catalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace pv {
+
+QString SeedProblem::toString() const
+{
+    return QStringLiteral("%1:%2: %3").arg(file).arg(line).arg(message);
+}
+
+QList<CatalogueSeed::RawRecord> CatalogueSeed::parseRecords(const QString &fileName, const QString &text)
+{
+    QList<RawRecord> records;
+    RawRecord cur;
+    bool open = false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const int lineNo = i + 1;
+        if (line.trimmed().isEmpty()) {
+            if (open)
+                records << cur;
+            cur = RawRecord();
+            open = false;
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line == QLatin1String("|") || line.startsWith(QLatin1String("| "))) {
+            if (!open || cur.fields.isEmpty()) {
+                m_problems << SeedProblem{fileName, lineNo, QStringLiteral("a continuation line belongs to no field")};
+                continue;
+            }
+            cur.fields.last().second += QLatin1Char('\n') + line.mid(2);
+            continue;
+        }
+        const qsizetype colon = line.indexOf(QLatin1String(": "));
+        if (colon <= 0) {
+            m_problems << SeedProblem{fileName, lineNo, QStringLiteral("expected 'key: value'")};
+            continue;
+        }
+        if (!open) {
+            cur.line = lineNo;
+            open = true;
+        }
+        cur.fields << qMakePair(line.left(colon), line.mid(colon + 2));
+        cur.fieldLines << lineNo;
+    }
+    if (open)
+        records << cur;
+    return records;
+}
+
+void CatalogueSeed::parseDrinks(const QString &fileName, const QString &text)
+{
+    for (const RawRecord &r : parseRecords(fileName, text)) {
+        DrinkSeed d;
+        d.file = fileName;
+        d.line = r.line;
+        for (int i = 0; i < r.fields.size(); ++i) {
+            const QString &key = r.fields[i].first;
+            const QString &value = r.fields[i].second;
+            const int lineNo = r.fieldLines[i];
+            if (key == QLatin1String("name")) {
+                d.name = value;
+            } else if (key == QLatin1String("glass")) {
+                d.glass = value;
+            } else if (key == QLatin1String("categories")) {
+                for (const QString &c : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                    d.categories << c.trimmed();
+            } else if (key == QLatin1String("ing")) {
+                const qsizetype bar = value.indexOf(QLatin1Char('|'));
+                if (bar < 0)
+                    d.ingredients << qMakePair(QString(), value.trimmed());
+                else
+                    d.ingredients << qMakePair(value.left(bar).trimmed(), value.mid(bar + 1).trimmed());
+            } else if (key == QLatin1String("directions")) {
+                d.directions = value;
+            } else {
+                m_problems << SeedProblem{fileName, lineNo, QStringLiteral("unknown key '%1'").arg(key)};
+            }
+        }
+        drinks << d;
+    }
+}
+
+void CatalogueSeed::parseCollection(const QString &table, const QString &fileName, const QString &text)
+{
+    const CollectionTable *def = nullptr;
+    for (const CollectionTable &t : collectionTables())
+        if (table == QLatin1String(t.table))
+            def = &t;
+    if (!def) {
+        m_problems << SeedProblem{fileName, 1, QStringLiteral("no collection table is named '%1'").arg(table)};
+        return;
+    }
+    QList<CollectionRow> &rows = collections[table];
+    for (const RawRecord &r : parseRecords(fileName, text)) {
+        CollectionRow row;
+        row.file = fileName;
+        row.line = r.line;
+        for (int i = 0; i < r.fields.size(); ++i) {
+            const QString &key = r.fields[i].first;
+            const bool known = key == QLatin1String(def->longColumn)
+                               || (!def->numbered && key == QLatin1String(def->shortColumn));
+            if (!known) {
+                m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
+                continue;
+            }
+            row.values[key] = r.fields[i].second;
+        }
+        rows << row;
+    }
+}
+
+void CatalogueSeed::loadDirectory(const QString &dir)
+{
+    auto readFile = [this](const QString &path, QString &out) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            m_problems << SeedProblem{path, 0, QStringLiteral("cannot be read")};
+            return false;
+        }
+        out = QString::fromUtf8(f.readAll());
+        return true;
+    };
+    const QDir drinksDir(dir + QStringLiteral("/drinks"));
+    for (const QFileInfo &fi : drinksDir.entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
+        QString text;
+        if (readFile(fi.filePath(), text))
+            parseDrinks(fi.filePath(), text);
+    }
+    for (const CollectionTable &t : collectionTables()) {
+        const QString path = dir + QLatin1Char('/') + QLatin1String(t.table) + QStringLiteral(".txt");
+        if (!QFileInfo::exists(path)) {
+            collections[QLatin1String(t.table)];
+            continue;
+        }
+        QString text;
+        if (readFile(path, text))
+            parseCollection(QLatin1String(t.table), path, text);
+    }
+}
+
+namespace {
+
+struct Rule {
+    const char *category;
+    QStringList words;
+};
+
+const QList<Rule> &rules()
+{
+    static const QList<Rule> r = {
+        {"Gin", {"gin"}},
+        {"Vodka", {"vodka"}},
+        {"Rum", {"rum", "cachaca", "cachaça"}},
+        {"Tequila", {"tequila", "mezcal"}},
+        {"Bourbon", {"bourbon"}},
+        {"Scotch", {"scotch"}},
+        {"Whiskey", {"whiskey", "whisky", "bourbon", "scotch", "rye"}},
+        {"Brandy", {"brandy", "cognac", "armagnac", "pisco", "calvados", "applejack"}},
+        {"Beer", {"beer", "lager", "ale", "stout", "porter", "cider"}},
+        {"Wine", {"wine", "champagne", "prosecco", "cava", "port", "sherry", "vermouth", "lillet", "madeira"}},
+    };
+    return r;
+}
+
+// Words that mark an alcoholic ingredient beyond the spirit words above.
+const QStringList &alcoholWords()
+{
+    static const QStringList w = {"liqueur", "schnapps", "bitters", "campari", "aperol", "absinthe",
+                                  "amaretto", "kahlua", "sake", "soju"};
+    return w;
+}
+
+bool containsWord(const QString &text, const QString &word)
+{
+    const QRegularExpression re(QStringLiteral("(^|[^\\p{L}])") + QRegularExpression::escape(word)
+                                    + QStringLiteral("($|[^\\p{L}])"),
+                                QRegularExpression::CaseInsensitiveOption);
+    return re.match(text).hasMatch();
+}
+
+bool anyIngredientHas(const QList<QPair<QString, QString>> &ings, const QStringList &words)
+{
+    for (const auto &ing : ings)
+        for (const QString &w : words)
+            if (containsWord(ing.second, w))
+                return true;
+    return false;
+}
+
+} // namespace
+
+QString CatalogueSeed::categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients)
+{
+    if (category == QLatin1String("Non-Alcoholic")) {
+        QStringList all = alcoholWords();
+        for (const Rule &r : rules())
+            all << r.words;
+        for (const auto &ing : ingredients)
+            for (const QString &w : all)
+                if (containsWord(ing.second, w))
+                    return QStringLiteral("is Non-Alcoholic but '%1' contains alcohol").arg(ing.second);
+        return QString();
+    }
+    for (const Rule &r : rules())
+        if (category == QLatin1String(r.category) && !anyIngredientHas(ingredients, r.words))
+            return QStringLiteral("is in %1 but no ingredient names %2").arg(category, r.words.join(QStringLiteral("/")));
+    return QString();
+}
+
+QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
+{
+    QList<SeedProblem> out = m_problems;
+    QSet<QString> labels;
+    QMap<QString, int> perCategory;
+    for (const Category &c : categories()) {
+        labels << QLatin1String(c.label);
+        perCategory[QLatin1String(c.label)] = 0;
+    }
+    QMap<QString, const DrinkSeed *> seen;
+    for (const DrinkSeed &d : drinks) {
+        auto problem = [&](const QString &m) { out << SeedProblem{d.file, d.line, m}; };
+        const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
+        if (d.name.trimmed().isEmpty()) {
+            problem(QStringLiteral("a drink has no name"));
+        } else {
+            const QString key = d.name.trimmed().toCaseFolded();
+            if (const DrinkSeed *other = seen.value(key))
+                problem(QStringLiteral("%1 is already named at %2:%3").arg(shown, other->file).arg(other->line));
+            else
+                seen[key] = &d;
+        }
+        if (!glassNames().contains(d.glass))
+            problem(QStringLiteral("%1: '%2' is not one of the twenty glasses").arg(shown, d.glass));
+        if (d.ingredients.size() > 10)
+            problem(QStringLiteral("%1 has %2 ingredients; at most ten fit").arg(shown).arg(d.ingredients.size()));
+        for (const auto &ing : d.ingredients) {
+            if (ing.second.isEmpty())
+                problem(QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
+            else if (ing.first.isEmpty())
+                problem(QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
+        }
+        if (d.directions.trimmed().isEmpty())
+            problem(QStringLiteral("%1 has no directions").arg(shown));
+        if (d.categories.isEmpty() || d.categories.size() > 3)
+            problem(QStringLiteral("%1 needs one to three categories").arg(shown));
+        for (const QString &c : d.categories) {
+            if (!labels.contains(c)) {
+                problem(QStringLiteral("%1: '%2' is not one of the sixteen categories").arg(shown, c));
+                continue;
+            }
+            ++perCategory[c];
+            if (options.checkCategoryIngredients) {
+                const QString why = categoryRuleViolation(c, d.ingredients);
+                if (!why.isEmpty())
+                    problem(shown + QLatin1Char(' ') + why);
+            }
+        }
+    }
+    if (options.requireEveryQueryFilled)
+        for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it)
+            if (it.value() == 0)
+                out << SeedProblem{QStringLiteral("drinks"), 0,
+                                   QStringLiteral("no drink is in the category %1; its stored query would be empty").arg(it.key())};
+
+    for (const CollectionTable &t : collectionTables()) {
+        const QList<CollectionRow> rows = collections.value(QLatin1String(t.table));
+        if (options.requireEveryTableFilled && rows.isEmpty())
+            out << SeedProblem{QLatin1String(t.table) + QStringLiteral(".txt"), 0,
+                               QStringLiteral("the table %1 has no rows").arg(QLatin1String(t.table))};
+        for (const CollectionRow &row : rows) {
+            if (row.values.value(QLatin1String(t.longColumn)).trimmed().isEmpty())
+                out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn))};
+            if (!t.numbered) {
+                const QString s = row.values.value(QLatin1String(t.shortColumn));
+                if (s.trimmed().isEmpty())
+                    out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.shortColumn))};
+                else if (s.size() > 50)
+                    out << SeedProblem{row.file, row.line,
+                                       QStringLiteral("'%1' is longer than 50 characters").arg(QLatin1String(t.shortColumn))};
+            }
+        }
+    }
+    return out;
+}
+
+namespace {
+
+void check(sqlite3 *db, int rc, const char *what)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+void execSql(sqlite3 *db, const QString &sql)
+{
+    check(db, sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), "catalogue schema");
+}
+
+void insertRow(sqlite3 *db, const QString &table, const QStringList &cols, const QStringList &values)
+{
+    QString sql = QStringLiteral("INSERT INTO \"%1\" (").arg(table);
+    QStringList marks;
+    QStringList quoted;
+    for (const QString &c : cols) {
+        quoted << QLatin1Char('"') + c + QLatin1Char('"');
+        marks << QStringLiteral("?");
+    }
+    sql += quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    sqlite3_stmt *st = nullptr;
+    check(db, sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), "insert");
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray u = values[i].toUtf8();
+        sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    }
+    const int rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    check(db, rc, "insert");
+}
+
+} // namespace
+
+void CatalogueSeed::write(const QString &path) const
+{
+    const QString tmp = path + QStringLiteral(".building");
+    QFile::remove(tmp);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw std::runtime_error("cannot create " + tmp.toStdString() + ": " + why);
+    }
+    try {
+        execSql(db, QStringLiteral("BEGIN"));
+        QStringList colDefs;
+        for (const QString &c : drinkColumns())
+            colDefs << QStringLiteral("\"%1\" TEXT").arg(c);
+        execSql(db, QStringLiteral("CREATE TABLE drinklst (%1)").arg(colDefs.join(QStringLiteral(", "))));
+        for (const CollectionTable &t : collectionTables())
+            execSql(db, QStringLiteral("CREATE TABLE \"%1\" (\"%2\" %3, \"%4\" TEXT)")
+                            .arg(QLatin1String(t.table), QLatin1String(t.shortColumn),
+                                 t.numbered ? QStringLiteral("INTEGER") : QStringLiteral("TEXT"),
+                                 QLatin1String(t.longColumn)));
+        // Stored queries carry the base key so that windows edit through them.
+        for (const Category &c : categories())
+            execSql(db, QStringLiteral("CREATE VIEW \"%1\" AS SELECT rowid AS pv_key, * FROM drinklst "
+                                       "WHERE '%2' IN (Category1, Catagory2, Category3)")
+                            .arg(QLatin1String(c.queryName), QLatin1String(c.label)));
+
+        // Drinks go in alphabetical order, which is the order they are browsed in.
+        QList<const DrinkSeed *> sorted;
+        for (const DrinkSeed &d : drinks)
+            sorted << &d;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const DrinkSeed *a, const DrinkSeed *b) {
+            return QString::compare(a->name, b->name, Qt::CaseInsensitive) < 0;
+        });
+        const QStringList cols = drinkColumns();
+        for (const DrinkSeed *d : sorted) {
+            QStringList v;
+            v << d->name << d->glass << d->categories.value(0) << d->categories.value(1) << d->categories.value(2)
+              << d->directions;
+            for (int i = 0; i < 10; ++i)
+                v << (i < d->ingredients.size() ? d->ingredients[i].second : QString());
+            for (int i = 0; i < 10; ++i)
+                v << (i < d->ingredients.size() ? d->ingredients[i].first : QString());
+            insertRow(db, QStringLiteral("drinklst"), cols, v);
+        }
+        for (const CollectionTable &t : collectionTables()) {
+            int number = 0;
+            for (const CollectionRow &row : collections.value(QLatin1String(t.table))) {
+                ++number;
+                const QString shortValue = t.numbered ? QString::number(number) : row.values.value(QLatin1String(t.shortColumn));
+                insertRow(db, QLatin1String(t.table), {QLatin1String(t.shortColumn), QLatin1String(t.longColumn)},
+                          {shortValue, row.values.value(QLatin1String(t.longColumn))});
+            }
+        }
+        execSql(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_close(db);
+        QFile::remove(tmp);
+        throw;
+    }
+    sqlite3_close(db);
+    QFile::remove(path);
+    if (!QFile::rename(tmp, path)) {
+        QFile::remove(tmp);
+        throw std::runtime_error("cannot move the new catalogue to " + path.toStdString());
+    }
+}
+
+} // namespace pv

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+namespace pv {
+
+struct SeedProblem {
+    QString file;
+    int line = 0;
+    QString message;
+    QString toString() const;
+};
+
+struct DrinkSeed {
+    QString name;
+    QString glass;
+    QStringList categories;
+    QList<QPair<QString, QString>> ingredients; // quantity, ingredient
+    QString directions;
+    QString file;
+    int line = 0;
+};
+
+struct CollectionRow {
+    QMap<QString, QString> values; // column -> text
+    QString file;
+    int line = 0;
+};
+
+struct SeedCheckOptions {
+    // The bundled catalogue must fill every stored query and table; small
+    // test catalogues need not.
+    bool requireEveryQueryFilled = true;
+    bool requireEveryTableFilled = true;
+    bool checkCategoryIngredients = true;
+};
+
+// The catalogue's content as read from the seed files, checked, and written
+// as a new catalogue file.
+class CatalogueSeed {
+public:
+    // Reads content/catalogue: drinks/*.txt and one file per collection table.
+    void loadDirectory(const QString &dir);
+    void parseDrinks(const QString &fileName, const QString &text);
+    void parseCollection(const QString &table, const QString &fileName, const QString &text);
+
+    QList<DrinkSeed> drinks;
+    QMap<QString, QList<CollectionRow>> collections;
+
+    // Problems found while reading, plus those of check().
+    QList<SeedProblem> problems() const { return m_problems; }
+    QList<SeedProblem> check(const SeedCheckOptions &options = {}) const;
+
+    // Writes a fresh catalogue to `path` (through a temporary file, so a
+    // failed build leaves nothing half-written). Throws std::runtime_error.
+    void write(const QString &path) const;
+
+    // Which categories an ingredient list allows; empty means no rule.
+    static QString categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients);
+
+private:
+    struct RawRecord {
+        QList<QPair<QString, QString>> fields;
+        QList<int> fieldLines;
+        int line = 0;
+    };
+    QList<RawRecord> parseRecords(const QString &fileName, const QString &text);
+
+    QList<SeedProblem> m_problems;
+};
+
+} // namespace pv
