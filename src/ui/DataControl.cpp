@@ -10,6 +10,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <optional>
+
 namespace pv {
 
 // ---------------------------------------------------------------- Recordset
@@ -203,6 +205,7 @@ void DataControl::fillBoxes()
 {
     m_filling = true;
     const bool row = m_cursor && m_cursor->hasCurrentRow();
+    std::optional<DataError> failure;
     for (Binding &b : m_bindings) {
         b.dirty = false;
         if (!b.box)
@@ -211,15 +214,31 @@ void DataControl::fillBoxes()
         if (row && !b.missing) {
             try {
                 text = m_cursor->value(b.column).toString();
-            } catch (const DataError &) {
-                // A row deleted by another window reads as empty.
+            } catch (const DataError &e) {
+                // A row deleted by another window reads as empty; any other
+                // failure (a damaged file) is told, once for the row.
                 text.clear();
+                if (e.number() != ErrRecordDeleted && !failure)
+                    failure = e;
             }
         }
         setBoxText(b.box, text);
     }
     m_filling = false;
+    if (failure)
+        reportError(*failure);
 }
+
+namespace {
+
+// Refusals that a second try cannot overcome: the file will not take the
+// edit, or its row is gone.
+bool refusedForGood(int number)
+{
+    return number == ErrReadOnly || number == ErrRecordDeleted;
+}
+
+} // namespace
 
 void DataControl::savePending()
 {
@@ -237,11 +256,16 @@ void DataControl::savePending()
             c.setValue(b.column, boxText(b.box));
     try {
         c.Update();
-    } catch (...) {
+    } catch (const DataError &e) {
         // Keep the boxes as typed; the cursor's pending edit is dropped so a
         // later move does not write half of it.
-        if (!c.isAdding())
+        if (!c.isAdding() || refusedForGood(e.number()))
             c.CancelUpdate();
+        // An edit that can never be saved is told once; after that the
+        // window may leave the row (or close) instead of trying again.
+        if (refusedForGood(e.number()))
+            for (Binding &b : m_bindings)
+                b.dirty = false;
         throw;
     }
     for (Binding &b : m_bindings)
@@ -304,11 +328,7 @@ void DataControl::openRows()
         b.missing = !m_cursor->hasField(b.column);
     fillBoxes();
     Q_EMIT Reposition();
-    for (const Binding &b : m_bindings)
-        if (b.missing) {
-            reportError(DataError(ErrNoSuchColumn, b.column));
-            break;
-        }
+    reportMissingColumn();
 }
 
 void DataControl::Refresh()
@@ -343,6 +363,16 @@ void DataControl::Refresh()
         b.missing = !m_cursor->hasField(b.column);
     fillBoxes();
     Q_EMIT Reposition();
+    reportMissingColumn();
+}
+
+void DataControl::reportMissingColumn()
+{
+    for (const Binding &b : m_bindings)
+        if (b.missing) {
+            reportError(DataError(ErrNoSuchColumn, b.column));
+            break;
+        }
 }
 
 bool DataControl::closeRows()
@@ -357,7 +387,8 @@ bool DataControl::closeRows()
             savePending();
         } catch (const DataError &e) {
             reportError(e);
-            return false;
+            if (!refusedForGood(e.number()))
+                return false;
         }
     }
     m_cursor.reset();

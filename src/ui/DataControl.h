@@ -134,6 +134,8 @@ private:
     void openRows();
     // Reports an error met in the control's own work.
     void reportError(const DataError &e);
+    // A bound box whose column the rows lack is reported once per opening.
+    void reportMissingColumn();
     void arrow(int action);
     RecordCursor &requireCursor() const;
     static QString boxText(QWidget *box);

@@ -12,8 +12,7 @@
 
 #include <sqlite3.h>
 
-namespace pvrel
-{
+namespace pvrel {
 
 inline QString driverPath()
 {
@@ -99,8 +98,7 @@ inline QMap<qint64, StoredRow> storedRows(const QString &path)
 }
 
 // What the drivers have reported as saved, in the order reported.
-class SaveLedger
-{
+class SaveLedger {
 public:
     struct Row {
         QString name;

@@ -35,8 +35,7 @@
 #include <cstdio>
 #include <random>
 
-namespace
-{
+namespace {
 
 void say(const QString &line)
 {
@@ -45,8 +44,7 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-class DriverForm : public QWidget, public pv::Form
-{
+class DriverForm : public QWidget, public pv::Form {
 public:
     explicit DriverForm(QString path) : m_path(std::move(path))
     {

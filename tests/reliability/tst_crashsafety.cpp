@@ -6,8 +6,7 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
-class TestCrashSafety : public QObject
-{
+class TestCrashSafety : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void killedWritersLoseNothingReported();

@@ -7,8 +7,7 @@
 
 #include <QElapsedTimer>
 
-namespace
-{
+namespace {
 
 QStringList finish(QProcess &p, int ms = 60000)
 {
@@ -61,8 +60,7 @@ int netRows(const QStringList &lines)
 
 } // namespace
 
-class TestTwoProcesses : public QObject
-{
+class TestTwoProcesses : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
