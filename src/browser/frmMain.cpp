@@ -140,6 +140,17 @@ double placementSetting(const QString &key, double fallback, double lo, double h
     return std::clamp(double(v), lo, hi);
 }
 
+// True when part of the window's top edge lies on a screen, so that the
+// window can be seen and dragged; true as well when no screen is known.
+bool reachable(const QRect &edge)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *s : screens)
+        if (s->availableGeometry().intersects(edge))
+            return true;
+    return screens.isEmpty();
+}
+
 } // namespace
 
 frmMain::frmMain()
@@ -475,6 +486,10 @@ void frmMain::Form_Load()
     const double height = placementSetting(QStringLiteral("MainHeight"), 6500, 1500, 200000);
     move(twipsToPx(left), twipsToPx(top));
     resize(twipsToPx(width), twipsToPx(height));
+    // A place off every screen (a value from another desktop, or nonsense)
+    // would hide the window: it opens at the default place instead.
+    if (!reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
+        move(twipsToPx(1000), twipsToPx(1000));
 
     Data1->setDatabaseName(pv::cataloguePath(app.Path));
 }
