@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QString quoted = pattern;
     quoted.replace(quote, QString(2, quote));
-    const QString criterion = (bracketed ? QLatin1Char('[') + field + QLatin1Char(']') : field)
-                              + QStringLiteral(" Like ") + quote + quoted + quote;
+    const QString criterion = (bracketed ? QLatin1Char('[') + field + QLatin1Char(']') : field) +
+                              QStringLiteral(" Like ") + quote + quoted + quote;
 
     std::optional<pv::LikePattern> direct;
     try {

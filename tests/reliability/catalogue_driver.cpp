@@ -2,9 +2,10 @@
 // through a data control in a small window, exactly as the windows do, and
 // prints one line per save the moment the save has returned.
 //
-//   pv_catalogue_driver write <catalogue> <prefix> <first-seq> <count> <busy-ms> <seed>
+//   pv_catalogue_driver write <catalogue> <prefix> <first-seq> <count> <busy-ms> <seed> [<gate>]
 //       Adds, edits and deletes rows whose names begin with <prefix>; count 0
-//       runs until killed. Lines (each flushed at once):
+//       runs until killed. With a gate, the saves begin once that file
+//       exists. Lines (each flushed at once):
 //         ready <rows>                  the rows are open
 //         add <rowid> <name> <length>   a new row is in the file
 //         edit <rowid> <seq> <length>   Directions of the row now says "edit <seq>"
@@ -25,6 +26,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QThread>
@@ -115,6 +117,9 @@ int write(const QStringList &args)
         return 3; // the rows could not be opened; the message says why
     pv::Recordset &rs = form->data->recordset();
     say(QStringLiteral("ready %1").arg(rs.RecordCount()));
+    const QString gate = args.value(6);
+    while (!gate.isEmpty() && !QFileInfo::exists(gate))
+        QThread::msleep(5);
 
     auto ownRow = [&] { return form->name->text().startsWith(prefix); };
     for (int i = 0; count == 0 || i < count; ++i, ++seq) {

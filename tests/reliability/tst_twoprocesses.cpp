@@ -82,9 +82,14 @@ void TestTwoProcesses::init()
 
 void TestTwoProcesses::bothWritersArrive()
 {
+    // Both open the catalogue, then start saving at the same moment.
+    const QString gate = m_dir->path() + QStringLiteral("/go");
     QProcess a, b;
-    pvrel::startDriver(a, {"write", m_db, "a", "0", "100", "5000", "11"});
-    pvrel::startDriver(b, {"write", m_db, "b", "0", "100", "5000", "12"});
+    pvrel::startDriver(a, {"write", m_db, "a", "0", "100", "5000", "11", gate});
+    pvrel::startDriver(b, {"write", m_db, "b", "0", "100", "5000", "12", gate});
+    QVERIFY(waitForLine(a, "ready 8"));
+    QVERIFY(waitForLine(b, "ready 8"));
+    QFile(gate).open(QIODevice::WriteOnly);
     const QStringList la = finish(a);
     const QStringList lb = finish(b);
     QCOMPARE(a.exitCode(), 0);
