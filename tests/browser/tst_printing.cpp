@@ -394,16 +394,15 @@ void TestPrinting::cupsQueueReceivesTheJob()
     QCOMPARE(pv::printRecipeToDefaultPrinter(&w.window), PrintResult::Printed);
     QCOMPARE(msgs.prompts(), QStringList());
 
-    QStringList added;
-    QTRY_VERIFY_WITH_TIMEOUT((added = spool.entryList(filter, QDir::Files, QDir::Time), added.size() > before.size()),
-                             10000);
-    QString job;
-    for (const QString &f : added)
-        if (!before.contains(f)) {
-            job = spool.filePath(f);
-            break;
-        }
-    QVERIFY(!job.isEmpty());
+    // The job's document is the one spool file that was not there before.
+    const auto newJob = [&] {
+        for (const QString &f : spool.entryList(filter, QDir::Files))
+            if (!before.contains(f))
+                return spool.filePath(f);
+        return QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!newJob().isEmpty(), 10000);
+    const QString job = newJob();
 
     Recorder rec;
     pv::layoutRecipe(pv::recipeFromWindow(&w.window), pv::screenTextWidth(w.window.font()), 4155, rec);

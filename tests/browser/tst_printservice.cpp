@@ -8,7 +8,8 @@
 
 #include <QPrinterInfo>
 
-class TestPrintService : public QObject {
+class TestPrintService : public QObject
+{
     Q_OBJECT
 
 private slots:
