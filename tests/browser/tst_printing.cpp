@@ -1,13 +1,12 @@
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 
 #include "browser/RecipePrint.h"
+#include "browser/frmMain.h"
 #include "ui/Twips.h"
 
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -16,8 +15,8 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 
-using pv::PrintResult;
 using pv::RecipeText;
+using pv::Screen;
 
 namespace
 {
@@ -93,36 +92,10 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// A window shaped like the main window's recipe boxes and measuring box.
-struct RecipeWindow {
-    QWidget window;
-    QList<QLineEdit *> lines;
-    QPlainTextEdit *directions = nullptr;
-
-    RecipeWindow()
-    {
-        for (int i = 0; i <= 20; ++i) {
-            auto *e = new QLineEdit(&window);
-            e->setObjectName(QStringLiteral("txtFields(%1)").arg(i));
-            lines << e;
-        }
-        directions = new QPlainTextEdit(&window);
-        directions->setObjectName(QStringLiteral("txtFields(21)"));
-        auto *picture = new QWidget(&window);
-        picture->setObjectName(QStringLiteral("Picture1"));
-        picture->setGeometry(0, 0, pv::twipsToPx(4155), pv::twipsToPx(615));
-        picture->hide();
-    }
-    void fill(const RecipeText &r)
-    {
-        lines[0]->setText(r.name);
-        for (int k = 1; k <= 10; ++k) {
-            lines[2 * k - 1]->setText(r.quantities[k - 1]);
-            lines[2 * k]->setText(r.ingredients[k - 1]);
-        }
-        directions->setPlainText(r.directions);
-    }
-};
+QStringList pdfLines(const QString &pdf)
+{
+    return visibleLines(pdfText(pdf).split(QRegularExpression(QStringLiteral("[\n\f]"))));
+}
 
 bool cupsPdfIsDefault()
 {
@@ -140,6 +113,8 @@ class TestPrinting : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup();
+
     void layoutPrintsEveryLineInOrder();
     void emptyNameAndEmptyIngredients();
     void wrap_data();
@@ -147,11 +122,76 @@ private slots:
     void wrapAlwaysFinishes();
     void wrapInWindowFont();
     void pdfFileShowsTheLines();
-    void windowBoxesAreReadAsTheyStand();
+
+    // The main window's File > Print.
+    void boxesAreReadAsTheyStand();
     void noDefaultPrinterIsExplained();
-    void cupsQueueReceivesTheJob();
+    void menuPrintsToTheDefaultQueue();
+    void unsavedEditsArePrinted();
     void refusedJobIsReported();
+
+private:
+    frmMain *openMain();
+    void search(const QString &name);
+    void printThroughQueue(const std::function<void()> &print, QString *job);
+    QStringList expectedLines() const;
+
+    std::unique_ptr<pvtest::AppFolder> m_app;
+    frmMain *m_main = nullptr;
 };
+
+void TestPrinting::cleanup()
+{
+    pvtest::unloadAll();
+    m_main = nullptr;
+    m_app.reset();
+}
+
+frmMain *TestPrinting::openMain()
+{
+    m_app = std::make_unique<pvtest::AppFolder>(pvtest::AppFolder::Seed::Small);
+    m_main = Screen().Load<frmMain>();
+    Screen().Show(m_main);
+    for (int i = 0; i < 50 && !m_main->Data1->cursor(); ++i)
+        QTest::qWait(10);
+    return m_main;
+}
+
+void TestPrinting::search(const QString &name)
+{
+    m_main->txtSearchString->clear();
+    QTest::keyClicks(m_main->txtSearchString, name);
+    QTest::mouseClick(m_main->cmdSearch, Qt::LeftButton);
+    QCOMPARE(m_main->fieldText(0), name);
+}
+
+// Runs `print`, which must send one job to the default cups-pdf queue, and
+// gives the job's document as CUPS spooled it.
+void TestPrinting::printThroughQueue(const std::function<void()> &print, QString *job)
+{
+    const QDir spool(QStringLiteral("/var/spool/cups"));
+    const QStringList filter{QStringLiteral("d*-001")};
+    const QStringList before = spool.entryList(filter, QDir::Files);
+    print();
+    // The job's document is the one spool file that was not there before.
+    const auto newJob = [&] {
+        for (const QString &f : spool.entryList(filter, QDir::Files))
+            if (!before.contains(f))
+                return spool.filePath(f);
+        return QString();
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(!newJob().isEmpty(), "no job file appeared in the CUPS spool", 10000);
+    *job = newJob();
+}
+
+// What the layout makes of the main window's boxes, measured as the window
+// measures.
+QStringList TestPrinting::expectedLines() const
+{
+    Recorder rec;
+    pv::layoutRecipe(pv::recipeFromWindow(m_main), pv::screenTextWidth(m_main->Picture1->font()), 4155, rec);
+    return visibleLines(rec.lines());
+}
 
 void TestPrinting::layoutPrintsEveryLineInOrder()
 {
@@ -328,19 +368,31 @@ void TestPrinting::pdfFileShowsTheLines()
     QVERIFY2(fontList.count(QLatin1Char('\n')) >= 4, qPrintable(fontList)); // header, rule, two faces
 }
 
-void TestPrinting::windowBoxesAreReadAsTheyStand()
+void TestPrinting::boxesAreReadAsTheyStand()
 {
-    RecipeWindow w;
-    RecipeText r = negroni();
-    r.quantities[9] = QStringLiteral("1");
-    r.ingredients[9] = QStringLiteral("Orange Peel");
-    r.directions = QStringLiteral("Stir.\nStrain.");
-    w.fill(r);
-    const RecipeText read = pv::recipeFromWindow(&w.window);
-    QCOMPARE(read.name, r.name);
-    QCOMPARE(read.quantities, r.quantities);
-    QCOMPARE(read.ingredients, r.ingredients);
-    QCOMPARE(read.directions, r.directions);
+    openMain();
+    search(QStringLiteral("Negroni"));
+    QCOMPARE(pv::pxToTwips(m_main->Picture1->width()), 4155.0);
+    QCOMPARE(m_main->Picture1->font(), m_main->font());
+
+    RecipeText read = pv::recipeFromWindow(m_main);
+    QCOMPARE(read.name, QStringLiteral("Negroni"));
+    QCOMPARE(read.quantities[2], QStringLiteral("1 oz"));
+    QCOMPARE(read.ingredients[2], QStringLiteral("Sweet Vermouth"));
+    QCOMPARE(read.quantities[3], QString());
+    QCOMPARE(read.directions, QStringLiteral("Stir over ice."));
+
+    // Typed, not saved: the boxes are read, not the catalogue.
+    QTest::keyClicks(m_main->txtFields[19], QStringLiteral("1 strip"));
+    QTest::keyClicks(m_main->txtFields[20], QStringLiteral("Orange Peel"));
+    m_main->txtFields[21]->setFocus();
+    QTest::keyClick(m_main->txtFields[21], Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(m_main->txtFields[21], Qt::Key_Return);
+    QTest::keyClicks(m_main->txtFields[21], QStringLiteral("Garnish."));
+    read = pv::recipeFromWindow(m_main);
+    QCOMPARE(read.quantities[9], QStringLiteral("1 strip"));
+    QCOMPARE(read.ingredients[9], QStringLiteral("Orange Peel"));
+    QCOMPARE(read.directions, QStringLiteral("Stir over ice.\nGarnish."));
 }
 
 void TestPrinting::noDefaultPrinterIsExplained()
@@ -359,24 +411,26 @@ void TestPrinting::noDefaultPrinterIsExplained()
     });
     QVERIFY(QPrinterInfo::defaultPrinter().isNull());
 
-    RecipeWindow w;
-    w.fill(negroni());
+    openMain();
     pvtest::MsgRecorder msgs;
-    QCOMPARE(pv::printRecipeToDefaultPrinter(&w.window), PrintResult::NoDefault);
+    m_main->mnuFilePrint->trigger();
     QCOMPARE(msgs.calls.size(), 1);
     QCOMPARE(msgs.calls.first().style, 0);
     const QString prompt = msgs.last();
     QVERIFY2(prompt.contains(QLatin1String("No printer has been chosen as the default")), qPrintable(prompt));
     QVERIFY2(prompt.contains(QLatin1String("lpoptions -d NAME")), qPrintable(prompt));
     QVERIFY2(prompt.contains(QPrinterInfo::availablePrinterNames().first()), qPrintable(prompt));
+
+    // The window goes on as before.
+    QTest::mouseClick(m_main->cmdNext, Qt::LeftButton);
+    QCOMPARE(m_main->fieldText(0), QStringLiteral("Cuba Libre"));
 }
 
-void TestPrinting::cupsQueueReceivesTheJob()
+void TestPrinting::menuPrintsToTheDefaultQueue()
 {
     if (!cupsPdfIsDefault())
         QSKIP(kNoQueue);
-    QDir spool(QStringLiteral("/var/spool/cups"));
-    if (!spool.isReadable())
+    if (!QDir(QStringLiteral("/var/spool/cups")).isReadable())
         QSKIP("the CUPS spool /var/spool/cups cannot be read by this user");
     QProcess settings;
     settings.start(QStringLiteral("cupsctl"), QStringList());
@@ -384,30 +438,55 @@ void TestPrinting::cupsQueueReceivesTheJob()
     if (!QString::fromUtf8(settings.readAllStandardOutput()).contains(QLatin1String("PreserveJobFiles=Yes")))
         QSKIP("CUPS keeps no job files here (cupsctl PreserveJobFiles=Yes)");
 
-    const QStringList filter{QStringLiteral("d*-001")};
-    const QStringList before = spool.entryList(filter, QDir::Files);
-
-    RecipeWindow w;
-    w.fill(negroni());
-    w.directions->setPlainText(longDirections());
+    openMain();
+    search(QStringLiteral("Negroni"));
     pvtest::MsgRecorder msgs;
-    QCOMPARE(pv::printRecipeToDefaultPrinter(&w.window), PrintResult::Printed);
+    QString job;
+    printThroughQueue([this] { m_main->mnuFilePrint->trigger(); }, &job);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(msgs.prompts(), QStringList());
 
-    // The job's document is the one spool file that was not there before.
-    const auto newJob = [&] {
-        for (const QString &f : spool.entryList(filter, QDir::Files))
-            if (!before.contains(f))
-                return spool.filePath(f);
-        return QString();
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(!newJob().isEmpty(), 10000);
-    const QString job = newJob();
+    const QStringList printed = pdfLines(job);
+    QCOMPARE(printed, expectedLines());
+    QCOMPARE(printed.mid(0, 6), (QStringList{"Pourvale", "Drink's Name: Negroni", "1 oz Gin", "1 oz Campari",
+                                             "1 oz Sweet Vermouth", "Directions:"}));
+}
 
-    Recorder rec;
-    pv::layoutRecipe(pv::recipeFromWindow(&w.window), pv::screenTextWidth(w.window.font()), 4155, rec);
-    QTRY_COMPARE_WITH_TIMEOUT(visibleLines(pdfText(job).split(QRegularExpression(QStringLiteral("[\n\f]")))),
-                              visibleLines(rec.lines()), 10000);
+void TestPrinting::unsavedEditsArePrinted()
+{
+    if (!cupsPdfIsDefault())
+        QSKIP(kNoQueue);
+    if (!QDir(QStringLiteral("/var/spool/cups")).isReadable())
+        QSKIP("the CUPS spool /var/spool/cups cannot be read by this user");
+
+    openMain();
+    QTest::mouseClick(m_main->cmdAdd, Qt::LeftButton);
+    QTest::keyClicks(m_main->txtFields[0], QStringLiteral("Zombie"));
+    QTest::keyClicks(m_main->txtFields[1], QStringLiteral("1 1/2 oz"));
+    QTest::keyClicks(m_main->txtFields[2], QStringLiteral("White Rum"));
+    QTest::keyClicks(m_main->txtFields[3], QStringLiteral("1 oz"));
+    QTest::keyClicks(m_main->txtFields[4], QStringLiteral("Dark Rum"));
+    QTest::keyClicks(m_main->txtFields[21], longDirections());
+
+    // Ctrl+P, as a person would.
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    pvtest::MsgRecorder msgs;
+    QString job;
+    printThroughQueue([this] { QTest::keyClick(m_main, Qt::Key_P, Qt::ControlModifier); }, &job);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(msgs.prompts(), QStringList());
+
+    const QStringList printed = pdfLines(job);
+    QCOMPARE(printed, expectedLines());
+    QVERIFY(printed.contains(QStringLiteral("Drink's Name: Zombie")));
+    QVERIFY(printed.contains(QStringLiteral("1 1/2 oz White Rum")));
+    QVERIFY2(printed.size() > 8, "the directions were expected on several lines");
+    // Printing saved nothing.
+    QCOMPARE(pvtest::queryColumn(m_app->catalogue(), "SELECT count(*) FROM drinklst WHERE DrinkName = 'Zombie'"),
+             QStringList{"0"});
 }
 
 void TestPrinting::refusedJobIsReported()
@@ -419,17 +498,19 @@ void TestPrinting::refusedJobIsReported()
         QSKIP("not allowed to make the queue refuse jobs (cupsreject)");
     const auto accept = qScopeGuard([&] { QProcess::execute(QStringLiteral("cupsaccept"), {queue}); });
 
-    RecipeWindow w;
-    w.fill(negroni());
-    w.window.show();
+    openMain();
     pvtest::MsgRecorder msgs;
-    QCOMPARE(pv::printRecipeToDefaultPrinter(&w.window), PrintResult::Failed);
+    m_main->mnuFilePrint->trigger();
     QCOMPARE(msgs.calls.size(), 1);
     const QString prompt = msgs.last();
     QVERIFY2(prompt.startsWith(QStringLiteral("The recipe could not be printed on \"%1\".").arg(queue)),
              qPrintable(prompt));
     QVERIFY2(prompt.contains(QLatin1String("accepting")), qPrintable(prompt));
-    QVERIFY(w.window.isVisible() && w.window.isEnabled());
+
+    // The window goes on as before.
+    QVERIFY(m_main->isVisible() && m_main->isEnabled());
+    QTest::mouseClick(m_main->cmdNext, Qt::LeftButton);
+    QCOMPARE(m_main->fieldText(0), QStringLiteral("Cuba Libre"));
 }
 
 PV_TEST_MAIN(TestPrinting)

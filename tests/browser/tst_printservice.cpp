@@ -2,11 +2,13 @@
 // server once per process, so this case has a program of its own that points
 // it at a socket nobody listens on before anything asks for a printer.
 
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 
-#include "browser/RecipePrint.h"
+#include "browser/frmMain.h"
 
 #include <QPrinterInfo>
+
+using pv::Screen;
 
 class TestPrintService : public QObject
 {
@@ -20,11 +22,13 @@ void TestPrintService::noServiceMeansNoPrinter()
 {
     QVERIFY(QPrinterInfo::availablePrinterNames().isEmpty());
 
-    pv::RecipeText recipe;
-    recipe.name = QStringLiteral("Cuba Libre");
-    recipe.directions = QStringLiteral("Build over ice.");
+    pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+    frmMain *main = Screen().Load<frmMain>();
+    Screen().Show(main);
+    QTRY_COMPARE(main->fieldText(0), QStringLiteral("Bee's Knees"));
+
     pvtest::MsgRecorder msgs;
-    QCOMPARE(pv::printRecipeToDefaultPrinter(recipe, QFont()), pv::PrintResult::NoPrinter);
+    main->mnuFilePrint->trigger();
     QCOMPARE(msgs.calls.size(), 1);
     QCOMPARE(msgs.calls.first().style, 0);
     QVERIFY(msgs.calls.first().title.isEmpty());
@@ -32,10 +36,14 @@ void TestPrintService::noServiceMeansNoPrinter()
     QVERIFY2(prompt.contains(QLatin1String("no printer is installed")), qPrintable(prompt));
     QVERIFY2(prompt.contains(QLatin1String("printing service is not running")), qPrintable(prompt));
 
-    // Nothing is left half done: the next try says the same.
-    QCOMPARE(pv::printRecipeToDefaultPrinter(recipe, QFont()), pv::PrintResult::NoPrinter);
+    // Nothing is left half done: the window goes on, and the next try says
+    // the same.
+    QTest::mouseClick(main->cmdNext, Qt::LeftButton);
+    QCOMPARE(main->fieldText(0), QStringLiteral("Cuba Libre"));
+    main->mnuFilePrint->trigger();
     QCOMPARE(msgs.calls.size(), 2);
     QCOMPARE(msgs.last(), prompt);
+    pvtest::unloadAll();
 }
 
 int main(int argc, char **argv)
