@@ -89,17 +89,19 @@ const Glass kGlasses[] = {
 // clang-format on
 
 // Layout, in twips. The picture box is taller than the glass so that the
-// name stands above the glass rather than across it.
+// name stands above the glass rather than across it. The description box is
+// wide enough that the designed line breaks fall at the end of a full line.
 constexpr int kMargin = 120;
-constexpr int kTop = 540;
+constexpr int kTop = 720;
 constexpr int kButtonWidth = 1815, kButtonHeight = 375, kButtonPitch = 420, kColumnGap = 120;
 constexpr int kRows = 10;
-constexpr int kPictureLeft = kMargin + 2 * (kButtonWidth + kColumnGap);
+constexpr int kWidth = 9000;
+constexpr int kButtonsRight = kMargin + 2 * kButtonWidth + kColumnGap;
 constexpr int kPictureWidth = 2250, kPictureHeight = 2730;
+constexpr int kPictureLeft = kButtonsRight + (kWidth - kMargin - kButtonsRight - kPictureWidth) / 2;
 constexpr int kNameHeight = 285;
 constexpr int kCloseWidth = 1215, kCloseHeight = 375;
 constexpr int kTextTop = kTop + kRows * kButtonPitch + 120, kTextHeight = 1200;
-constexpr int kWidth = kPictureLeft + kPictureWidth + kMargin;
 constexpr int kHeight = kTextTop + kTextHeight + kMargin;
 
 } // namespace
@@ -114,7 +116,9 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
     Label1 = new QLabel(QStringLiteral("The following Glasses are needed to properly prepare the drinks in Pourvale"),
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 300));
+    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
+    // Wraps rather than losing its end in a wide font.
+    Label1->setWordWrap(true);
     QFont heading = Label1->font();
     heading.setBold(true);
     Label1->setFont(heading);

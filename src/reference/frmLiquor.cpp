@@ -54,15 +54,15 @@ const Liquor kLiquors[] = {
 // centred on the name's row; each picture keeps its own size and stands on
 // the bottom edge of the picture area, centred across it.
 constexpr int kMargin = 120;
-constexpr int kTop = 600;
+constexpr int kTop = 720;
 constexpr int kMarker = 255, kMarkerGap = 60;
 constexpr int kNameLeft = kMargin + kMarker + kMarkerGap;
 constexpr int kNameWidth = 1800, kNameHeight = 285, kNamePitch = 360;
 constexpr int kPictureLeft = kNameLeft + kNameWidth + 120;
-constexpr int kPictureWidth = 4665, kPictureHeight = 3600;
+constexpr int kWidth = 9000;
+constexpr int kPictureWidth = kWidth - kMargin - kPictureLeft, kPictureHeight = 3600;
 constexpr int kTextTop = kTop + kPictureHeight + 240, kTextHeight = 1800;
 constexpr int kCloseWidth = 1215, kCloseHeight = 375;
-constexpr int kWidth = kPictureLeft + kPictureWidth + kMargin;
 constexpr int kCloseTop = kTextTop + kTextHeight + 120;
 constexpr int kHeight = kCloseTop + kCloseHeight + kMargin;
 
@@ -78,7 +78,9 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
     Label1 = new QLabel(QStringLiteral("The following Liquors are needed to properly prepare the drinks in Pourvale"),
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 300));
+    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
+    // Wraps rather than losing its end in a wide font.
+    Label1->setWordWrap(true);
     QFont heading = Label1->font();
     heading.setBold(true);
     Label1->setFont(heading);

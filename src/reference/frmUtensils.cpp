@@ -78,14 +78,14 @@ const Utensil kUtensils[] = {
 // Layout, in twips. Each picture keeps its own size and stands on the
 // bottom edge of the picture area, centred across it.
 constexpr int kMargin = 120;
-constexpr int kTop = 600;
+constexpr int kTop = 720;
 constexpr int kNameWidth = 2280, kNameHeight = 285, kNamePitch = 345, kColumnGap = 120;
 constexpr int kRows = 10;
 constexpr int kPictureLeft = kMargin + 2 * (kNameWidth + kColumnGap) + 120;
-constexpr int kPictureWidth = 2700, kPictureHeight = 3750;
+constexpr int kWidth = 9000;
+constexpr int kPictureWidth = kWidth - kMargin - kPictureLeft, kPictureHeight = 3750;
 constexpr int kTextTop = kTop + kPictureHeight + 150, kTextHeight = 1095;
 constexpr int kCloseWidth = 1215, kCloseHeight = 375;
-constexpr int kWidth = kPictureLeft + kPictureWidth + kMargin;
 constexpr int kCloseTop = kTextTop + kTextHeight + 120;
 constexpr int kHeight = kCloseTop + kCloseHeight + kMargin;
 
@@ -101,7 +101,9 @@ frmUtensils::frmUtensils(QWidget *parent) : QWidget(parent)
     Label1 = new QLabel(
         QStringLiteral("The following utensils are needed to properly prepare the drinks in Pourvale:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 300));
+    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
+    // Wraps rather than losing its end in a wide font.
+    Label1->setWordWrap(true);
     QFont heading = Label1->font();
     heading.setBold(true);
     Label1->setFont(heading);
