@@ -4,7 +4,7 @@
 // window does, click a name or button as a person would, and read what the
 // window shows.
 
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 #include "reference/ReferencePanel.h"
 
 #include <QAbstractButton>
