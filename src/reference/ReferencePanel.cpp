@@ -192,4 +192,9 @@ QString ReferencePanel::contentText(const QString &file)
     return text;
 }
 
+QString ReferencePanel::description(const char *quoted, const char *file)
+{
+    return quoted ? QString::fromUtf8(quoted) : contentText(QString::fromUtf8(file));
+}
+
 } // namespace pv

@@ -103,6 +103,8 @@ public:
     // e.g. "glasses/Cocktail.txt"; the file's final line end is not part of
     // the text.
     static QString contentText(const QString &file);
+    // A row's description: its quoted text when it has one, else its file.
+    static QString description(const char *quoted, const char *file);
 
 private:
     struct Item {

@@ -123,6 +123,8 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
     heading.setBold(true);
     Label1->setFont(heading);
 
+    const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
+    const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
     int row = 0;
     for (const Glass &g : kGlasses) {
         const int column = row / kRows;
@@ -132,9 +134,9 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
                                                   kTop + (row % kRows) * kButtonPitch, kButtonWidth, kButtonHeight));
         pv::onEvent(button, &QPushButton::clicked, this, [this, click = g.click] { (this->*click)(); });
 
-        auto *picture = ReferencePanel::pictureBox(
-            this, QString::fromUtf8(g.picture), QStringLiteral(":/pictures/glasses/") + QString::fromUtf8(g.pictureFile),
-            ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight), Qt::AlignHCenter | Qt::AlignBottom);
+        const QString file = QStringLiteral(":/pictures/glasses/") + QString::fromUtf8(g.pictureFile);
+        auto *picture = ReferencePanel::pictureBox(this, QString::fromUtf8(g.picture), file, pictureArea,
+                                                   Qt::AlignHCenter | Qt::AlignBottom);
 
         // Made after the picture, so it is drawn above it.
         auto *name = new QLabel(QString::fromUtf8(g.labelCaption), this);
@@ -142,9 +144,8 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
         name->setGeometry(ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kNameHeight));
         name->setFont(heading);
 
-        const QString text = g.text ? QString::fromUtf8(g.text) : ReferencePanel::contentText(QString::fromUtf8(g.textFile));
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(g.textBox), text,
-                                                   ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight));
+        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(g.textBox),
+                                                   ReferencePanel::description(g.text, g.textFile), textArea);
 
         m_panel.addItem(button, {picture, name, box});
         ++row;

@@ -86,6 +86,7 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
     Label1->setFont(heading);
 
     const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
+    const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
     int row = 0;
     for (const Liquor &l : kLiquors) {
         const int top = kTop + row * kNamePitch;
@@ -100,13 +101,12 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
         marker->setGeometry(ReferencePanel::twips(kMargin, top + (kNameHeight - kMarker) / 2, kMarker, kMarker));
         marker->setBackColor(Qt::cyan);
 
-        auto *picture = ReferencePanel::pictureBoxOwnSize(
-            this, QString::fromUtf8(l.picture), QStringLiteral(":/pictures/liquors/") + QString::fromUtf8(l.pictureFile),
-            pictureArea, Qt::AlignHCenter | Qt::AlignBottom);
+        const QString file = QStringLiteral(":/pictures/liquors/") + QString::fromUtf8(l.pictureFile);
+        auto *picture = ReferencePanel::pictureBoxOwnSize(this, QString::fromUtf8(l.picture), file, pictureArea,
+                                                          Qt::AlignHCenter | Qt::AlignBottom);
 
-        const QString text = l.text ? QString::fromUtf8(l.text) : ReferencePanel::contentText(QString::fromUtf8(l.textFile));
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(l.textBox), text,
-                                                   ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight));
+        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(l.textBox),
+                                                   ReferencePanel::description(l.text, l.textFile), textArea);
 
         m_panel.addItem(name, {picture, box, marker});
         ++row;

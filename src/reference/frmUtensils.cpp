@@ -109,6 +109,7 @@ frmUtensils::frmUtensils(QWidget *parent) : QWidget(parent)
     Label1->setFont(heading);
 
     const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
+    const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
     int row = 0;
     for (const Utensil &u : kUtensils) {
         const int column = row / kRows;
@@ -123,9 +124,8 @@ frmUtensils::frmUtensils(QWidget *parent) : QWidget(parent)
             this, QString::fromUtf8(u.picture), QStringLiteral(":/pictures/") + QString::fromUtf8(u.pictureFile),
             pictureArea, Qt::AlignHCenter | Qt::AlignBottom);
 
-        const QString text = u.text ? QString::fromUtf8(u.text) : ReferencePanel::contentText(QString::fromUtf8(u.textFile));
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(u.textBox), text,
-                                                   ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight));
+        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(u.textBox),
+                                                   ReferencePanel::description(u.text, u.textFile), textArea);
 
         m_panel.addItem(name, {picture, box});
         ++row;
