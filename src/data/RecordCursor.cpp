@@ -511,6 +511,9 @@ void RecordCursor::Update()
     if (m_mode == Mode::None)
         return;
     if (m_mode == Mode::Adding) {
+        // List every key first: the new row goes after all of them, and must
+        // not come back a second time from a later chunk.
+        loadAll();
         QStringList cols;
         QVector<int> which;
         for (int i = 0; i < m_fields.size(); ++i)
@@ -539,8 +542,6 @@ void RecordCursor::Update()
         if (r != SQLITE_DONE)
             fail(r);
         const qint64 key = sqlite3_last_insert_rowid(m_db);
-        // The new row goes after every listed one.
-        loadAll();
         if (!m_keys.empty() && key <= m_keys.back())
             m_sorted = false;
         m_keys.push_back(key);
