@@ -1,4 +1,5 @@
 #include "app/frmSplash.h"
+#include "browser/frmMain.h"
 #include "ui/ScreenView.h"
 
 #include <QApplication>
@@ -7,11 +8,16 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    app.setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    QApplication::setApplicationName(QStringLiteral("Pourvale"));
+    QApplication::setOrganizationName(QStringLiteral("Pourvale"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    pv::ScreenView &sv = pv::Screen();
+    sv.setQuitWhenLastUnloaded(true);
 
-    // "Start" on the start-up window leads here.
-    frmSplash::openMainWindow = [] {};
+    // "Start" on the start-up window leads to the main window.
+    frmSplash::openMainWindow = [&sv] { sv.Show(sv.Load<frmMain>()); };
 
-    pv::Screen().Show(pv::Screen().Load<frmSplash>());
+    // The program begins at the start-up window and nowhere else.
+    sv.Show(sv.Load<frmSplash>());
     return app.exec();
 }
