@@ -2,7 +2,7 @@
 
 #include "ui_frmSplash.h"
 
-#include <QPointer>
+#include <QCoreApplication>
 #include <QTimer>
 
 std::function<void()> frmSplash::openMainWindow;
@@ -51,10 +51,15 @@ void frmSplash::Form_Unload(int &)
 {
     // The window is only deleted later; its reminder must end now.
     Timer1->stop();
+    // Closed other than by "Start": no window is left and the program ends,
+    // once this window is out of the way.
+    if (!m_starting)
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void frmSplash::cmdStart_Click()
 {
+    m_starting = true;
     pv::Screen().Unload(this);
     if (openMainWindow)
         openMainWindow();
@@ -62,12 +67,8 @@ void frmSplash::cmdStart_Click()
 
 void frmSplash::Timer1_Timer()
 {
-    // A tick that comes while the reminder is still up waits for the next one.
-    if (m_reminding)
-        return;
-    m_reminding = true;
-    QPointer<frmSplash> self(this);
+    // The reminder is modal; a tick that falls while it is still up is not
+    // delivered (a timer's event never runs inside its own handler), so no
+    // second reminder piles onto the first.
     pv::Screen().MsgBox(kReminder);
-    if (self)
-        m_reminding = false;
 }

@@ -27,7 +27,10 @@ public:
     void Form_Load() override;
     void Form_Unload(int &Cancel) override;
 
-    // What "Start" opens once this window is gone; the program sets it.
+    // What "Start" opens once this window is gone; the program sets it. The
+    // start-up window is the program's only window until then, so the
+    // program must not end with this window's unload before the hook has
+    // run; closing the window any other way ends the program.
     static std::function<void()> openMainWindow;
 
     static inline const QString kReminder = QStringLiteral("Well, let's go! I don't have all day!");
@@ -50,5 +53,5 @@ public slots:
     void Timer1_Timer();
 
 private:
-    bool m_reminding = false;
+    bool m_starting = false;
 };

@@ -12,10 +12,13 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Pourvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
     pv::ScreenView &sv = pv::Screen();
-    sv.setQuitWhenLastUnloaded(true);
 
-    // "Start" on the start-up window leads to the main window.
-    frmSplash::openMainWindow = [&sv] { sv.Show(sv.Load<frmMain>()); };
+    // "Start" unloads the start-up window and then opens the main window; the
+    // program ends with its last window only from then on.
+    frmSplash::openMainWindow = [&sv] {
+        sv.Show(sv.Load<frmMain>());
+        sv.setQuitWhenLastUnloaded(true);
+    };
 
     // The program begins at the start-up window and nowhere else.
     sv.Show(sv.Load<frmSplash>());

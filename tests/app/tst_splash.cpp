@@ -1,14 +1,43 @@
 #include "app/SvgPicture.h"
 #include "app/frmSplash.h"
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QTimer>
 
 using namespace pv;
+
+namespace {
+
+// Stands in for the main window in the tests of the program's start.
+class FakeMain : public QWidget, public Form {
+public:
+    QWidget *widget() override { return this; }
+};
+
+// Runs the application's event loop as main() does, with `first` queued as
+// its first event; gives up after `limitMs`. Returns the time it ran.
+qint64 runProgram(const std::function<void()> &first, int limitMs, bool *timedOut)
+{
+    *timedOut = false;
+    QTimer::singleShot(0, qApp, first);
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, qApp, [timedOut] {
+        *timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    limit.start(limitMs);
+    QElapsedTimer clock;
+    clock.start();
+    QApplication::exec();
+    return clock.elapsed();
+}
+
+} // namespace
 
 class TestSplash : public QObject {
     Q_OBJECT
@@ -154,21 +183,45 @@ private slots:
         QCOMPARE(nested, 0);
     }
 
-    void closeBoxEndsWithoutMainWindow()
+    void closeBoxEndsTheProgramWithoutMainWindow()
     {
         pvtest::MsgRecorder rec;
-        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
         frmSplash *splash = openSplash(60);
         QPointer<QTimer> timer = splash->Timer1;
         QVERIFY(QTest::qWaitForWindowExposed(splash));
-        splash->close();
 
+        bool timedOut = false;
+        runProgram([splash] { splash->close(); }, 3000, &timedOut);
+
+        QVERIFY(!timedOut);
         QVERIFY(!splashLoaded());
         QVERIFY(!timer || !timer->isActive());
-        QTest::qWait(300);
         QCOMPARE(m_mainOpened, 0);
         QVERIFY(rec.calls.isEmpty());
-        QCOMPARE(lastClosed.count(), 1);
+    }
+
+    void startKeepsTheProgramRunning()
+    {
+        FakeMain *main = nullptr;
+        // As the program sets it: the main window, and the end with the last window.
+        frmSplash::openMainWindow = [&main] {
+            main = new FakeMain;
+            Screen().LoadNew(main);
+            Screen().Show(main);
+            Screen().setQuitWhenLastUnloaded(true);
+            // The main window's own close ends the program later.
+            QTimer::singleShot(300, main, [main] { Screen().Unload(main); });
+        };
+        frmSplash *splash = openSplash();
+        bool timedOut = false;
+        const qint64 ran = runProgram([splash] { QTest::mouseClick(splash->cmdStart, Qt::LeftButton); }, 3000,
+                                      &timedOut);
+        Screen().setQuitWhenLastUnloaded(false);
+
+        QVERIFY(!timedOut);
+        QVERIFY(main);
+        QVERIFY2(ran >= 300, "the program ended as the start-up window closed");
+        QVERIFY(!splashLoaded());
     }
 };
 
