@@ -2,7 +2,8 @@
 
 #include <QHelpEngineCore>
 
-namespace pv {
+namespace pv
+{
 
 HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent) {}
 

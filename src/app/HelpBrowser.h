@@ -4,11 +4,13 @@
 
 class QHelpEngineCore;
 
-namespace pv {
+namespace pv
+{
 
 // Shows help pages straight out of the help file: every qthelp: address (the
 // page, its style sheet) is read from the help engine.
-class HelpBrowser : public QTextBrowser {
+class HelpBrowser : public QTextBrowser
+{
     Q_OBJECT
 
 public:

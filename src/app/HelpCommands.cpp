@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QHelpEngine>
 
-namespace pv {
+namespace pv
+{
 
-namespace {
+namespace
+{
 
 enum class HelpCommand { Contents, PartialKey };
 

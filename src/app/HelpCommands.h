@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace pv {
+namespace pv
+{
 
 // The help file's name in the application folder; App.HelpFile is the
 // application folder, a separator and this name.

@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-namespace pv {
+namespace pv
+{
 
 SvgPicture::SvgPicture(QWidget *parent) : QWidget(parent), m_renderer(new QSvgRenderer(this))
 {

@@ -5,11 +5,13 @@
 
 class QSvgRenderer;
 
-namespace pv {
+namespace pv
+{
 
 // A picture box for our SVG pictures: drawn as vectors at paint time, so the
 // picture stays sharp at any scale, and kept in proportion inside the box.
-class SvgPicture : public QWidget {
+class SvgPicture : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QString source READ source WRITE setSource)
 

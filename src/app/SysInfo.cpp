@@ -8,9 +8,11 @@
 
 #include <algorithm>
 
-namespace pv {
+namespace pv
+{
 
-namespace {
+namespace
+{
 
 constexpr Registry::Key kSysInfoHandle = 1;
 

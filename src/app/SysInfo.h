@@ -5,11 +5,13 @@
 
 #include <cstdint>
 
-namespace pv {
+namespace pv
+{
 
 // The system registry as the About box reads it: the three calls it needs,
 // with the registry's own status codes, so that a fake can stand in for it.
-class Registry {
+class Registry
+{
 public:
     using Key = std::uint32_t;
     virtual ~Registry() = default;
@@ -43,7 +45,8 @@ inline const QString kSysInfoUnavailable = QStringLiteral("System Information Is
 
 // This system's registry: read-only, and it knows one value, the path of an
 // installed system-information program under the key the About box asks first.
-class SystemRegistry : public Registry {
+class SystemRegistry : public Registry
+{
 public:
     long open(Key root, const QString &subKey, std::uint32_t options, std::uint32_t access, Key &key) override;
     long query(Key key, const QString &valueName, std::uint32_t &type, QByteArray &buffer,

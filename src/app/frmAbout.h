@@ -10,13 +10,15 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-namespace pv {
+namespace pv
+{
 class SvgPicture;
 }
 
 // The About box: name, version and notice, and a way to the system's
 // system-information tool. Shown modal over the main window.
-class frmAbout : public QDialog, public pv::Form {
+class frmAbout : public QDialog, public pv::Form
+{
     Q_OBJECT
 
 public:

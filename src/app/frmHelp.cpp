@@ -36,7 +36,7 @@ frmHelp::frmHelp(QWidget *parent) : QMainWindow(parent)
     m_indexLayout = ui.indexLayout;
     m_searchLayout = ui.searchLayout;
     splHelp->setStretchFactor(1, 1);
-    splHelp->setSizes({260, 640});
+    splHelp->setSizes({300, 600});
 
     connect(actBack, &QAction::triggered, brwHelp, &QTextBrowser::backward);
     connect(actForward, &QAction::triggered, brwHelp, &QTextBrowser::forward);
@@ -83,7 +83,7 @@ std::unique_ptr<QHelpEngine> frmHelp::openHelpFile(const QString &path)
         throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: %2").arg(shown, why));
     }
     if (engine->registeredDocumentations().isEmpty())
-        throw pv::ScreenError(QStringLiteral("The help file %1 holds no help pages.").arg(shown));
+        throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: it holds no help pages.").arg(shown));
     return engine;
 }
 
@@ -105,8 +105,7 @@ void frmHelp::setHelpEngine(std::unique_ptr<QHelpEngine> engine)
     m_indexLayout->addWidget(indexWidget);
     connect(indexWidget.data(), &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink &document) { showPage(document.url); });
-    connect(indexWidget.data(), &QHelpIndexWidget::documentsActivated, this,
-            &frmHelp::indexWidget_DocumentsActivated);
+    connect(indexWidget.data(), &QHelpIndexWidget::documentsActivated, this, &frmHelp::indexWidget_DocumentsActivated);
     connect(m_engine->indexModel(), &QHelpIndexModel::indexCreated, this, &frmHelp::txtIndexKeyword_Change);
 
     QHelpSearchEngine *search = m_engine->searchEngine();

@@ -20,13 +20,15 @@ class QHelpIndexWidget;
 class QHelpSearchQueryWidget;
 class QHelpSearchResultWidget;
 
-namespace pv {
+namespace pv
+{
 class HelpBrowser;
 }
 
 // The help viewer: the help file's contents tree, its keyword index and a
 // full-text search beside the page being read.
-class frmHelp : public QMainWindow, public pv::Form {
+class frmHelp : public QMainWindow, public pv::Form
+{
     Q_OBJECT
 
 public:

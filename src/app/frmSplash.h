@@ -11,13 +11,15 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
-namespace pv {
+namespace pv
+{
 class SvgPicture;
 }
 
 // The start-up window: the program opens here and the user leaves it with
 // "Start" for the main window.
-class frmSplash : public QWidget, public pv::Form {
+class frmSplash : public QWidget, public pv::Form
+{
     Q_OBJECT
 
 public:

@@ -1,7 +1,7 @@
+#include "TestSupport.h"
 #include "app/SvgPicture.h"
 #include "app/SysInfo.h"
 #include "app/frmAbout.h"
-#include "TestSupport.h"
 
 #include <QFile>
 #include <QFrame>
@@ -12,10 +12,12 @@
 
 using namespace pv;
 
-namespace {
+namespace
+{
 
 // A registry in memory that logs every call.
-class FakeRegistry : public Registry {
+class FakeRegistry : public Registry
+{
 public:
     struct Value {
         std::uint32_t type;
@@ -44,8 +46,7 @@ public:
         return kErrorSuccess;
     }
 
-    long query(Key key, const QString &valueName, std::uint32_t &type, QByteArray &buffer,
-               std::uint32_t &size) override
+    long query(Key key, const QString &valueName, std::uint32_t &type, QByteArray &buffer, std::uint32_t &size) override
     {
         log << QStringLiteral("query ") + valueName;
         const QStringList paths = keys.keys();
@@ -99,7 +100,8 @@ QString writeTool(const QString &path)
 
 } // namespace
 
-class TestAbout : public QObject {
+class TestAbout : public QObject
+{
     Q_OBJECT
 
     // Shows the About box modal over `owner`; `whileOpen` runs once it is up.

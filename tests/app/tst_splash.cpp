@@ -1,19 +1,21 @@
+#include "TestSupport.h"
 #include "app/SvgPicture.h"
 #include "app/frmSplash.h"
-#include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTimer>
 
 using namespace pv;
 
-namespace {
+namespace
+{
 
 // Stands in for the main window in the tests of the program's start.
-class FakeMain : public QWidget, public Form {
+class FakeMain : public QWidget, public Form
+{
 public:
     QWidget *widget() override { return this; }
 };
@@ -39,7 +41,8 @@ qint64 runProgram(const std::function<void()> &first, int limitMs, bool *timedOu
 
 } // namespace
 
-class TestSplash : public QObject {
+class TestSplash : public QObject
+{
     Q_OBJECT
 
     int m_mainOpened = 0;
@@ -108,10 +111,10 @@ private slots:
             QVERIFY2(p->isValid(), qPrintable(p->source()));
         QCOMPARE(splash->Picture3->size(), QSize(32, 32));
 
-        for (QWidget *w : std::initializer_list<QWidget *>{
-                 splash->fraMainFrame, splash->Frame1, splash->cmdStart, splash->Picture1, splash->Picture3,
-                 splash->picLogo, splash->lblProductName, splash->lblVersion, splash->lblPlatform,
-                 splash->Label1, splash->lblThankYou})
+        for (QWidget *w : std::initializer_list<QWidget *>{splash->fraMainFrame, splash->Frame1, splash->cmdStart,
+                                                           splash->Picture1, splash->Picture3, splash->picLogo,
+                                                           splash->lblProductName, splash->lblVersion,
+                                                           splash->lblPlatform, splash->Label1, splash->lblThankYou})
             QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
         QCOMPARE(splash->findChild<QPushButton *>(QStringLiteral("cmdStart")), splash->cmdStart);
 
@@ -214,8 +217,8 @@ private slots:
         };
         frmSplash *splash = openSplash();
         bool timedOut = false;
-        const qint64 ran = runProgram([splash] { QTest::mouseClick(splash->cmdStart, Qt::LeftButton); }, 3000,
-                                      &timedOut);
+        const qint64 ran =
+            runProgram([splash] { QTest::mouseClick(splash->cmdStart, Qt::LeftButton); }, 3000, &timedOut);
         Screen().setQuitWhenLastUnloaded(false);
 
         QVERIFY(!timedOut);
