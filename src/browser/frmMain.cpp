@@ -598,7 +598,7 @@ void frmMain::cmdDelete_Click()
 {
     pv::Recordset &rs = Data1->recordset();
     // With no row on screen the steps below have nothing to act on.
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         Screen().MsgBox(QStringLiteral("There are no drinks in this list to delete."));
         return;
     }
@@ -607,7 +607,7 @@ void frmMain::cmdDelete_Click()
         return;
     }
     rs.Delete();
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         rs.MoveNext();
         Screen().MsgBox(QStringLiteral("That was the last drink in this list; the list is now empty."));
         return;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -41,7 +43,9 @@ public:
 
     bool Bof() const { return m_bof; }
     bool Eof() const { return m_eof; }
-    int RecordCount() const { return int(m_keys.size()); }
+    // Lists every remaining key first.
+    int RecordCount() const;
+    bool isEmpty() const;
     // Index of the current row from 0; -1 with no current row (or a new row).
     int AbsolutePosition() const;
     // True when a row (or a new row) can be read and written.
@@ -74,8 +78,8 @@ public:
     QVariant value(const QString &field) const;
     void setValue(const QString &field, const QVariant &value);
 
-    // Bytes the keyset holds per row (for the benchmark).
-    static constexpr size_t keyBytesPerRow() { return sizeof(qint64); }
+    // Bytes the keyset takes (for the benchmark).
+    size_t keysetBytes() const { return m_keys.capacity() * sizeof(qint64); }
 
 private:
     enum class Mode { None, Editing, Adding };
@@ -89,6 +93,9 @@ private:
     void find(const QString &criterion, int startIndex);
     int indexOfKey(qint64 key) const;
     void exec(const QString &sql);
+    void loadChunk() const;
+    void loadUntil(size_t count) const;
+    void loadAll() const;
     [[noreturn]] void fail(int rc, const QString &what = QString()) const;
 
     sqlite3 *m_db = nullptr;
@@ -98,9 +105,16 @@ private:
     QString m_rowsQuery; // SELECT <key> AS pv__key, <fields> FROM <source>
     QStringList m_fields;
     QStringList m_baseColumns; // empty where a field is computed (read-only)
+    QHash<QString, int> m_fieldIndex; // by case-folded name
+    QHash<QString, sqlite3_stmt *> m_findStatements;
     sqlite3_stmt *m_fetch = nullptr;
 
-    std::vector<qint64> m_keys;
+    // The keyset grows as moves reach rows not listed yet (see loadChunk).
+    mutable std::vector<qint64> m_keys;
+    mutable bool m_complete = false;
+    mutable qint64 m_lastListedKey = std::numeric_limits<qint64>::min();
+    bool m_chunked = false;
+    sqlite3_stmt *m_chunk = nullptr;
     bool m_sorted = true;
     int m_pos = -1;
     bool m_bof = true;
