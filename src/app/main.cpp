@@ -1,7 +1,9 @@
+#include "app/frmSplash.h"
 #include "browser/frmMain.h"
 #include "ui/ScreenView.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -10,7 +12,15 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Pourvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
     pv::ScreenView &sv = pv::Screen();
-    sv.setQuitWhenLastUnloaded(true);
-    sv.Show(sv.Load<frmMain>());
+
+    // "Start" unloads the start-up window and then opens the main window; the
+    // program ends with its last window only from then on.
+    frmSplash::openMainWindow = [&sv] {
+        sv.Show(sv.Load<frmMain>());
+        sv.setQuitWhenLastUnloaded(true);
+    };
+
+    // The program begins at the start-up window and nowhere else.
+    sv.Show(sv.Load<frmSplash>());
     return app.exec();
 }
