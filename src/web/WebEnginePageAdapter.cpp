@@ -2,7 +2,6 @@
 
 #include "web/WebAddress.h"
 
-#include <QCoreApplication>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -38,12 +37,6 @@ WebEnginePageAdapter::WebEnginePageAdapter(QWidget *host, const QString &homePag
         m_loading = false;
         emit DownloadComplete();
     });
-    // Pages still alive when the program ends would outlive the engine's
-    // profile, which it does not survive.
-    connect(qApp, &QCoreApplication::aboutToQuit, m_view, [this] {
-        delete m_view;
-        m_view = nullptr;
-    });
 }
 
 void WebEnginePageAdapter::expectLoad()
@@ -53,10 +46,9 @@ void WebEnginePageAdapter::expectLoad()
 
 void WebEnginePageAdapter::request(const QUrl &url)
 {
-    if (!m_view)
-        return;
     const QUrl current = m_view->url();
-    const bool samePage = url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
+    const bool samePage =
+        url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
     if (!samePage)
         expectLoad();
     m_view->load(url);
@@ -69,7 +61,7 @@ void WebEnginePageAdapter::Navigate(const QString &address)
 
 void WebEnginePageAdapter::GoBack()
 {
-    if (m_view && m_view->history()->canGoBack()) {
+    if (m_view->history()->canGoBack()) {
         expectLoad();
         m_view->back();
     }
@@ -77,7 +69,7 @@ void WebEnginePageAdapter::GoBack()
 
 void WebEnginePageAdapter::GoForward()
 {
-    if (m_view && m_view->history()->canGoForward()) {
+    if (m_view->history()->canGoForward()) {
         expectLoad();
         m_view->forward();
     }
@@ -95,7 +87,7 @@ void WebEnginePageAdapter::GoSearch()
 
 void WebEnginePageAdapter::Refresh()
 {
-    if (m_view && !m_view->url().isEmpty()) {
+    if (!m_view->url().isEmpty()) {
         expectLoad();
         m_view->reload();
     }
@@ -105,8 +97,7 @@ void WebEnginePageAdapter::Stop()
 {
     m_requested.stop();
     m_loading = false;
-    if (m_view)
-        m_view->stop();
+    m_view->stop();
 }
 
 bool WebEnginePageAdapter::Busy() const
@@ -116,8 +107,6 @@ bool WebEnginePageAdapter::Busy() const
 
 QString WebEnginePageAdapter::LocationName() const
 {
-    if (!m_view)
-        return QString();
     const QString title = m_view->title();
     return title.isEmpty() ? m_view->url().toString() : title;
 }

@@ -37,8 +37,7 @@ namespace {
 
 // The window's load, its toolbar and the Enter key carry on past a step that
 // fails; the page area reports nothing worth stopping for there.
-template <class Fn>
-void ignoreErrors(Fn &&step)
+template <class Fn> void ignoreErrors(Fn &&step)
 {
     try {
         step();
@@ -48,8 +47,7 @@ void ignoreErrors(Fn &&step)
 
 } // namespace
 
-frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent)
-    : QMainWindow(parent), timTimer(new QTimer(this))
+frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWindow(parent), timTimer(new QTimer(this))
 {
     Ui::frmBrowser designed;
     designed.setupUi(this);

@@ -131,6 +131,14 @@ private slots:
         QCOMPARE(view(f)->url(), QUrl(pv::web::kStartPage));
     }
 
+    void homeGoesToShippedPage()
+    {
+        frmBrowser *f = openOn(QStringLiteral("/a"), QStringLiteral("Page A"));
+        click(f, QStringLiteral("Home"));
+        QTRY_COMPARE_WITH_TIMEOUT(f->windowTitle(), QStringLiteral("Pourvale on the Web"), 20000);
+        QCOMPARE(view(f)->url(), QUrl(pv::web::kHomePage));
+    }
+
     void enterNavigatesWithoutListing()
     {
         frmBrowser *f = openOn(QStringLiteral("/a"), QStringLiteral("Page A"));

@@ -129,11 +129,16 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("call");
-        QTest::newRow("Back") << "Back" << "GoBack";
-        QTest::newRow("Forward") << "Forward" << "GoForward";
-        QTest::newRow("Refresh") << "Refresh" << "Refresh";
-        QTest::newRow("Home") << "Home" << "GoHome";
-        QTest::newRow("Search") << "Search" << "GoSearch";
+        QTest::newRow("Back") << "Back"
+                              << "GoBack";
+        QTest::newRow("Forward") << "Forward"
+                                 << "GoForward";
+        QTest::newRow("Refresh") << "Refresh"
+                                 << "Refresh";
+        QTest::newRow("Home") << "Home"
+                              << "GoHome";
+        QTest::newRow("Search") << "Search"
+                                << "GoSearch";
     }
     void toolbarKeys()
     {
