@@ -252,14 +252,14 @@ void DataControl::act(int action, const std::function<void(RecordCursor &)> &ste
 {
     RecordCursor &c = requireCursor();
     int a = action;
-    int save = (dataChanged() || c.isAdding()) ? 1 : 0;
+    int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);
     if (a == vbDataActionCancel)
         return;
     if (save)
         savePending();
     else if (c.hasPendingEdit())
-        c.CancelUpdate();
+        c.CancelUpdate(); // an untouched new row is dropped
     step(c);
     if (!reposition)
         return;
@@ -315,16 +315,29 @@ void DataControl::Refresh()
 {
     if (m_cursor) {
         int a = vbDataActionClose;
-        int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+        int save = dataChanged() ? 1 : 0;
         Q_EMIT Validate(a, save);
         if (a == vbDataActionCancel)
             return;
         if (save)
             savePending();
+        else if (m_cursor->hasPendingEdit())
+            m_cursor->CancelUpdate();
     }
     // Open the new rows before letting go of the old ones, so a failure
-    // leaves the window on the rows it had.
-    auto fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    // leaves the window on the rows (and the row source) it had.
+    std::unique_ptr<RecordCursor> fresh;
+    try {
+        fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    } catch (const DataError &) {
+        if (m_cursor) {
+            m_recordSource = m_cursor->recordSource();
+            m_databaseName = m_cursor->databaseName();
+            // The row on screen is current again.
+            Q_EMIT Reposition();
+        }
+        throw;
+    }
     m_cursor = std::move(fresh);
     for (Binding &b : m_bindings)
         b.missing = !m_cursor->hasField(b.column);
@@ -337,7 +350,7 @@ bool DataControl::closeRows()
     if (!m_cursor)
         return true;
     int a = vbDataActionClose;
-    int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+    int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);
     if (save) {
         try {
