@@ -16,7 +16,6 @@ using pv::twipsToPx;
 namespace pv::web {
 
 namespace {
-constexpr double kStripHeight = 675;
 constexpr double kMargin = 50;
 constexpr double kAddressGap = 15;
 } // namespace
@@ -61,7 +60,6 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
     timTimer->setObjectName(QStringLiteral("timTimer"));
     timTimer->setInterval(5);
 
-    picAddress->resize(picAddress->width(), twipsToPx(pv::web::kStripHeight));
     m_page = makePage ? makePage(brwWebBrowser) : new pv::WebEnginePageAdapter(brwWebBrowser);
 
     centralWidget()->installEventFilter(this);

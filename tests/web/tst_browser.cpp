@@ -1,6 +1,6 @@
 // The browser window over the real web engine, browsing pages served from
 // this process.
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 #include "web/WebConfig.h"
 #include "web/WebEngineSetup.h"
 #include "web/frmBrowser.h"

@@ -1,6 +1,6 @@
 // The browser window's own logic, over a page area that only records.
 #include "FakePage.h"
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 #include "web/frmBrowser.h"
 
 #include <QAction>
