@@ -1,12 +1,14 @@
 #include "app/frmSplash.h"
 #include "browser/frmMain.h"
 #include "ui/ScreenView.h"
+#include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char **argv)
 {
+    pv::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pourvale"));
     QApplication::setOrganizationName(QStringLiteral("Pourvale"));
@@ -14,11 +16,9 @@ int main(int argc, char **argv)
     pv::ScreenView &sv = pv::Screen();
 
     // "Start" unloads the start-up window and then opens the main window; the
-    // program ends with its last window only from then on.
-    frmSplash::openMainWindow = [&sv] {
-        sv.Show(sv.Load<frmMain>());
-        sv.setQuitWhenLastUnloaded(true);
-    };
+    // program ends when its last window is gone.
+    frmSplash::openMainWindow = [&sv] { sv.Show(sv.Load<frmMain>()); };
+    sv.setQuitWhenLastUnloaded(true);
 
     // The program begins at the start-up window and nowhere else.
     sv.Show(sv.Load<frmSplash>());
