@@ -4,6 +4,7 @@
 
 #include "ui_frmHelp.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,10 @@
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextBrowser>
 
 frmHelp::frmHelp(QWidget *parent) : QMainWindow(parent)
 {
@@ -35,6 +40,7 @@ frmHelp::frmHelp(QWidget *parent) : QMainWindow(parent)
     m_contentsLayout = ui.contentsLayout;
     m_indexLayout = ui.indexLayout;
     m_searchLayout = ui.searchLayout;
+    brwHelp->setAccessibleName(tr("Help page"));
     splHelp->setStretchFactor(1, 1);
     splHelp->setSizes({300, 600});
 
@@ -118,6 +124,45 @@ void frmHelp::setHelpEngine(std::unique_ptr<QHelpEngine> engine)
     connect(queryWidget.data(), &QHelpSearchQueryWidget::search, this, &frmHelp::queryWidget_Search);
     connect(resultWidget.data(), &QHelpSearchResultWidget::requestShowLink, this, &frmHelp::showPage);
     connect(search, &QHelpSearchEngine::indexingFinished, this, &frmHelp::searchEngine_IndexingFinished);
+
+    contentWidget->setAccessibleName(tr("Contents"));
+    indexWidget->setAccessibleName(tr("Keywords"));
+    // The help engine's search panes leave their boxes and icon buttons
+    // unnamed; assistive tools get the tips, or what the boxes are for.
+    for (QWidget *pane : {static_cast<QWidget *>(queryWidget.data()), static_cast<QWidget *>(resultWidget.data())}) {
+        for (QAbstractButton *b : pane->findChildren<QAbstractButton *>())
+            if (b->accessibleName().isEmpty() && b->text().isEmpty() && !b->toolTip().isEmpty())
+                b->setAccessibleName(b->toolTip());
+    }
+    for (QLineEdit *e : queryWidget->findChildren<QLineEdit *>())
+        if (e->accessibleName().isEmpty())
+            e->setAccessibleName(tr("Words to search for"));
+    // The result pane's four page buttons carry neither text nor tip; they
+    // come first, previous, next, last.
+    QList<QAbstractButton *> pages;
+    for (QAbstractButton *b : resultWidget->findChildren<QAbstractButton *>())
+        if (b->accessibleName().isEmpty() && b->text().isEmpty())
+            pages << b;
+    if (pages.size() == 4) {
+        const QStringList names{tr("First page of results"), tr("Previous page of results"),
+                                tr("Next page of results"), tr("Last page of results")};
+        for (int i = 0; i < 4; ++i)
+            pages[i]->setAccessibleName(names[i]);
+    }
+    for (QTextBrowser *t : resultWidget->findChildren<QTextBrowser *>())
+        if (t->accessibleName().isEmpty())
+            t->setAccessibleName(tr("Pages found"));
+
+    // Tab reads the window from the left: the tabs, the page of the tab that
+    // is chosen (the others are hidden and skipped), then the help page.
+    QList<QWidget *> chain{tabNavigation->tabBar(), contentWidget, txtIndexKeyword, indexWidget};
+    for (QWidget *pane : {static_cast<QWidget *>(queryWidget.data()), static_cast<QWidget *>(resultWidget.data())})
+        for (QWidget *w : pane->findChildren<QWidget *>())
+            if (w->focusPolicy() & Qt::TabFocus)
+                chain << w;
+    chain << brwHelp;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 QString frmHelp::helpFile() const

@@ -23,6 +23,10 @@ frmSplash::frmSplash(QWidget *parent) : QWidget(parent)
     Label1 = ui.Label1;
     lblThankYou = ui.lblThankYou;
 
+    // "Start" is the window's one command: Enter presses it as well as Space.
+    cmdStart->setAutoDefault(true);
+    cmdStart->setFocus();
+
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(size());
 

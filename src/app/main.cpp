@@ -13,6 +13,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Pourvale"));
     QApplication::setOrganizationName(QStringLiteral("Pourvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    // Ties the windows to the installed launcher, so the desktop shows its
+    // name and icon for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pourvale.Pourvale"));
     pv::ScreenView &sv = pv::Screen();
 
     // "Start" unloads the start-up window and then opens the main window; the

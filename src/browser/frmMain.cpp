@@ -12,6 +12,7 @@
 #include "data/Catalogue.h"
 #include "data/Criterion.h"
 #include "data/JetLike.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSvgRenderer>
 #include <QTime>
 #include <QVBoxLayout>
@@ -300,19 +302,34 @@ void frmMain::buildForm()
     Picture1->setGeometry(px({0, 0, 4155, 300}));
     Picture1->hide();
 
-    // Tab order follows the layout: name, the ingredient rows, directions,
-    // glass, then the buttons.
+    // Tab reads the window as it is laid out: the name and the glass side by
+    // side on the top line, the ingredient rows pair by pair, the
+    // directions, then the two rows of buttons.
     QWidget *prev = txtFields[0];
     auto chain = [&prev](QWidget *next) {
         QWidget::setTabOrder(prev, next);
         prev = next;
     };
+    chain(txtGlassname);
     for (int i = 1; i <= 21; ++i)
         chain(txtFields[i]);
-    for (QWidget *w : std::initializer_list<QWidget *>{txtGlassname, cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList,
-                                                       cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdSearch,
-                                                       txtSearchString, cmdFindNext})
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList, cmdAdd,
+                                                       cmdDelete, cmdRefresh, cmdUpdate, cmdSearch, txtSearchString,
+                                                       cmdFindNext})
         chain(w);
+
+    // The captions of the record and search buttons carry no access letter;
+    // keys on the buttons reach them without changing the captions.
+    pv::setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
+    pv::setButtonKey(cmdFindNext, QKeySequence(Qt::Key_F3));
+    // Find puts the cursor in the search box; Enter there searches.
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        txtSearchString->setFocus(Qt::ShortcutFocusReason);
+        txtSearchString->selectAll();
+    });
+    txtSearchString->setToolTip(tr("Letters of a drink's name (%1); Enter searches")
+                                    .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
 
     connect(txtGlassname, &QLineEdit::textChanged, this, [this] { txtGlassname_Change(); });
     connect(Data1, &pv::DataControl::Reposition, this, [this] { Data1_Reposition(); });
@@ -396,9 +413,8 @@ void frmMain::buildToolBar()
     lay->setContentsMargins(0, 0, 0, 0);
     tbToolBar = new QToolBar(strip);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    tbToolBar->setIconSize(QSize(22, 22));
     // Twenty-two buttons must fit the designed width.
-    tbToolBar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px; margin: 0px; }"));
+    tbToolBar->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     tbToolBar->setAccessibleName(tr("Toolbar"));
     lay->addWidget(tbToolBar);
@@ -412,6 +428,13 @@ void frmMain::buildToolBar()
         a->setObjectName(QStringLiteral("tb") + QLatin1String(b.key));
         a->setData(QLatin1String(b.key));
         a->setToolTip(QLatin1String(b.tip));
+    }
+    // The largest icons with which every button fits the designed width in
+    // the desktop's style; the rest would hide behind the overflow arrow.
+    for (int side = 22; side >= 16; side -= 2) {
+        tbToolBar->setIconSize(QSize(side, side));
+        if (tbToolBar->sizeHint().width() <= twipsToPx(9900))
+            break;
     }
     connect(tbToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *a) { Screen().guard([this, a] { tbToolBar_ButtonClick(a); }); });

@@ -2,16 +2,96 @@
 
 #include "ui/Twips.h"
 
+#include <QAccessibleWidget>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QSvgRenderer>
 
 namespace pv {
 
 // --- ClickLabel ----------------------------------------------------------------
+
+namespace {
+
+// What assistive tools are told of a ClickLabel: a button named by its text
+// that they can press.
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel *label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<ClickLabel *>(widget())->text().remove(QLatin1Char('&'));
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            static_cast<ClickLabel *>(widget())->activate();
+    }
+};
+
+QAccessibleInterface *clickLabelAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ClickLabel::staticMetaObject.className()) && object && object->isWidgetType())
+        return new ClickLabelAccessible(static_cast<ClickLabel *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+ClickLabel::ClickLabel(QWidget *parent) : ClickLabel(QString(), parent) {}
+
+ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(clickLabelAccessible);
+        return true;
+    }();
+    (void)installed;
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            activate();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The text with a little room around it shows where the focus is.
+    QStylePainter p(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    const int width = fontMetrics().horizontalAdvance(text()) + 6;
+    option.rect = QStyle::alignedRect(layoutDirection(), alignment(), QSize(width, height()), rect()) & rect();
+    option.backgroundColor = palette().color(backgroundRole());
+    p.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent *event)
 {
@@ -141,10 +221,14 @@ QRect ReferencePanel::twips(int left, int top, int width, int height)
 }
 
 QPlainTextEdit *ReferencePanel::descriptionBox(QWidget *parent, const QString &name, const QString &text,
-                                               const QRect &geometry)
+                                               const QRect &geometry, const QString &item)
 {
     auto *box = new QPlainTextEdit(parent);
     box->setObjectName(name);
+    if (!item.isEmpty())
+        box->setAccessibleName(QObject::tr("%1 description").arg(item));
+    // Tab leaves the box rather than typing a tab into the text.
+    box->setTabChangesFocus(true);
     box->setGeometry(geometry);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -14,11 +14,17 @@ class QSvgRenderer;
 
 namespace pv {
 
-// A label that reacts to a mouse click: pressed and released over it.
+// A label that reacts to a mouse click: pressed and released over it. It
+// also takes the keyboard focus, and Space or Enter click it, so a person
+// without a mouse can choose it too; assistive tools see it as a button.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit ClickLabel(QWidget *parent = nullptr);
+    explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
+
+    // Clicks the label as the mouse or the keyboard does.
+    void activate() { emit Click(); }
 
 signals:
     void Click();
@@ -26,6 +32,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_pressed = false;
@@ -90,9 +98,10 @@ public:
     static QRect twips(int left, int top, int width, int height);
     // A multi-line description box with a vertical scroll bar, editable like
     // any text box. Carriage-return line-feed pairs in the text become line
-    // breaks; no stray character is shown for them.
+    // breaks; no stray character is shown for them. `item` names the box for
+    // assistive tools ("Collins description").
     static QPlainTextEdit *descriptionBox(QWidget *parent, const QString &name, const QString &text,
-                                          const QRect &geometry);
+                                          const QRect &geometry, const QString &item = QString());
     static PictureBox *pictureBox(QWidget *parent, const QString &name, const QString &resource,
                                   const QRect &geometry, Qt::Alignment alignment = Qt::AlignCenter);
     // A picture box of the picture's own size (shrunk to fit when larger),

@@ -145,7 +145,8 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
         name->setFont(heading);
 
         auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(g.textBox),
-                                                   ReferencePanel::description(g.text, g.textFile), textArea);
+                                                   ReferencePanel::description(g.text, g.textFile), textArea,
+                                                   QString::fromUtf8(g.labelCaption));
 
         m_panel.addItem(button, {picture, name, box});
         ++row;
@@ -160,6 +161,23 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
     cmdClose->setGeometry(ReferencePanel::twips(kPictureLeft + (kPictureWidth - kCloseWidth) / 2,
                                                 kTop + (kRows - 1) * kButtonPitch, kCloseWidth, kCloseHeight));
     pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    cmdClose->setShortcut(QKeySequence::Cancel);
+
+    // Tab goes down the left column of buttons, then the right one, then to
+    // Close below the picture and last to the description at the bottom
+    // (the one that is shown; the others are hidden and skipped).
+    for (int i = 1; i < m_panel.count(); ++i)
+        QWidget::setTabOrder(m_panel.selector(i - 1), m_panel.selector(i));
+    QWidget::setTabOrder(m_panel.selector(m_panel.count() - 1), cmdClose);
+    QWidget *previous = cmdClose;
+    for (int i = 0; i < m_panel.count(); ++i) {
+        for (QWidget *box : m_panel.display(i)) {
+            if (!qobject_cast<QPlainTextEdit *>(box))
+                continue;
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
+    }
 }
 
 void frmGlasses::cmdBeerMug_Click() { m_panel.select(u"cmdBeerMug"); }

@@ -106,7 +106,8 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
                                                           Qt::AlignHCenter | Qt::AlignBottom);
 
         auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(l.textBox),
-                                                   ReferencePanel::description(l.text, l.textFile), textArea);
+                                                   ReferencePanel::description(l.text, l.textFile), textArea,
+                                                   QString::fromUtf8(l.caption));
 
         m_panel.addItem(name, {picture, box, marker});
         ++row;
@@ -121,6 +122,22 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
     cmdClose->setGeometry(
         ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight));
     pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    cmdClose->setShortcut(QKeySequence::Cancel);
+
+    // Tab goes down the names (column by column), then to the description
+    // that is shown (the hidden ones are skipped) and last to Close.
+    for (int i = 1; i < m_panel.count(); ++i)
+        QWidget::setTabOrder(m_panel.selector(i - 1), m_panel.selector(i));
+    QWidget *previous = m_panel.selector(m_panel.count() - 1);
+    for (int i = 0; i < m_panel.count(); ++i) {
+        for (QWidget *box : m_panel.display(i)) {
+            if (!qobject_cast<QPlainTextEdit *>(box))
+                continue;
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
+    }
+    QWidget::setTabOrder(previous, cmdClose);
 }
 
 void frmLiquor::lblBourbon_Click() { m_panel.select(u"lblBourbon"); }

@@ -4,9 +4,10 @@
 #include "ui/ScreenView.h"
 
 #include <QHBoxLayout>
+#include <QIconEngine>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -81,6 +82,53 @@ QVariant Recordset::value(const QString &field) const
     return cursor().value(field);
 }
 
+// ------------------------------------------------------------- arrow icons
+
+namespace {
+
+// The strip's arrows, drawn at whatever size and pixel density they are
+// asked for, in the button text colour of the palette they were made with,
+// so they stay sharp and stand out in light and dark themes alike.
+class ArrowIcon : public QIconEngine {
+public:
+    ArrowIcon(int action, const QPalette &palette) : m_action(action), m_palette(palette) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    {
+        const QColor color = m_palette.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active,
+                                             QPalette::ButtonText);
+        const bool back = m_action == vbDataActionMoveFirst || m_action == vbDataActionMovePrevious;
+        const bool end = m_action == vbDataActionMoveFirst || m_action == vbDataActionMoveLast;
+        const QRectF r = QRectF(rect).adjusted(rect.width() * 0.25, rect.height() * 0.25, -rect.width() * 0.25,
+                                               -rect.height() * 0.25);
+        const qreal bar = end ? r.width() * 0.22 : 0;
+        QPolygonF triangle;
+        if (back)
+            triangle << QPointF(r.right(), r.top()) << QPointF(r.right(), r.bottom())
+                     << QPointF(r.left() + bar, r.center().y());
+        else
+            triangle << QPointF(r.left(), r.top()) << QPointF(r.left(), r.bottom())
+                     << QPointF(r.right() - bar, r.center().y());
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawPolygon(triangle);
+        if (end)
+            painter->drawRect(back ? QRectF(r.left(), r.top(), bar * 0.8, r.height())
+                                   : QRectF(r.right() - bar * 0.8, r.top(), bar * 0.8, r.height()));
+        painter->restore();
+    }
+
+    QIconEngine *clone() const override { return new ArrowIcon(m_action, m_palette); }
+
+private:
+    int m_action;
+    QPalette m_palette;
+};
+
+} // namespace
+
 // -------------------------------------------------------------- DataControl
 
 DataControl::DataControl(QWidget *parent) : QWidget(parent)
@@ -89,10 +137,10 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     auto *lay = new QHBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(0);
-    auto makeButton = [this, lay](const char *name, QStyle::StandardPixmap icon, const QString &tip, int action) {
+    auto makeButton = [this, lay](const char *name, const QString &tip, int action) {
         auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setIcon(style()->standardIcon(icon));
+        b->setProperty("dataAction", action);
         b->setToolTip(tip);
         b->setAccessibleName(tip);
         b->setAutoRaise(false);
@@ -102,8 +150,8 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
         connect(b, &QToolButton::clicked, this, [this, action] { arrow(action); });
         return b;
     };
-    m_first = makeButton("dataFirst", QStyle::SP_MediaSkipBackward, tr("First row"), vbDataActionMoveFirst);
-    m_prev = makeButton("dataPrevious", QStyle::SP_MediaSeekBackward, tr("Previous row"), vbDataActionMovePrevious);
+    m_first = makeButton("dataFirst", tr("First row"), vbDataActionMoveFirst);
+    m_prev = makeButton("dataPrevious", tr("Previous row"), vbDataActionMovePrevious);
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("dataCaption"));
     m_caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -111,9 +159,23 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     m_caption->setFrameShape(QFrame::StyledPanel);
     m_caption->setMinimumHeight(22);
     lay->addWidget(m_caption, 1);
-    m_next = makeButton("dataNext", QStyle::SP_MediaSeekForward, tr("Next row"), vbDataActionMoveNext);
-    m_last = makeButton("dataLast", QStyle::SP_MediaSkipForward, tr("Last row"), vbDataActionMoveLast);
+    m_next = makeButton("dataNext", tr("Next row"), vbDataActionMoveNext);
+    m_last = makeButton("dataLast", tr("Last row"), vbDataActionMoveLast);
     setFixedHeight(24);
+    paintArrows();
+}
+
+void DataControl::paintArrows()
+{
+    for (QToolButton *b : {m_first, m_prev, m_next, m_last})
+        b->setIcon(QIcon(new ArrowIcon(b->property("dataAction").toInt(), palette())));
+}
+
+void DataControl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        paintArrows();
+    QWidget::changeEvent(event);
 }
 
 DataControl::~DataControl() = default;

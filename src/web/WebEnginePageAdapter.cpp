@@ -20,6 +20,7 @@ WebEnginePageAdapter::WebEnginePageAdapter(QWidget *host, const QString &homePag
       m_search(web::addressToUrl(searchPage))
 {
     m_view->setObjectName(QStringLiteral("brwWebBrowserView"));
+    m_view->setAccessibleName(tr("Web page"));
     auto *fill = new QVBoxLayout(host);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(m_view);

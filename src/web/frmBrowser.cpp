@@ -62,6 +62,16 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
 
     m_page = makePage ? makePage(brwWebBrowser) : new pv::WebEnginePageAdapter(brwWebBrowser);
 
+    // The toolbar's buttons take no focus; their keys reach them from the
+    // keyboard, and their tips name the keys.
+    for (QAction *button : tbToolBar->actions())
+        if (!button->shortcut().isEmpty())
+            button->setToolTip(QStringLiteral("%1 (%2)").arg(button->toolTip(),
+                                                             button->shortcut().toString(QKeySequence::NativeText)));
+    brwWebBrowser->setAccessibleName(tr("Web page"));
+    // The box's own line edit is what has the focus while typing.
+    cboAddress->lineEdit()->setAccessibleName(tr("Address"));
+
     centralWidget()->installEventFilter(this);
     cboAddress->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);

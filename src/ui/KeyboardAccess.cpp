@@ -1,0 +1,35 @@
+#include "ui/KeyboardAccess.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+namespace pv
+{
+
+void setButtonKey(QAbstractButton *button, const QKeySequence &key)
+{
+    button->setShortcut(key);
+    QString caption = button->text();
+    caption.remove(QLatin1Char('&'));
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText)));
+}
+
+void setRecordKeys(QAbstractButton *first, QAbstractButton *previous, QAbstractButton *next, QAbstractButton *last)
+{
+    setButtonKey(first, kFirstRecordKey);
+    setButtonKey(previous, kPreviousRecordKey);
+    setButtonKey(next, kNextRecordKey);
+    setButtonKey(last, kLastRecordKey);
+}
+
+void setTabChain(std::initializer_list<QWidget *> widgets)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *w : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+} // namespace pv

@@ -1,0 +1,97 @@
+#pragma once
+// Opens each window of the program the way the program opens it, for the
+// desktop checks that walk every window.
+
+#include "TestSupport.h"
+
+#include "../web/FakePage.h"
+#include "app/HelpBrowser.h"
+#include "app/HelpCommands.h"
+#include "app/frmAbout.h"
+#include "app/frmHelp.h"
+#include "app/frmSplash.h"
+#include "browser/frmMain.h"
+#include "reference/frmGlasses.h"
+#include "reference/frmLiquor.h"
+#include "reference/frmUtensils.h"
+#include "ui/Twips.h"
+#include "web/frmBrowser.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+namespace desk
+{
+
+inline QStringList windowNames()
+{
+    return {QStringLiteral("frmSplash"), QStringLiteral("frmMain"),    QStringLiteral("frmAbout"),
+            QStringLiteral("frmHelp"),   QStringLiteral("frmGlasses"), QStringLiteral("frmUtensils"),
+            QStringLiteral("frmLiquor"), QStringLiteral("frmBrowser")};
+}
+
+// A copy of the built help file, so its search index is written there.
+inline QString helpFile()
+{
+    static QTemporaryDir dir;
+    const QString file = dir.filePath(pv::kHelpFileName);
+    if (!QFile::exists(file))
+        for (const char *name : {"pourvale.qhc", "pourvale.qch"})
+            QFile::copy(QStringLiteral(PV_APP_DIR "/") + QLatin1String(name), dir.filePath(QLatin1String(name)));
+    return file;
+}
+
+template <class T> T *showSingle()
+{
+    T *form = pv::Screen().Load<T>();
+    pv::Screen().Show(form);
+    return form;
+}
+
+// Opens the window and lets it settle (rows read, pages laid out). The main
+// window opens at its designed size. An App.Path with a catalogue must be set.
+inline QWidget *open(const QString &name)
+{
+    pv::ScreenView &sv = pv::Screen();
+    QWidget *w = nullptr;
+    if (name == QLatin1String("frmSplash")) {
+        w = showSingle<frmSplash>();
+    } else if (name == QLatin1String("frmMain")) {
+        auto *m = showSingle<frmMain>();
+        m->resize(pv::twipsToPx(9900), pv::twipsToPx(7260) + m->menuBar()->sizeHint().height());
+        for (int i = 0; i < 100 && !m->Data1->cursor(); ++i)
+            QTest::qWait(10);
+        w = m;
+    } else if (name == QLatin1String("frmAbout")) {
+        w = showSingle<frmAbout>();
+    } else if (name == QLatin1String("frmHelp")) {
+        sv.App().HelpFile = helpFile();
+        pv::helpContents(QStringLiteral("Pourvale"));
+        for (pv::Form *f : sv.forms())
+            if (auto *h = dynamic_cast<frmHelp *>(f))
+                w = h;
+        if (auto *h = qobject_cast<frmHelp *>(w))
+            for (int i = 0; i < 500 && h->brwHelp->source().isEmpty(); ++i)
+                QTest::qWait(10);
+    } else if (name == QLatin1String("frmGlasses")) {
+        w = showSingle<frmGlasses>();
+    } else if (name == QLatin1String("frmUtensils")) {
+        w = showSingle<frmUtensils>();
+    } else if (name == QLatin1String("frmLiquor")) {
+        w = showSingle<frmLiquor>();
+    } else if (name == QLatin1String("frmBrowser")) {
+        auto *b = new frmBrowser([](QWidget *host) { return new FakePage(host); });
+        sv.LoadNew(b);
+        sv.Show(b);
+        w = b;
+    }
+    if (w) {
+        w->activateWindow();
+        QApplication::processEvents();
+    }
+    return w;
+}
+
+} // namespace desk
