@@ -120,6 +120,15 @@ public:
         painter->restore();
     }
 
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
     QIconEngine *clone() const override { return new ArrowIcon(m_action, m_palette); }
 
 private:

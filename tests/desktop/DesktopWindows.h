@@ -20,6 +20,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenuBar>
+#include <QPalette>
+#include <QStyle>
 #include <QTemporaryDir>
 
 namespace desk
@@ -92,6 +94,33 @@ inline QWidget *open(const QString &name)
         QApplication::processEvents();
     }
     return w;
+}
+
+// A dark desktop theme as a platform theme hands it to the program: the
+// style's own palette with dark colours in every role.
+inline QPalette darkPalette()
+{
+    QPalette p(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32));
+    const QColor text(0xfc, 0xfc, 0xfc), dimmed(0x7f, 0x84, 0x89);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText,
+                                     QPalette::HighlightedText, QPalette::ToolTipText})
+        p.setColor(role, text);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, dimmed);
+    p.setColor(QPalette::Base, QColor(0x1b, 0x1e, 0x20));
+    p.setColor(QPalette::AlternateBase, QColor(0x23, 0x26, 0x29));
+    p.setColor(QPalette::ToolTipBase, QColor(0x31, 0x36, 0x3b));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    p.setColor(QPalette::Link, QColor(0x1d, 0x99, 0xf3));
+    p.setColor(QPalette::LinkVisited, QColor(0x9b, 0x59, 0xb6));
+    p.setColor(QPalette::PlaceholderText, QColor(0xa0, 0xa0, 0xa0));
+    return p;
+}
+
+// Switches the whole program to the dark theme or back to the style's own.
+inline void useDarkTheme(bool dark)
+{
+    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
 }
 
 } // namespace desk
