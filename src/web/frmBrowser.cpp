@@ -1,7 +1,7 @@
 #include "web/frmBrowser.h"
 
 #include "ui/Twips.h"
-#include "web/WebEnginePageAdapter.h"
+#include "web/WebEngineLoader.h"
 #include "web/ui_frmBrowser.h"
 
 #include <QKeyEvent>
@@ -60,7 +60,7 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
     timTimer->setObjectName(QStringLiteral("timTimer"));
     timTimer->setInterval(5);
 
-    m_page = makePage ? makePage(brwWebBrowser) : new pv::WebEnginePageAdapter(brwWebBrowser);
+    m_page = makePage ? makePage(brwWebBrowser) : pv::createWebEnginePage(brwWebBrowser);
 
     centralWidget()->installEventFilter(this);
     cboAddress->installEventFilter(this);
@@ -76,6 +76,7 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
 
 frmBrowser *frmBrowser::OpenNew(const QString &startingAddress)
 {
+    pv::loadWebEngine();
     auto *form = new frmBrowser();
     form->StartingAddress = startingAddress;
     Screen().Show(form);
