@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "CatalogueBuilder.h"
+#include "data/Catalogue.h"
 
 #include <QApplication>
 #include <QDir>
