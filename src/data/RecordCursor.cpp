@@ -381,9 +381,7 @@ void RecordCursor::MoveNext()
         throw DataError(ErrNoCurrentRecord);
     const int n = int(m_keys.size());
     int target;
-    if (m_mode == Mode::Adding && !m_onDeleted && !m_bof && !m_eof)
-        target = m_pos + 1;
-    else if (m_onDeleted)
+    if (m_onDeleted)
         target = m_pos; // the row that followed the deleted one moved up
     else if (m_bof)
         target = 0;
@@ -468,6 +466,9 @@ void RecordCursor::Update()
         if (!m_keys.empty() && key <= m_keys.back())
             m_sorted = false;
         m_keys.push_back(key);
+        // The new row goes after the end: an empty list is no longer before its start.
+        if (m_bof && m_eof)
+            m_bof = false;
         if (m_eof)
             m_pos = int(m_keys.size());
         m_lastModified = key;

@@ -330,8 +330,19 @@ void DataControl::Refresh()
             savePending();
     }
     // Open the new rows before letting go of the old ones, so a failure
-    // leaves the window on the rows it had.
-    auto fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    // leaves the window on the rows (and the row source) it had.
+    std::unique_ptr<RecordCursor> fresh;
+    try {
+        fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+    } catch (const DataError &) {
+        if (m_cursor) {
+            m_recordSource = m_cursor->recordSource();
+            m_databaseName = m_cursor->databaseName();
+            // The row on screen is current again.
+            Q_EMIT Reposition();
+        }
+        throw;
+    }
     m_cursor = std::move(fresh);
     for (Binding &b : m_bindings)
         b.missing = !m_cursor->hasField(b.column);

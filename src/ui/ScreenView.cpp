@@ -133,6 +133,8 @@ void ScreenView::Unload(Form *form)
         loop->quit();
     w->hide();
     w->deleteLater();
+    if (m_forms.isEmpty() && m_quitWhenEmpty)
+        QCoreApplication::quit();
 }
 
 void ScreenView::forget(Form *form)

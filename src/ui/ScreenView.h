@@ -89,6 +89,9 @@ public:
     Form *Forms(int index) const;
     QList<Form *> forms() const;
 
+    // The program ends when its last window is unloaded (set by main()).
+    void setQuitWhenLastUnloaded(bool quit) { m_quitWhenEmpty = quit; }
+
     // --- Message boxes ----------------------------------------------------------
     using MsgBoxHandler = std::function<int(const MsgBoxCall &)>;
     int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
@@ -128,6 +131,7 @@ private:
     QHash<Form *, QEventLoop *> m_modalLoops;
     MsgBoxHandler m_msgBox;
     int m_mousePointer = vbDefault;
+    bool m_quitWhenEmpty = false;
     AppInfo m_app;
 };
 

@@ -195,11 +195,20 @@ bool containsWord(const QString &text, const QString &word)
     return re.match(text).hasMatch();
 }
 
+// Soft drinks whose names hold a marker word.
+QString withoutSoftDrinks(const QString &ingredient)
+{
+    static const QRegularExpression soft(QStringLiteral("\\b(ginger ale|ginger beer|root beer|birch beer)\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QString s = ingredient;
+    return s.replace(soft, QStringLiteral(" "));
+}
+
 bool anyIngredientHas(const QList<QPair<QString, QString>> &ings, const QStringList &words)
 {
     for (const auto &ing : ings)
         for (const QString &w : words)
-            if (containsWord(ing.second, w))
+            if (containsWord(withoutSoftDrinks(ing.second), w))
                 return true;
     return false;
 }
@@ -214,7 +223,7 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
             all << r.words;
         for (const auto &ing : ingredients)
             for (const QString &w : all)
-                if (containsWord(ing.second, w))
+                if (containsWord(withoutSoftDrinks(ing.second), w))
                     return QStringLiteral("is Non-Alcoholic but '%1' contains alcohol").arg(ing.second);
         return QString();
     }
