@@ -28,13 +28,13 @@ LayoutSize layoutSize(CollectionLayout layout)
 {
     switch (layout) {
     case CollectionLayout::Games:
-        return {9900, 6600, 5400};
+        return {11550, 6900, 5400};
     case CollectionLayout::Numbered:
-        return {9900, 5700, 1200};
+        return {11550, 4800, 1200};
     case CollectionLayout::Toasting:
-        return {9900, 5700, 3600};
+        return {11550, 5100, 3600};
     }
-    return {9900, 6600, 5400};
+    return {11550, 6900, 5400};
 }
 
 QString indexed(const char *array, int index)

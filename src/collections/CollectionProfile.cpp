@@ -15,8 +15,8 @@ constexpr CollectionBox kGameInstructions{3, "instructions", "Instructions:"};
 
 constexpr CollectionProfile game(const char *form, const char *caption, const char *source)
 {
-    return {form,     caption,    source,  kGameName, 50,      kGameInstructions, "Game # ", kDrinksEnd,
-            kDrinksBeginning, CollectionVariant::Games, CollectionLayout::Games, nullptr, "game", "games"};
+    return {form, caption, source, kGameName, 50, kGameInstructions, "Game # ", kDrinksEnd, kDrinksBeginning,
+            CollectionVariant::Games, CollectionLayout::Games, nullptr, "game", "games"};
 }
 
 } // namespace

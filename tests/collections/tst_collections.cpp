@@ -1,4 +1,4 @@
-#include "common/TestSupport.h"
+#include "TestSupport.h"
 
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -296,6 +296,22 @@ private slots:
         Win again(form);
         QTRY_COMPARE(again.counter(), again.at(1));
         QVERIFY(rec.calls.isEmpty());
+    }
+
+    // Opening a window that is open already shows it on the row it was on.
+    void openedAgainKeepsItsRow()
+    {
+        pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+        MsgRecorder rec;
+        Win w("frmSpeech");
+        QTRY_COMPARE(w.counter(), w.at(1));
+        w.click("cmdNext");
+        CollectionBrowser *again = Screen().Load<frmSpeech>();
+        Screen().Show(again);
+        QCOMPARE(again, w.form);
+        QCOMPARE(Screen().formsCount(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.counter(), w.at(2));
     }
 
     // Windows share no rows: a row saved in one shows in another after its
