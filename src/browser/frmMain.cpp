@@ -187,6 +187,8 @@ void frmMain::buildForm()
     statusStrip->setFixedHeight(twipsToPx(kStatusTwips));
     column->addWidget(statusStrip);
     setCentralWidget(central);
+    // A window smaller than the layout cuts it off rather than refusing the size.
+    central->setMinimumSize(1, 1);
 
     auto label = [form](int index, const char *text, const Place &p, bool bold) {
         auto *l = new QLabel(QString::fromUtf8(text), form);
@@ -385,7 +387,9 @@ void frmMain::buildToolBar()
     lay->setContentsMargins(0, 0, 0, 0);
     tbToolBar = new QToolBar(strip);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    tbToolBar->setIconSize(QSize(24, 24));
+    tbToolBar->setIconSize(QSize(22, 22));
+    // Twenty-two buttons must fit the designed width.
+    tbToolBar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px; margin: 0px; }"));
     tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     tbToolBar->setAccessibleName(tr("Toolbar"));
     lay->addWidget(tbToolBar);

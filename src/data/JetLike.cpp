@@ -122,6 +122,18 @@ LikePattern::LikePattern(const QString &pattern)
             ++i;
         }
     }
+
+    if (m_tokens.size() >= 3 && m_tokens.front().kind == Kind::Star && m_tokens.back().kind == Kind::Star) {
+        m_isAsciiContains = true;
+        for (size_t k = 1; k + 1 < m_tokens.size(); ++k) {
+            const Token &t = m_tokens[k];
+            if (t.kind != Kind::Literal || t.ch >= 0x80) {
+                m_isAsciiContains = false;
+                break;
+            }
+            m_needle.push_back(char(t.ch));
+        }
+    }
 }
 
 bool LikePattern::tokenMatches(const Token &t, char32_t folded, char32_t original) const
@@ -156,7 +168,8 @@ bool LikePattern::tokenMatches(const Token &t, char32_t folded, char32_t origina
     return false;
 }
 
-bool LikePattern::run(const char32_t *folded, const char32_t *orig, size_t n) const
+template <class Ch>
+bool LikePattern::run(const Ch *folded, const Ch *orig, size_t n) const
 {
     // Classic wildcard matching with backtracking to the last star: every
     // other token consumes exactly one character, so this is complete.
@@ -192,8 +205,59 @@ bool LikePattern::matches(const QString &text) const
     return run(folded.data(), orig.data(), orig.size());
 }
 
+// 1: found, 0: not found in an ASCII text, -1: the text is not ASCII (a
+// character outside ASCII may fold onto the needle, so the caller decides).
+int LikePattern::containsAscii(std::string_view text) const
+{
+    const size_t m = m_needle.size();
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const size_t n = text.size();
+    const unsigned char first = static_cast<unsigned char>(m_needle[0]);
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = p[i];
+        if (c >= 0x80)
+            return -1;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<unsigned char>(c + 32);
+        if (c != first || i + m > n)
+            continue;
+        size_t k = 1;
+        for (; k < m; ++k) {
+            unsigned char d = p[i + k];
+            if (d >= 'A' && d <= 'Z')
+                d = static_cast<unsigned char>(d + 32);
+            if (d != static_cast<unsigned char>(m_needle[k]))
+                break;
+        }
+        if (k == m)
+            return 1;
+    }
+    return 0;
+}
+
 bool LikePattern::matchesUtf8(std::string_view utf8) const
 {
+    if (m_isAsciiContains) {
+        const int r = containsAscii(utf8);
+        if (r >= 0)
+            return r == 1;
+    }
+    bool ascii = true;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        thread_local std::string folded;
+        folded.resize(utf8.size());
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            const char c = utf8[i];
+            folded[i] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+        }
+        return run(reinterpret_cast<const unsigned char *>(folded.data()),
+                   reinterpret_cast<const unsigned char *>(utf8.data()), utf8.size());
+    }
     thread_local std::vector<char32_t> orig;
     thread_local std::vector<char32_t> folded;
     decodeUtf8(utf8, orig);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,10 +37,16 @@ private:
     };
 
     bool tokenMatches(const Token &t, char32_t folded, char32_t original) const;
-    bool run(const char32_t *folded, const char32_t *orig, size_t n) const;
+    template <class Ch>
+    bool run(const Ch *folded, const Ch *orig, size_t n) const;
+    int containsAscii(std::string_view text) const;
 
     std::vector<Token> m_tokens;
     std::vector<Range> m_ranges;
+    // `*text*` with plain ASCII text, the usual search: matched by a
+    // substring scan when the text is ASCII too.
+    bool m_isAsciiContains = false;
+    std::string m_needle; // lower case
 };
 
 // Folds a character for case-insensitive comparison.

@@ -255,7 +255,12 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                         throw DataError(ErrGeneral, QStringLiteral("the rows of '%1' come from more than one table")
                                                         .arg(recordSource));
                 }
-                m_fields << QString::fromUtf8(sqlite3_column_name(probe.st, i));
+                const QString fieldName = QString::fromUtf8(sqlite3_column_name(probe.st, i));
+                if (!m_fieldIndex.contains(fieldName.toCaseFolded())) {
+                    m_fieldIndex.insert(fieldName.toCaseFolded(), int(m_fields.size()));
+                    m_fieldIndex.insert(fieldName, int(m_fields.size()));
+                }
+                m_fields << fieldName;
                 m_baseColumns << (origin && table ? QString::fromUtf8(origin) : QString());
             }
         }
@@ -293,6 +298,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         if (r != SQLITE_OK)
             fail(r);
     } catch (...) {
+        for (sqlite3_stmt *st : std::as_const(m_findStatements))
+            sqlite3_finalize(st);
         sqlite3_finalize(m_fetch);
         sqlite3_close_v2(m_db);
         m_fetch = nullptr;
@@ -307,16 +314,19 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
 
 RecordCursor::~RecordCursor()
 {
+    for (sqlite3_stmt *st : std::as_const(m_findStatements))
+        sqlite3_finalize(st);
     sqlite3_finalize(m_fetch);
     sqlite3_close_v2(m_db);
 }
 
 int RecordCursor::fieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_fields.size(); ++i)
-        if (m_fields[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    // Names are matched without regard to case; most callers spell them
+    // exactly, which the first look-up finds without folding.
+    if (auto it = m_fieldIndex.constFind(name); it != m_fieldIndex.cend())
+        return it.value();
+    return m_fieldIndex.value(name.toCaseFolded(), -1);
 }
 
 int RecordCursor::requireField(const QString &name) const
@@ -641,20 +651,27 @@ void RecordCursor::find(const QString &criterion, int startIndex)
         const bool bounded = m_sorted && startIndex > 0;
         if (bounded)
             sql += QStringLiteral(" AND pv__key > ?2");
-        Stmt st;
-        int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
-        if (r != SQLITE_OK)
-            fail(r);
-        sqlite3_bind_pointer(st.st, 1, const_cast<LikePattern *>(&c.pattern), kPatternType, nullptr);
+        sqlite3_stmt *st = m_findStatements.value(sql);
+        if (!st) {
+            const int r = sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            m_findStatements.insert(sql, st);
+        }
+        sqlite3_reset(st);
+        sqlite3_bind_pointer(st, 1, const_cast<LikePattern *>(&c.pattern), kPatternType, nullptr);
         if (bounded)
-            sqlite3_bind_int64(st.st, 2, m_keys[size_t(startIndex - 1)]);
-        while ((r = sqlite3_step(st.st)) == SQLITE_ROW) {
-            const int idx = indexOfKey(sqlite3_column_int64(st.st, 0));
+            sqlite3_bind_int64(st, 2, m_keys[size_t(startIndex - 1)]);
+        int r;
+        while ((r = sqlite3_step(st)) == SQLITE_ROW) {
+            const int idx = indexOfKey(sqlite3_column_int64(st, 0));
             if (idx >= startIndex) {
                 found = idx;
                 break;
             }
         }
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
         if (r != SQLITE_ROW && r != SQLITE_DONE)
             fail(r);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -74,8 +75,8 @@ public:
     QVariant value(const QString &field) const;
     void setValue(const QString &field, const QVariant &value);
 
-    // Bytes the keyset holds per row (for the benchmark).
-    static constexpr size_t keyBytesPerRow() { return sizeof(qint64); }
+    // Bytes the keyset takes (for the benchmark).
+    size_t keysetBytes() const { return m_keys.capacity() * sizeof(qint64); }
 
 private:
     enum class Mode { None, Editing, Adding };
@@ -98,6 +99,8 @@ private:
     QString m_rowsQuery; // SELECT <key> AS pv__key, <fields> FROM <source>
     QStringList m_fields;
     QStringList m_baseColumns; // empty where a field is computed (read-only)
+    QHash<QString, int> m_fieldIndex; // by case-folded name
+    QHash<QString, sqlite3_stmt *> m_findStatements;
     sqlite3_stmt *m_fetch = nullptr;
 
     std::vector<qint64> m_keys;

@@ -259,14 +259,14 @@ void DataControl::act(int action, const std::function<void(RecordCursor &)> &ste
 {
     RecordCursor &c = requireCursor();
     int a = action;
-    int save = (dataChanged() || c.isAdding()) ? 1 : 0;
+    int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);
     if (a == vbDataActionCancel)
         return;
     if (save)
         savePending();
     else if (c.hasPendingEdit())
-        c.CancelUpdate();
+        c.CancelUpdate(); // an untouched new row is dropped
     step(c);
     if (!reposition)
         return;
@@ -322,12 +322,14 @@ void DataControl::Refresh()
 {
     if (m_cursor) {
         int a = vbDataActionClose;
-        int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+        int save = dataChanged() ? 1 : 0;
         Q_EMIT Validate(a, save);
         if (a == vbDataActionCancel)
             return;
         if (save)
             savePending();
+        else if (m_cursor->hasPendingEdit())
+            m_cursor->CancelUpdate();
     }
     // Open the new rows before letting go of the old ones, so a failure
     // leaves the window on the rows (and the row source) it had.
@@ -355,7 +357,7 @@ bool DataControl::closeRows()
     if (!m_cursor)
         return true;
     int a = vbDataActionClose;
-    int save = (dataChanged() || m_cursor->isAdding()) ? 1 : 0;
+    int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);
     if (save) {
         try {

@@ -124,9 +124,13 @@ void ScreenView::Unload(Form *form)
         return;
     }
     QWidget *w = form->widget();
-    // Data controls save a pending edit as they close.
+    // Data controls save a pending edit as they close; a window whose edit
+    // could not be saved stays open with the typed values.
     for (DataControl *dc : w->findChildren<DataControl *>())
-        dc->closeRows();
+        if (!dc->closeRows()) {
+            m_unloading.removeAll(form);
+            return;
+        }
     forget(form);
     m_unloading.removeAll(form);
     if (QEventLoop *loop = m_modalLoops.value(form))

@@ -71,6 +71,10 @@ void TestLike::caseAndCharacters()
     QVERIFY(LikePattern(QStringLiteral("caf?")).matchesUtf8("café"));
     QVERIFY(LikePattern(QStringLiteral("??")).matches(QStringLiteral("日本")));
     QVERIFY(LikePattern(QStringLiteral("?")).matchesUtf8("🍸"));
+    // The quick ASCII scan must not miss a character that folds onto ASCII.
+    QVERIFY(LikePattern(QStringLiteral("*k*")).matchesUtf8("ab\u212A"));
+    QVERIFY(LikePattern(QStringLiteral("*ab*")).matchesUtf8("xxAB\u00e9"));
+    QVERIFY(!LikePattern(QStringLiteral("*ab*")).matchesUtf8("a\u00e9b"));
     // Malformed UTF-8 does not crash and does not match what it is not.
     QVERIFY(!LikePattern(QStringLiteral("abc")).matchesUtf8(std::string_view("\xff\xfe", 2)));
 }

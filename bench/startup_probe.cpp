@@ -1,0 +1,38 @@
+// Starts like the program does and exits as soon as the first recipe is on
+// screen ("main APPDIR"), or as soon as a bare window is shown ("bare").
+#include "browser/frmMain.h"
+#include "ui/ScreenView.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return 2;
+    QApplication app(argc, argv);
+    if (std::strcmp(argv[1], "bare") == 0) {
+        QWidget w;
+        w.resize(400, 300);
+        w.show();
+        QTimer::singleShot(0, [] { _exit(0); });
+        return app.exec();
+    }
+    if (argc < 3)
+        return 2;
+    pv::ScreenView &sv = pv::Screen();
+    sv.App().Path = QString::fromLocal8Bit(argv[2]);
+    frmMain *m = sv.Load<frmMain>();
+    QObject::connect(m->Data1, &pv::DataControl::Reposition, [m] {
+        if (m->fieldText(0).isEmpty())
+            _exit(1);
+        _exit(0);
+    });
+    sv.Show(m);
+    return app.exec();
+}
