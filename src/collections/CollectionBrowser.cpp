@@ -184,12 +184,15 @@ void CollectionBrowser::Form_Load()
 
 void CollectionBrowser::Form_Unload(int &Cancel)
 {
-    (void)Cancel;
     if (!sayings())
         return;
     // Close the rows first: their closing raises a validate notification,
     // which shows the busy pointer, and the pointer must end as the default.
-    datPrimaryRS->closeRows();
+    // When the typing cannot be saved the window stays open with it, as any
+    // window does whose rows cannot close; cancelling here keeps the failed
+    // save from being tried and reported a second time.
+    if (!datPrimaryRS->closeRows())
+        Cancel = 1;
     Screen().setMousePointer(vbDefault);
 }
 

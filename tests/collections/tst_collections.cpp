@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using namespace pv;
 using pvtest::MsgRecorder;
@@ -374,6 +375,43 @@ private slots:
         again.form->close();
         QVERIFY(!Screen().isLoaded(again.form));
         QCOMPARE(Screen().mousePointer(), int(vbDefault));
+    }
+
+    // Typing that cannot be stored on closing is reported once; the window
+    // stays open with it, without the busy pointer, and closes once it can.
+    void failedSaveOnClose_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("games") << "frmMedia";
+        QTest::newRow("jokes") << "frmJoke";
+    }
+    void failedSaveOnClose()
+    {
+        QFETCH(QString, form);
+        pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+        MsgRecorder rec;
+        Win w(form);
+        QTRY_COMPARE(w.counter(), w.at(1));
+        const QString refuse = QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON \"%1\" "
+                                              "BEGIN SELECT RAISE(ABORT, 'edits are refused'); END")
+                                   .arg(table(w.p()));
+        pvtest::execSql(app.catalogue(), refuse);
+        // Dropped however the test ends, so that the windows can close.
+        const auto allowEdits = qScopeGuard(
+            [&app] { pvtest::execSql(app.catalogue(), "DROP TRIGGER IF EXISTS refuse"); });
+        QTest::keyClicks(w.longBox(), "Also: ");
+        w.click("cmdClose");
+        QCOMPARE(rec.calls.size(), 1);
+        QVERIFY(rec.last().startsWith("Data error event hit err:"));
+        QVERIFY(rec.last().contains("edits are refused"));
+        QVERIFY(Screen().isLoaded(w.form));
+        QCOMPARE(Screen().mousePointer(), int(vbDefault));
+
+        pvtest::execSql(app.catalogue(), "DROP TRIGGER refuse");
+        w.click("cmdClose");
+        QVERIFY(!Screen().isLoaded(w.form));
+        QCOMPARE(rec.calls.size(), 1);
+        QVERIFY(stored(app, w.p()).value(0).startsWith("Also: Text of "));
     }
 
     // A missing table reaches the error notification; the window stays open
