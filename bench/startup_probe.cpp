@@ -2,6 +2,7 @@
 // screen ("main APPDIR"), or as soon as a bare window is shown ("bare").
 #include "browser/frmMain.h"
 #include "ui/ScreenView.h"
+#include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -15,6 +16,7 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
+    pv::prepareWebEngine();
     QApplication app(argc, argv);
     if (std::strcmp(argv[1], "bare") == 0) {
         QWidget w;

@@ -1,5 +1,14 @@
 #include "browser/frmMain.h"
 
+#include "app/HelpCommands.h"
+#include "app/frmAbout.h"
+#include "browser/RecipePrint.h"
+#include "reference/frmGlasses.h"
+#include "reference/frmLiquor.h"
+#include "reference/frmUtensils.h"
+#include "web/WebConfig.h"
+#include "web/frmBrowser.h"
+
 #include "data/Catalogue.h"
 #include "data/Criterion.h"
 #include "data/JetLike.h"
@@ -465,7 +474,7 @@ QString frmMain::fieldText(int index) const
 void frmMain::Form_Load()
 {
     pv::AppInfo &app = Screen().App();
-    app.HelpFile = app.Path + QStringLiteral("/pourvale.qhc");
+    app.HelpFile = app.Path + QLatin1Char('/') + pv::kHelpFileName;
 
     // Odd values (not numbers, absurd sizes) fall back or are held to a size
     // a person can still reach and enlarge.
@@ -541,9 +550,9 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
 // ------------------------------------------------------- opening windows
 // Each later part of the program wires its window here.
 
-void frmMain::mnuUtensils_Click() {}
-void frmMain::mnuGlasses_Click() {}
-void frmMain::mnuStockLiquor_Click() {}
+void frmMain::mnuUtensils_Click() { Screen().Show(Screen().Load<frmUtensils>()); }
+void frmMain::mnuGlasses_Click() { Screen().Show(Screen().Load<frmGlasses>()); }
+void frmMain::mnuStockLiquor_Click() { Screen().Show(Screen().Load<frmLiquor>()); }
 void frmMain::mnuPickuplines_Click() {}
 void frmMain::mnuToasting_Click() {}
 void frmMain::mnuJokes_Click() {}
@@ -553,11 +562,11 @@ void frmMain::mnuCoins_Click() {}
 void frmMain::mnuBoardGames_Click() {}
 void frmMain::mnuMedia_Click() {}
 void frmMain::mnuSpeech_Click() {}
-void frmMain::mnuViewBrowser_Click() {}
-void frmMain::mnuHelpAbout_Click() {}
-void frmMain::mnuHelpContents_Click() {}
-void frmMain::mnuHelpSearch_Click() {}
-void frmMain::mnuFilePrint_Click() {}
+void frmMain::mnuViewBrowser_Click() { frmBrowser::OpenNew(pv::web::kStartPage); }
+void frmMain::mnuHelpAbout_Click() { Screen().Show(Screen().Load<frmAbout>(), 1, this); }
+void frmMain::mnuHelpContents_Click() { pv::helpContents(windowTitle()); }
+void frmMain::mnuHelpSearch_Click() { pv::helpSearch(windowTitle()); }
+void frmMain::mnuFilePrint_Click() { pv::printRecipeToDefaultPrinter(this); }
 
 // ---------------------------------------------------------------- records
 
@@ -598,7 +607,7 @@ void frmMain::cmdDelete_Click()
 {
     pv::Recordset &rs = Data1->recordset();
     // With no row on screen the steps below have nothing to act on.
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         Screen().MsgBox(QStringLiteral("There are no drinks in this list to delete."));
         return;
     }
@@ -607,7 +616,7 @@ void frmMain::cmdDelete_Click()
         return;
     }
     rs.Delete();
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         rs.MoveNext();
         Screen().MsgBox(QStringLiteral("That was the last drink in this list; the list is now empty."));
         return;

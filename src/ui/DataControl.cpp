@@ -23,6 +23,7 @@ bool Recordset::Bof() const { return cursor().Bof(); }
 bool Recordset::Eof() const { return cursor().Eof(); }
 int Recordset::AbsolutePosition() const { return cursor().AbsolutePosition(); }
 int Recordset::RecordCount() const { return cursor().RecordCount(); }
+bool Recordset::isEmpty() const { return cursor().isEmpty(); }
 bool Recordset::NoMatch() const { return cursor().NoMatch(); }
 
 void Recordset::MoveFirst()
@@ -374,7 +375,7 @@ bool DataControl::closeRows()
 void DataControl::arrow(int action)
 {
     // The strip's own buttons stop at the first and the last row.
-    if (!m_cursor || (m_cursor->RecordCount() == 0 && !m_cursor->isAdding()))
+    if (!m_cursor || (m_cursor->isEmpty() && !m_cursor->isAdding()))
         return;
     try {
         switch (action) {
@@ -396,9 +397,7 @@ void DataControl::arrow(int action)
             break;
         case vbDataActionMoveNext:
             act(action, [](RecordCursor &c) {
-                if (c.Eof() || c.AbsolutePosition() == c.RecordCount() - 1)
-                    c.MoveLast();
-                else
+                if (!c.Eof())
                     c.MoveNext();
                 if (c.Eof())
                     c.MoveLast();

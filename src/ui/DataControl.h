@@ -45,6 +45,7 @@ public:
     bool Eof() const;
     int AbsolutePosition() const;
     int RecordCount() const;
+    bool isEmpty() const;
     bool NoMatch() const;
 
     void MoveFirst();
