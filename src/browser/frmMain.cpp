@@ -3,6 +3,15 @@
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
 #include "browser/RecipePrint.h"
+#include "collections/frmBgames.h"
+#include "collections/frmCards.h"
+#include "collections/frmDice.h"
+#include "collections/frmJoke.h"
+#include "collections/frmLines.h"
+#include "collections/frmMedia.h"
+#include "collections/frmMoney.h"
+#include "collections/frmSpeech.h"
+#include "collections/frmToasting.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
@@ -548,20 +557,19 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
 }
 
 // ------------------------------------------------------- opening windows
-// Each later part of the program wires its window here.
 
 void frmMain::mnuUtensils_Click() { Screen().Show(Screen().Load<frmUtensils>()); }
 void frmMain::mnuGlasses_Click() { Screen().Show(Screen().Load<frmGlasses>()); }
 void frmMain::mnuStockLiquor_Click() { Screen().Show(Screen().Load<frmLiquor>()); }
-void frmMain::mnuPickuplines_Click() {}
-void frmMain::mnuToasting_Click() {}
-void frmMain::mnuJokes_Click() {}
-void frmMain::mnuDice_Click() {}
-void frmMain::mnuCards_Click() {}
-void frmMain::mnuCoins_Click() {}
-void frmMain::mnuBoardGames_Click() {}
-void frmMain::mnuMedia_Click() {}
-void frmMain::mnuSpeech_Click() {}
+void frmMain::mnuPickuplines_Click() { Screen().Show(Screen().Load<frmLines>()); }
+void frmMain::mnuToasting_Click() { Screen().Show(Screen().Load<frmToasting>()); }
+void frmMain::mnuJokes_Click() { Screen().Show(Screen().Load<frmJoke>()); }
+void frmMain::mnuDice_Click() { Screen().Show(Screen().Load<frmDice>()); }
+void frmMain::mnuCards_Click() { Screen().Show(Screen().Load<frmCards>()); }
+void frmMain::mnuCoins_Click() { Screen().Show(Screen().Load<frmMoney>()); }
+void frmMain::mnuBoardGames_Click() { Screen().Show(Screen().Load<frmBgames>()); }
+void frmMain::mnuMedia_Click() { Screen().Show(Screen().Load<frmMedia>()); }
+void frmMain::mnuSpeech_Click() { Screen().Show(Screen().Load<frmSpeech>()); }
 void frmMain::mnuViewBrowser_Click() { frmBrowser::OpenNew(pv::web::kStartPage); }
 void frmMain::mnuHelpAbout_Click() { Screen().Show(Screen().Load<frmAbout>(), 1, this); }
 void frmMain::mnuHelpContents_Click() { pv::helpContents(windowTitle()); }
