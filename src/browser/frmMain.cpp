@@ -264,7 +264,9 @@ void frmMain::buildForm()
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
-        auto *pic = new QSvgWidget(QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)), form);
+        // The picture is read when it is first shown, which keeps start-up quick.
+        auto *pic = new QSvgWidget(form);
+        pic->setProperty("pvPicture", QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)));
         pic->setObjectName(QLatin1String(g.control));
         pic->setAccessibleName(QLatin1String(g.glass));
         pic->setToolTip(QLatin1String(g.glass));
@@ -275,7 +277,6 @@ void frmMain::buildForm()
             pic->setGeometry(px({7500, 210, 1500, 2250}));
         else
             pic->setGeometry(px({7500, 90, 1560, 2310}));
-        pic->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
         pic->hide();
         glassPictures.push_back(pic);
     }
@@ -733,6 +734,11 @@ void frmMain::txtGlassname_Change()
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;
+        QSvgWidget *shown = glassPictures[i];
+        if (shown->renderer()->isValid() == false) {
+            shown->load(shown->property("pvPicture").toString());
+            shown->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        }
         for (size_t j = 0; j < glassPictures.size(); ++j)
             glassPictures[j]->setVisible(j == i);
     }
