@@ -3,6 +3,15 @@
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
 #include "browser/RecipePrint.h"
+#include "collections/frmBgames.h"
+#include "collections/frmCards.h"
+#include "collections/frmDice.h"
+#include "collections/frmJoke.h"
+#include "collections/frmLines.h"
+#include "collections/frmMedia.h"
+#include "collections/frmMoney.h"
+#include "collections/frmSpeech.h"
+#include "collections/frmToasting.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
@@ -257,7 +266,9 @@ void frmMain::buildForm()
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
-        auto *pic = new QSvgWidget(QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)), form);
+        // The picture is read when it is first shown, which keeps start-up quick.
+        auto *pic = new QSvgWidget(form);
+        pic->setProperty("pvPicture", QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)));
         pic->setObjectName(QLatin1String(g.control));
         pic->setAccessibleName(QLatin1String(g.glass));
         pic->setToolTip(QLatin1String(g.glass));
@@ -268,7 +279,6 @@ void frmMain::buildForm()
             pic->setGeometry(px({7500, 210, 1500, 2250}));
         else
             pic->setGeometry(px({7500, 90, 1560, 2310}));
-        pic->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
         pic->hide();
         glassPictures.push_back(pic);
     }
@@ -571,20 +581,19 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
 }
 
 // ------------------------------------------------------- opening windows
-// Each later part of the program wires its window here.
 
 void frmMain::mnuUtensils_Click() { Screen().Show(Screen().Load<frmUtensils>()); }
 void frmMain::mnuGlasses_Click() { Screen().Show(Screen().Load<frmGlasses>()); }
 void frmMain::mnuStockLiquor_Click() { Screen().Show(Screen().Load<frmLiquor>()); }
-void frmMain::mnuPickuplines_Click() {}
-void frmMain::mnuToasting_Click() {}
-void frmMain::mnuJokes_Click() {}
-void frmMain::mnuDice_Click() {}
-void frmMain::mnuCards_Click() {}
-void frmMain::mnuCoins_Click() {}
-void frmMain::mnuBoardGames_Click() {}
-void frmMain::mnuMedia_Click() {}
-void frmMain::mnuSpeech_Click() {}
+void frmMain::mnuPickuplines_Click() { Screen().Show(Screen().Load<frmLines>()); }
+void frmMain::mnuToasting_Click() { Screen().Show(Screen().Load<frmToasting>()); }
+void frmMain::mnuJokes_Click() { Screen().Show(Screen().Load<frmJoke>()); }
+void frmMain::mnuDice_Click() { Screen().Show(Screen().Load<frmDice>()); }
+void frmMain::mnuCards_Click() { Screen().Show(Screen().Load<frmCards>()); }
+void frmMain::mnuCoins_Click() { Screen().Show(Screen().Load<frmMoney>()); }
+void frmMain::mnuBoardGames_Click() { Screen().Show(Screen().Load<frmBgames>()); }
+void frmMain::mnuMedia_Click() { Screen().Show(Screen().Load<frmMedia>()); }
+void frmMain::mnuSpeech_Click() { Screen().Show(Screen().Load<frmSpeech>()); }
 void frmMain::mnuViewBrowser_Click() { frmBrowser::OpenNew(pv::web::kStartPage); }
 void frmMain::mnuHelpAbout_Click() { Screen().Show(Screen().Load<frmAbout>(), 1, this); }
 void frmMain::mnuHelpContents_Click() { pv::helpContents(windowTitle()); }
@@ -748,6 +757,11 @@ void frmMain::txtGlassname_Change()
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;
+        QSvgWidget *shown = glassPictures[i];
+        if (shown->renderer()->isValid() == false) {
+            shown->load(shown->property("pvPicture").toString());
+            shown->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        }
         for (size_t j = 0; j < glassPictures.size(); ++j)
             glassPictures[j]->setVisible(j == i);
     }

@@ -304,6 +304,13 @@ void DataControl::savePending()
     }
     if (!typed)
         return;
+    if (!c.hasCurrentRow()) {
+        // Typed past either end or into an empty table: there is no row to
+        // take it. Forget the typing, or every later move would fail on it.
+        for (Binding &b : m_bindings)
+            b.dirty = false;
+        throw DataError(ErrNoCurrentRecord);
+    }
     for (const Binding &b : m_bindings)
         if (b.dirty && b.box && !b.missing)
             c.setValue(b.column, boxText(b.box));

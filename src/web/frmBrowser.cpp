@@ -1,7 +1,7 @@
 #include "web/frmBrowser.h"
 
 #include "ui/Twips.h"
-#include "web/WebEnginePageAdapter.h"
+#include "web/WebEngineLoader.h"
 #include "web/ui_frmBrowser.h"
 
 #include <QKeyEvent>
@@ -60,7 +60,7 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
     timTimer->setObjectName(QStringLiteral("timTimer"));
     timTimer->setInterval(5);
 
-    m_page = makePage ? makePage(brwWebBrowser) : new pv::WebEnginePageAdapter(brwWebBrowser);
+    m_page = makePage ? makePage(brwWebBrowser) : pv::createWebEnginePage(brwWebBrowser);
 
     // The toolbar's buttons take no focus; their keys reach them from the
     // keyboard, and their tips name the keys.
@@ -86,6 +86,7 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
 
 frmBrowser *frmBrowser::OpenNew(const QString &startingAddress)
 {
+    pv::loadWebEngine();
     auto *form = new frmBrowser();
     form->StartingAddress = startingAddress;
     Screen().Show(form);

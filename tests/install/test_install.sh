@@ -12,7 +12,7 @@ launcher=$XDG_DATA_HOME/applications/org.pourvale.Pourvale.desktop
 fail() { echo "FAIL: $*"; exit 1; }
 
 BUILD_DIR=$build "$src/scripts/install-user" >/dev/null
-for f in pourvale pv.mdb pourvale.qhc pourvale.qch; do [ -e "$app/$f" ] || fail "$f not installed"; done
+for f in pourvale pourvale_webengine.so pv.mdb pourvale.qhc pourvale.qch; do [ -e "$app/$f" ] || fail "$f not installed"; done
 [ -x "$app/pourvale" ] || fail "program not executable"
 [ -w "$app/pv.mdb" ] || fail "catalogue not writable by its user"
 [ -f "$XDG_DATA_HOME/icons/hicolor/scalable/apps/org.pourvale.Pourvale.svg" ] || fail "icon missing"

@@ -1,6 +1,8 @@
 // The browser window over the real web engine, browsing pages served from
 // this process.
 #include "TestSupport.h"
+
+#include "browser/frmMain.h"
 #include "web/WebConfig.h"
 #include "web/WebEngineSetup.h"
 #include "web/frmBrowser.h"
@@ -199,6 +201,28 @@ private slots:
         QVERIFY(pv::Screen().isLoaded(second));
         click(second, QStringLiteral("Back"));
         QTRY_COMPARE_WITH_TIMEOUT(second->windowTitle(), QStringLiteral("Page A"), 20000);
+    }
+
+    void mainWindowOpensOneMoreBrowserEachTime()
+    {
+        pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+        auto *main = pv::Screen().Load<frmMain>();
+        pv::Screen().Show(main);
+        main->findChild<QAction *>(QStringLiteral("mnuViewBrowser"))->trigger();
+        main->findChild<QAction *>(QStringLiteral("mnuViewBrowser"))->trigger();
+        main->findChild<QAction *>(QStringLiteral("tbBrowser"))->trigger();
+        QList<frmBrowser *> browsers;
+        for (pv::Form *f : pv::Screen().forms())
+            if (auto *b = dynamic_cast<frmBrowser *>(f))
+                browsers << b;
+        QCOMPARE(browsers.size(), 3);
+        for (frmBrowser *b : browsers) {
+            QCOMPARE(b->StartingAddress, pv::web::kStartPage);
+            QTRY_COMPARE_WITH_TIMEOUT(b->windowTitle(), QStringLiteral("Pourvale on the Web"), 20000);
+        }
+        // Closing the main window closes them all.
+        pv::Screen().Unload(main);
+        QCOMPARE(pv::Screen().formsCount(), 0);
     }
 
     void emptyStartingAddress()
