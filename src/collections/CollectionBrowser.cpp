@@ -3,6 +3,7 @@
 #include "data/Catalogue.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 
 #include <QGridLayout>
@@ -137,6 +138,15 @@ void CollectionBrowser::buildControls()
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(1, 1);
 
+    // Assistive tools name each box by the label beside it, or, where it has
+    // none, by the window.
+    if (shortLabel)
+        shortLabel->setBuddy(m_shortBox);
+    if (longLabel)
+        longLabel->setBuddy(m_longBox);
+    else
+        m_longBox->setAccessibleName(QLatin1String(p.caption));
+
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(twipsToPx(60));
     cmdBegofFile = makeButton("cmdBegofFile", QStringLiteral("Beginning"));
@@ -151,6 +161,9 @@ void CollectionBrowser::buildControls()
     for (QPushButton *b : {cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList, cmdAdd, cmdDelete, cmdRefresh,
                            cmdUpdate, cmdClose})
         buttons->addWidget(b, 1);
+    // The four moves have no access letter in their captions; keys on the
+    // buttons reach them from any box.
+    setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
 
     auto *body = new QVBoxLayout;
     const int margin = twipsToPx(120);

@@ -11,6 +11,15 @@
 #include "app/frmHelp.h"
 #include "app/frmSplash.h"
 #include "browser/frmMain.h"
+#include "collections/frmBgames.h"
+#include "collections/frmCards.h"
+#include "collections/frmDice.h"
+#include "collections/frmJoke.h"
+#include "collections/frmLines.h"
+#include "collections/frmMedia.h"
+#include "collections/frmMoney.h"
+#include "collections/frmSpeech.h"
+#include "collections/frmToasting.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
@@ -29,9 +38,12 @@ namespace desk
 
 inline QStringList windowNames()
 {
-    return {QStringLiteral("frmSplash"), QStringLiteral("frmMain"),    QStringLiteral("frmAbout"),
-            QStringLiteral("frmHelp"),   QStringLiteral("frmGlasses"), QStringLiteral("frmUtensils"),
-            QStringLiteral("frmLiquor"), QStringLiteral("frmBrowser")};
+    return {QStringLiteral("frmSplash"),   QStringLiteral("frmMain"),    QStringLiteral("frmAbout"),
+            QStringLiteral("frmHelp"),     QStringLiteral("frmGlasses"), QStringLiteral("frmUtensils"),
+            QStringLiteral("frmLiquor"),   QStringLiteral("frmBrowser"), QStringLiteral("frmCards"),
+            QStringLiteral("frmDice"),     QStringLiteral("frmMoney"),   QStringLiteral("frmMedia"),
+            QStringLiteral("frmSpeech"),   QStringLiteral("frmBgames"),  QStringLiteral("frmJoke"),
+            QStringLiteral("frmToasting"), QStringLiteral("frmLines")};
 }
 
 // A copy of the built help file, so its search index is written there.
@@ -83,12 +95,33 @@ inline QWidget *open(const QString &name)
         w = showSingle<frmUtensils>();
     } else if (name == QLatin1String("frmLiquor")) {
         w = showSingle<frmLiquor>();
+    } else if (name == QLatin1String("frmCards")) {
+        w = showSingle<frmCards>();
+    } else if (name == QLatin1String("frmDice")) {
+        w = showSingle<frmDice>();
+    } else if (name == QLatin1String("frmMoney")) {
+        w = showSingle<frmMoney>();
+    } else if (name == QLatin1String("frmMedia")) {
+        w = showSingle<frmMedia>();
+    } else if (name == QLatin1String("frmSpeech")) {
+        w = showSingle<frmSpeech>();
+    } else if (name == QLatin1String("frmBgames")) {
+        w = showSingle<frmBgames>();
+    } else if (name == QLatin1String("frmJoke")) {
+        w = showSingle<frmJoke>();
+    } else if (name == QLatin1String("frmToasting")) {
+        w = showSingle<frmToasting>();
+    } else if (name == QLatin1String("frmLines")) {
+        w = showSingle<frmLines>();
     } else if (name == QLatin1String("frmBrowser")) {
         auto *b = new frmBrowser([](QWidget *host) { return new FakePage(host); });
         sv.LoadNew(b);
         sv.Show(b);
         w = b;
     }
+    if (auto *rows = w ? w->findChild<pv::DataControl *>(QStringLiteral("datPrimaryRS")) : nullptr)
+        for (int i = 0; i < 100 && !rows->cursor(); ++i)
+            QTest::qWait(10);
     if (w) {
         w->activateWindow();
         QApplication::processEvents();

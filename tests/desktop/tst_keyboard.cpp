@@ -154,6 +154,8 @@ private Q_SLOTS:
     void menusByKeyboard();
 
     void recordKeysWorkFromTheTextBoxes();
+    void recordKeysInTheCollections_data();
+    void recordKeysInTheCollections();
     void searchFromTheKeyboard();
     void referenceItemsFromTheKeyboard_data();
     void referenceItemsFromTheKeyboard();
@@ -202,6 +204,9 @@ void TestKeyboard::tabFollowsLayout_data()
     QTest::newRow("utensils") << "frmUtensils" << list << false;
     QTest::newRow("liquors") << "frmLiquor" << list << false;
     QTest::newRow("browser") << "frmBrowser" << rows << false;
+    for (const char *collection : {"frmCards", "frmDice", "frmMoney", "frmMedia", "frmSpeech", "frmBgames", "frmJoke",
+                                   "frmToasting", "frmLines"})
+        QTest::newRow(collection) << collection << rows << false;
 }
 
 void TestKeyboard::tabFollowsLayout()
@@ -323,6 +328,40 @@ void TestKeyboard::recordKeysWorkFromTheTextBoxes()
     QTRY_COMPARE(m->Data1->Caption(), QStringLiteral("Drink# 0"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::AltModifier);
     QTRY_COMPARE(m_msgs->last(), QStringLiteral("You are already at the beginning of the list of drinks!"));
+}
+
+void TestKeyboard::recordKeysInTheCollections_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("games") << "frmCards"
+                           << "Game # ";
+    QTest::newRow("sayings") << "frmToasting"
+                             << "Catagory #: ";
+}
+
+void TestKeyboard::recordKeysInTheCollections()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, prefix);
+    QWidget *w = openActive(window);
+    QVERIFY(w);
+    auto *rows = w->findChild<pv::DataControl *>(QStringLiteral("datPrimaryRS"));
+    QVERIFY(rows);
+    QCOMPARE(rows->Caption(), prefix + QStringLiteral("1"));
+    auto *text = w->findChild<QPlainTextEdit *>();
+    text->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::AltModifier);
+    QTRY_COMPARE(rows->Caption(), prefix + QStringLiteral("2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::AltModifier);
+    QTRY_COMPARE(rows->Caption(), prefix + QStringLiteral("3"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::AltModifier);
+    QTRY_COMPARE(rows->Caption(), prefix + QStringLiteral("1"));
+    QVERIFY(text->hasFocus());
+    // Close keeps its designed access letter.
+    auto *form = dynamic_cast<pv::Form *>(w);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(!Screen().isLoaded(form));
 }
 
 void TestKeyboard::searchFromTheKeyboard()

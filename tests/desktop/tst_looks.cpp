@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyleOption>
+#include <QSvgRenderer>
 #include <QSvgWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -119,7 +120,9 @@ bool isPicture(QWidget *w)
 {
     if (auto *p = qobject_cast<pv::PictureBox *>(w))
         return p->hasPicture();
-    return qobject_cast<pv::SvgPicture *>(w) || qobject_cast<QSvgWidget *>(w);
+    if (auto *p = qobject_cast<QSvgWidget *>(w))
+        return p->renderer()->isValid(); // the main window reads its glasses when first shown
+    return qobject_cast<pv::SvgPicture *>(w);
 }
 
 // The widget alone on a clear ground at a given pixel density.
