@@ -1,7 +1,6 @@
 #include "ui/KeyboardAccess.h"
 
 #include <QAbstractButton>
-#include <QWidget>
 
 namespace pv
 {
@@ -20,16 +19,6 @@ void setRecordKeys(QAbstractButton *first, QAbstractButton *previous, QAbstractB
     setButtonKey(previous, kPreviousRecordKey);
     setButtonKey(next, kNextRecordKey);
     setButtonKey(last, kLastRecordKey);
-}
-
-void setTabChain(std::initializer_list<QWidget *> widgets)
-{
-    QWidget *previous = nullptr;
-    for (QWidget *w : widgets) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
 }
 
 } // namespace pv

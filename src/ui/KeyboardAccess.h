@@ -2,10 +2,7 @@
 
 #include <QKeySequence>
 
-#include <initializer_list>
-
 class QAbstractButton;
-class QWidget;
 
 namespace pv
 {
@@ -25,8 +22,5 @@ void setRecordKeys(QAbstractButton *first, QAbstractButton *previous, QAbstractB
 // Gives a button a key without touching its caption; its tip shows the
 // caption with the key, so the key can be found with the mouse too.
 void setButtonKey(QAbstractButton *button, const QKeySequence &key);
-
-// Tab moves through the widgets in this order.
-void setTabChain(std::initializer_list<QWidget *> widgets);
 
 } // namespace pv
