@@ -193,6 +193,14 @@ bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
             // pick a list entry and open a second page.
             return true;
         }
+    } else if ((watched == cboAddress || watched == cboAddress->lineEdit())
+               && event->type() == QEvent::ShortcutOverride) {
+        // The toolbar's keys come before the box's own editing keys (Ctrl+E
+        // would move to the end of the line), as in other browsers.
+        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+        for (const QAction *button : tbToolBar->actions())
+            if (!button->shortcut().isEmpty() && button->shortcut() == pressed)
+                return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
