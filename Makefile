@@ -21,5 +21,11 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+install: build
+	BUILD_DIR=$(abspath $(BUILD_DIR)) scripts/install-user
+
+uninstall:
+	scripts/install-user --uninstall
+
 clean:
 	rm -rf $(BUILD_DIR)

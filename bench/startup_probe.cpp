@@ -1,7 +1,8 @@
 // Starts like the program does and exits as soon as the first recipe is on
-// screen ("main APPDIR"), or as soon as a bare window is shown ("bare").
+// screen: startup_probe main APPDIR
 #include "browser/frmMain.h"
 #include "ui/ScreenView.h"
+#include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -13,18 +14,10 @@
 
 int main(int argc, char **argv)
 {
-    if (argc < 2)
+    if (argc < 3 || std::strcmp(argv[1], "main") != 0)
         return 2;
+    pv::prepareWebEngine();
     QApplication app(argc, argv);
-    if (std::strcmp(argv[1], "bare") == 0) {
-        QWidget w;
-        w.resize(400, 300);
-        w.show();
-        QTimer::singleShot(0, [] { _exit(0); });
-        return app.exec();
-    }
-    if (argc < 3)
-        return 2;
     pv::ScreenView &sv = pv::Screen();
     sv.App().Path = QString::fromLocal8Bit(argv[2]);
     frmMain *m = sv.Load<frmMain>();

@@ -1,8 +1,27 @@
 #include "browser/frmMain.h"
 
+#include "app/HelpCommands.h"
+#include "app/frmAbout.h"
+#include "browser/RecipePrint.h"
+#include "collections/frmBgames.h"
+#include "collections/frmCards.h"
+#include "collections/frmDice.h"
+#include "collections/frmJoke.h"
+#include "collections/frmLines.h"
+#include "collections/frmMedia.h"
+#include "collections/frmMoney.h"
+#include "collections/frmSpeech.h"
+#include "collections/frmToasting.h"
+#include "reference/frmGlasses.h"
+#include "reference/frmLiquor.h"
+#include "reference/frmUtensils.h"
+#include "web/WebConfig.h"
+#include "web/frmBrowser.h"
+
 #include "data/Catalogue.h"
 #include "data/Criterion.h"
 #include "data/JetLike.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -10,6 +29,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSvgRenderer>
 #include <QTime>
 #include <QVBoxLayout>
@@ -257,7 +277,9 @@ void frmMain::buildForm()
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
-        auto *pic = new QSvgWidget(QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)), form);
+        // The picture is read when it is first shown, which keeps start-up quick.
+        auto *pic = new QSvgWidget(form);
+        pic->setProperty("pvPicture", QStringLiteral(":/pictures/glasses/%1.svg").arg(QLatin1String(g.file)));
         pic->setObjectName(QLatin1String(g.control));
         pic->setAccessibleName(QLatin1String(g.glass));
         pic->setToolTip(QLatin1String(g.glass));
@@ -268,7 +290,6 @@ void frmMain::buildForm()
             pic->setGeometry(px({7500, 210, 1500, 2250}));
         else
             pic->setGeometry(px({7500, 90, 1560, 2310}));
-        pic->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
         pic->hide();
         glassPictures.push_back(pic);
     }
@@ -302,19 +323,34 @@ void frmMain::buildForm()
     Picture1->setGeometry(px({0, 0, 4155, 300}));
     Picture1->hide();
 
-    // Tab order follows the layout: name, the ingredient rows, directions,
-    // glass, then the buttons.
+    // Tab reads the window as it is laid out: the name and the glass side by
+    // side on the top line, the ingredient rows pair by pair, the
+    // directions, then the two rows of buttons.
     QWidget *prev = txtFields[0];
     auto chain = [&prev](QWidget *next) {
         QWidget::setTabOrder(prev, next);
         prev = next;
     };
+    chain(txtGlassname);
     for (int i = 1; i <= 21; ++i)
         chain(txtFields[i]);
-    for (QWidget *w : std::initializer_list<QWidget *>{txtGlassname, cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList,
-                                                       cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdSearch,
-                                                       txtSearchString, cmdFindNext})
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList, cmdAdd,
+                                                       cmdDelete, cmdRefresh, cmdUpdate, cmdSearch, txtSearchString,
+                                                       cmdFindNext})
         chain(w);
+
+    // The captions of the record and search buttons carry no access letter;
+    // keys on the buttons reach them without changing the captions.
+    pv::setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
+    pv::setButtonKey(cmdFindNext, QKeySequence(Qt::Key_F3));
+    // Find puts the cursor in the search box; Enter there searches.
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        txtSearchString->setFocus(Qt::ShortcutFocusReason);
+        txtSearchString->selectAll();
+    });
+    txtSearchString->setToolTip(tr("Letters of a drink's name (%1); Enter searches")
+                                    .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
 
     connect(txtGlassname, &QLineEdit::textChanged, this, [this] { txtGlassname_Change(); });
     connect(Data1, &pv::DataControl::Reposition, this, [this] { Data1_Reposition(); });
@@ -398,9 +434,8 @@ void frmMain::buildToolBar()
     lay->setContentsMargins(0, 0, 0, 0);
     tbToolBar = new QToolBar(strip);
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    tbToolBar->setIconSize(QSize(22, 22));
     // Twenty-two buttons must fit the designed width.
-    tbToolBar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px; margin: 0px; }"));
+    tbToolBar->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     tbToolBar->setAccessibleName(tr("Toolbar"));
     lay->addWidget(tbToolBar);
@@ -414,6 +449,13 @@ void frmMain::buildToolBar()
         a->setObjectName(QStringLiteral("tb") + QLatin1String(b.key));
         a->setData(QLatin1String(b.key));
         a->setToolTip(QLatin1String(b.tip));
+    }
+    // The largest icons with which every button fits the designed width in
+    // the desktop's style; the rest would hide behind the overflow arrow.
+    for (int side = 22; side >= 16; side -= 2) {
+        tbToolBar->setIconSize(QSize(side, side));
+        if (tbToolBar->sizeHint().width() <= twipsToPx(9900))
+            break;
     }
     connect(tbToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *a) { Screen().guard([this, a] { tbToolBar_ButtonClick(a); }); });
@@ -476,7 +518,7 @@ QString frmMain::fieldText(int index) const
 void frmMain::Form_Load()
 {
     pv::AppInfo &app = Screen().App();
-    app.HelpFile = app.Path + QStringLiteral("/pourvale.qhc");
+    app.HelpFile = app.Path + QLatin1Char('/') + pv::kHelpFileName;
 
     // Odd values (not numbers, absurd sizes) fall back or are held to a size
     // a person can still reach and enlarge.
@@ -554,25 +596,24 @@ void frmMain::tbToolBar_ButtonClick(QAction *Button)
 }
 
 // ------------------------------------------------------- opening windows
-// Each later part of the program wires its window here.
 
-void frmMain::mnuUtensils_Click() {}
-void frmMain::mnuGlasses_Click() {}
-void frmMain::mnuStockLiquor_Click() {}
-void frmMain::mnuPickuplines_Click() {}
-void frmMain::mnuToasting_Click() {}
-void frmMain::mnuJokes_Click() {}
-void frmMain::mnuDice_Click() {}
-void frmMain::mnuCards_Click() {}
-void frmMain::mnuCoins_Click() {}
-void frmMain::mnuBoardGames_Click() {}
-void frmMain::mnuMedia_Click() {}
-void frmMain::mnuSpeech_Click() {}
-void frmMain::mnuViewBrowser_Click() {}
-void frmMain::mnuHelpAbout_Click() {}
-void frmMain::mnuHelpContents_Click() {}
-void frmMain::mnuHelpSearch_Click() {}
-void frmMain::mnuFilePrint_Click() {}
+void frmMain::mnuUtensils_Click() { Screen().Show(Screen().Load<frmUtensils>()); }
+void frmMain::mnuGlasses_Click() { Screen().Show(Screen().Load<frmGlasses>()); }
+void frmMain::mnuStockLiquor_Click() { Screen().Show(Screen().Load<frmLiquor>()); }
+void frmMain::mnuPickuplines_Click() { Screen().Show(Screen().Load<frmLines>()); }
+void frmMain::mnuToasting_Click() { Screen().Show(Screen().Load<frmToasting>()); }
+void frmMain::mnuJokes_Click() { Screen().Show(Screen().Load<frmJoke>()); }
+void frmMain::mnuDice_Click() { Screen().Show(Screen().Load<frmDice>()); }
+void frmMain::mnuCards_Click() { Screen().Show(Screen().Load<frmCards>()); }
+void frmMain::mnuCoins_Click() { Screen().Show(Screen().Load<frmMoney>()); }
+void frmMain::mnuBoardGames_Click() { Screen().Show(Screen().Load<frmBgames>()); }
+void frmMain::mnuMedia_Click() { Screen().Show(Screen().Load<frmMedia>()); }
+void frmMain::mnuSpeech_Click() { Screen().Show(Screen().Load<frmSpeech>()); }
+void frmMain::mnuViewBrowser_Click() { frmBrowser::OpenNew(pv::web::kStartPage); }
+void frmMain::mnuHelpAbout_Click() { Screen().Show(Screen().Load<frmAbout>(), 1, this); }
+void frmMain::mnuHelpContents_Click() { pv::helpContents(windowTitle()); }
+void frmMain::mnuHelpSearch_Click() { pv::helpSearch(windowTitle()); }
+void frmMain::mnuFilePrint_Click() { pv::printRecipeToDefaultPrinter(this); }
 
 // ---------------------------------------------------------------- records
 
@@ -613,7 +654,7 @@ void frmMain::cmdDelete_Click()
 {
     pv::Recordset &rs = Data1->recordset();
     // With no row on screen the steps below have nothing to act on.
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         Screen().MsgBox(QStringLiteral("There are no drinks in this list to delete."));
         return;
     }
@@ -622,7 +663,7 @@ void frmMain::cmdDelete_Click()
         return;
     }
     rs.Delete();
-    if (rs.RecordCount() == 0) {
+    if (rs.isEmpty()) {
         rs.MoveNext();
         Screen().MsgBox(QStringLiteral("That was the last drink in this list; the list is now empty."));
         return;
@@ -731,6 +772,11 @@ void frmMain::txtGlassname_Change()
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;
+        QSvgWidget *shown = glassPictures[i];
+        if (shown->renderer()->isValid() == false) {
+            shown->load(shown->property("pvPicture").toString());
+            shown->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        }
         for (size_t j = 0; j < glassPictures.size(); ++j)
             glassPictures[j]->setVisible(j == i);
     }

@@ -267,8 +267,20 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         if (m_baseTable.isEmpty())
             throw DataError(ErrGeneral, QStringLiteral("'%1' has no columns that can be edited").arg(recordSource));
 
-        // The keyset.
-        {
+        // The keyset. Tables and stored queries deliver their rows in key
+        // order, so their keys are listed a chunk at a time as moves reach
+        // them: the first row shows at once however long the list is. SQL
+        // texts may order rows otherwise and are listed whole.
+        m_chunked = kind == QLatin1String("table") || kind == QLatin1String("view");
+        if (m_chunked) {
+            const QByteArray sql = (QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery
+                                    + QStringLiteral(") WHERE pv__key > ?1 ORDER BY pv__key LIMIT ?2"))
+                                       .toUtf8();
+            const int r = sqlite3_prepare_v3(m_db, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_chunk, nullptr);
+            if (r != SQLITE_OK)
+                fail(r);
+            loadChunk();
+        } else {
             Stmt keys;
             const QByteArray sql = (QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QLatin1Char(')')).toUtf8();
             int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &keys.st, nullptr);
@@ -284,6 +296,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
             }
             if (r != SQLITE_DONE)
                 fail(r);
+            m_complete = true;
         }
 
         QString fetchSql = QStringLiteral("SELECT ");
@@ -300,7 +313,9 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
     } catch (...) {
         for (sqlite3_stmt *st : std::as_const(m_findStatements))
             sqlite3_finalize(st);
+        sqlite3_finalize(m_chunk);
         sqlite3_finalize(m_fetch);
+        m_chunk = nullptr;
         sqlite3_close_v2(m_db);
         m_fetch = nullptr;
         m_db = nullptr;
@@ -312,8 +327,50 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         landOn(0);
 }
 
+void RecordCursor::loadChunk() const
+{
+    if (m_complete)
+        return;
+    // Chunks grow, so a long list needs few queries.
+    const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), 256, 262144);
+    sqlite3_reset(m_chunk);
+    sqlite3_bind_int64(m_chunk, 1, m_lastListedKey);
+    sqlite3_bind_int64(m_chunk, 2, want);
+    qint64 got = 0;
+    int r;
+    while ((r = sqlite3_step(m_chunk)) == SQLITE_ROW) {
+        m_lastListedKey = sqlite3_column_int64(m_chunk, 0);
+        m_keys.push_back(m_lastListedKey);
+        ++got;
+    }
+    sqlite3_reset(m_chunk);
+    if (r != SQLITE_DONE)
+        fail(r);
+    if (got < want)
+        m_complete = true;
+}
+
+void RecordCursor::loadUntil(size_t count) const
+{
+    while (!m_complete && m_keys.size() < count)
+        loadChunk();
+}
+
+void RecordCursor::loadAll() const
+{
+    while (!m_complete)
+        loadChunk();
+}
+
+int RecordCursor::RecordCount() const
+{
+    loadAll();
+    return int(m_keys.size());
+}
+
 RecordCursor::~RecordCursor()
 {
+    sqlite3_finalize(m_chunk);
     for (sqlite3_stmt *st : std::as_const(m_findStatements))
         sqlite3_finalize(st);
     sqlite3_finalize(m_fetch);
@@ -371,8 +428,15 @@ void RecordCursor::landOn(int index)
     m_rowLoaded = false;
 }
 
+bool RecordCursor::isEmpty() const
+{
+    loadUntil(1);
+    return m_keys.empty();
+}
+
 void RecordCursor::MoveFirst()
 {
+    loadUntil(1);
     if (m_keys.empty())
         throw DataError(ErrNoCurrentRecord);
     landOn(0);
@@ -380,6 +444,7 @@ void RecordCursor::MoveFirst()
 
 void RecordCursor::MoveLast()
 {
+    loadAll();
     if (m_keys.empty())
         throw DataError(ErrNoCurrentRecord);
     landOn(int(m_keys.size()) - 1);
@@ -389,7 +454,6 @@ void RecordCursor::MoveNext()
 {
     if (m_eof)
         throw DataError(ErrNoCurrentRecord);
-    const int n = int(m_keys.size());
     int target;
     if (m_onDeleted)
         target = m_pos; // the row that followed the deleted one moved up
@@ -397,6 +461,8 @@ void RecordCursor::MoveNext()
         target = 0;
     else
         target = m_pos + 1;
+    loadUntil(size_t(target) + 1);
+    const int n = int(m_keys.size());
     if (target >= n) {
         discardEdit();
         m_pos = n;
@@ -445,6 +511,9 @@ void RecordCursor::Update()
     if (m_mode == Mode::None)
         return;
     if (m_mode == Mode::Adding) {
+        // List every key first: the new row goes after all of them, and must
+        // not come back a second time from a later chunk.
+        loadAll();
         QStringList cols;
         QVector<int> which;
         for (int i = 0; i < m_fields.size(); ++i)
@@ -550,6 +619,8 @@ qint64 RecordCursor::Bookmark() const
 
 int RecordCursor::indexOfKey(qint64 key) const
 {
+    while (!m_complete && key > m_lastListedKey)
+        loadChunk();
     if (m_sorted) {
         const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
         return (it != m_keys.end() && *it == key) ? int(it - m_keys.begin()) : -1;
@@ -631,7 +702,7 @@ void RecordCursor::FindNext(const QString &criterion)
     if (m_bof)
         start = 0;
     else if (m_eof)
-        start = int(m_keys.size());
+        start = int(m_keys.size()) + 1; // nothing lies beyond the end
     else if (m_onDeleted)
         start = m_pos;
     else
@@ -645,7 +716,7 @@ void RecordCursor::find(const QString &criterion, int startIndex)
     const int f = requireField(c.field);
 
     int found = -1;
-    if (startIndex < int(m_keys.size())) {
+    if (!m_eof && (startIndex < int(m_keys.size()) || !m_complete)) {
         QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(")
                       + quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
         const bool bounded = m_sorted && startIndex > 0;

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -42,7 +43,9 @@ public:
 
     bool Bof() const { return m_bof; }
     bool Eof() const { return m_eof; }
-    int RecordCount() const { return int(m_keys.size()); }
+    // Lists every remaining key first.
+    int RecordCount() const;
+    bool isEmpty() const;
     // Index of the current row from 0; -1 with no current row (or a new row).
     int AbsolutePosition() const;
     // True when a row (or a new row) can be read and written.
@@ -90,6 +93,9 @@ private:
     void find(const QString &criterion, int startIndex);
     int indexOfKey(qint64 key) const;
     void exec(const QString &sql);
+    void loadChunk() const;
+    void loadUntil(size_t count) const;
+    void loadAll() const;
     [[noreturn]] void fail(int rc, const QString &what = QString()) const;
 
     sqlite3 *m_db = nullptr;
@@ -103,7 +109,12 @@ private:
     QHash<QString, sqlite3_stmt *> m_findStatements;
     sqlite3_stmt *m_fetch = nullptr;
 
-    std::vector<qint64> m_keys;
+    // The keyset grows as moves reach rows not listed yet (see loadChunk).
+    mutable std::vector<qint64> m_keys;
+    mutable bool m_complete = false;
+    mutable qint64 m_lastListedKey = std::numeric_limits<qint64>::min();
+    bool m_chunked = false;
+    sqlite3_stmt *m_chunk = nullptr;
     bool m_sorted = true;
     int m_pos = -1;
     bool m_bof = true;

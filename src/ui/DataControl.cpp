@@ -4,9 +4,10 @@
 #include "ui/ScreenView.h"
 
 #include <QHBoxLayout>
+#include <QIconEngine>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -25,6 +26,7 @@ bool Recordset::Bof() const { return cursor().Bof(); }
 bool Recordset::Eof() const { return cursor().Eof(); }
 int Recordset::AbsolutePosition() const { return cursor().AbsolutePosition(); }
 int Recordset::RecordCount() const { return cursor().RecordCount(); }
+bool Recordset::isEmpty() const { return cursor().isEmpty(); }
 bool Recordset::NoMatch() const { return cursor().NoMatch(); }
 
 void Recordset::MoveFirst()
@@ -82,6 +84,62 @@ QVariant Recordset::value(const QString &field) const
     return cursor().value(field);
 }
 
+// ------------------------------------------------------------- arrow icons
+
+namespace {
+
+// The strip's arrows, drawn at whatever size and pixel density they are
+// asked for, in the button text colour of the palette they were made with,
+// so they stay sharp and stand out in light and dark themes alike.
+class ArrowIcon : public QIconEngine {
+public:
+    ArrowIcon(int action, const QPalette &palette) : m_action(action), m_palette(palette) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    {
+        const QColor color = m_palette.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active,
+                                             QPalette::ButtonText);
+        const bool back = m_action == vbDataActionMoveFirst || m_action == vbDataActionMovePrevious;
+        const bool end = m_action == vbDataActionMoveFirst || m_action == vbDataActionMoveLast;
+        const QRectF r = QRectF(rect).adjusted(rect.width() * 0.25, rect.height() * 0.25, -rect.width() * 0.25,
+                                               -rect.height() * 0.25);
+        const qreal bar = end ? r.width() * 0.22 : 0;
+        QPolygonF triangle;
+        if (back)
+            triangle << QPointF(r.right(), r.top()) << QPointF(r.right(), r.bottom())
+                     << QPointF(r.left() + bar, r.center().y());
+        else
+            triangle << QPointF(r.left(), r.top()) << QPointF(r.left(), r.bottom())
+                     << QPointF(r.right() - bar, r.center().y());
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawPolygon(triangle);
+        if (end)
+            painter->drawRect(back ? QRectF(r.left(), r.top(), bar * 0.8, r.height())
+                                   : QRectF(r.right() - bar * 0.8, r.top(), bar * 0.8, r.height()));
+        painter->restore();
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
+    QIconEngine *clone() const override { return new ArrowIcon(m_action, m_palette); }
+
+private:
+    int m_action;
+    QPalette m_palette;
+};
+
+} // namespace
+
 // -------------------------------------------------------------- DataControl
 
 DataControl::DataControl(QWidget *parent) : QWidget(parent)
@@ -90,10 +148,10 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     auto *lay = new QHBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(0);
-    auto makeButton = [this, lay](const char *name, QStyle::StandardPixmap icon, const QString &tip, int action) {
+    auto makeButton = [this, lay](const char *name, const QString &tip, int action) {
         auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setIcon(style()->standardIcon(icon));
+        b->setProperty("dataAction", action);
         b->setToolTip(tip);
         b->setAccessibleName(tip);
         b->setAutoRaise(false);
@@ -103,8 +161,8 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
         connect(b, &QToolButton::clicked, this, [this, action] { arrow(action); });
         return b;
     };
-    m_first = makeButton("dataFirst", QStyle::SP_MediaSkipBackward, tr("First row"), vbDataActionMoveFirst);
-    m_prev = makeButton("dataPrevious", QStyle::SP_MediaSeekBackward, tr("Previous row"), vbDataActionMovePrevious);
+    m_first = makeButton("dataFirst", tr("First row"), vbDataActionMoveFirst);
+    m_prev = makeButton("dataPrevious", tr("Previous row"), vbDataActionMovePrevious);
     m_caption = new QLabel(this);
     m_caption->setObjectName(QStringLiteral("dataCaption"));
     m_caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -112,9 +170,23 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     m_caption->setFrameShape(QFrame::StyledPanel);
     m_caption->setMinimumHeight(22);
     lay->addWidget(m_caption, 1);
-    m_next = makeButton("dataNext", QStyle::SP_MediaSeekForward, tr("Next row"), vbDataActionMoveNext);
-    m_last = makeButton("dataLast", QStyle::SP_MediaSkipForward, tr("Last row"), vbDataActionMoveLast);
+    m_next = makeButton("dataNext", tr("Next row"), vbDataActionMoveNext);
+    m_last = makeButton("dataLast", tr("Last row"), vbDataActionMoveLast);
     setFixedHeight(24);
+    paintArrows();
+}
+
+void DataControl::paintArrows()
+{
+    for (QToolButton *b : {m_first, m_prev, m_next, m_last})
+        b->setIcon(QIcon(new ArrowIcon(b->property("dataAction").toInt(), palette())));
+}
+
+void DataControl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        paintArrows();
+    QWidget::changeEvent(event);
 }
 
 DataControl::~DataControl() = default;
@@ -251,6 +323,13 @@ void DataControl::savePending()
     }
     if (!typed)
         return;
+    if (!c.hasCurrentRow()) {
+        // Typed past either end or into an empty table: there is no row to
+        // take it. Forget the typing, or every later move would fail on it.
+        for (Binding &b : m_bindings)
+            b.dirty = false;
+        throw DataError(ErrNoCurrentRecord);
+    }
     for (const Binding &b : m_bindings)
         if (b.dirty && b.box && !b.missing)
             c.setValue(b.column, boxText(b.box));
@@ -398,7 +477,7 @@ bool DataControl::closeRows()
 void DataControl::arrow(int action)
 {
     // The strip's own buttons stop at the first and the last row.
-    if (!m_cursor || (m_cursor->RecordCount() == 0 && !m_cursor->isAdding()))
+    if (!m_cursor || (m_cursor->isEmpty() && !m_cursor->isAdding()))
         return;
     try {
         switch (action) {
@@ -420,9 +499,7 @@ void DataControl::arrow(int action)
             break;
         case vbDataActionMoveNext:
             act(action, [](RecordCursor &c) {
-                if (c.Eof() || c.AbsolutePosition() == c.RecordCount() - 1)
-                    c.MoveLast();
-                else
+                if (!c.Eof())
                     c.MoveNext();
                 if (c.Eof())
                     c.MoveLast();

@@ -45,6 +45,7 @@ public:
     bool Eof() const;
     int AbsolutePosition() const;
     int RecordCount() const;
+    bool isEmpty() const;
     bool NoMatch() const;
 
     void MoveFirst();
@@ -115,8 +116,13 @@ Q_SIGNALS:
     void Reposition();
     void Error(int DataErr, int &Response);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     friend class Recordset;
+
+    void paintArrows();
 
     struct Binding {
         QPointer<QWidget> box;

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
+#include <QTimer>
 
 namespace pv {
 
@@ -137,8 +138,13 @@ void ScreenView::Unload(Form *form)
         loop->quit();
     w->hide();
     w->deleteLater();
+    // Judged once the current handler has run: the start-up window unloads
+    // itself before it loads the main window.
     if (m_forms.isEmpty() && m_quitWhenEmpty)
-        QCoreApplication::quit();
+        QTimer::singleShot(0, qApp, [this] {
+            if (m_forms.isEmpty() && m_quitWhenEmpty)
+                QCoreApplication::quit();
+        });
 }
 
 void ScreenView::forget(Form *form)

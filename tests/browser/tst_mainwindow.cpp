@@ -49,6 +49,7 @@ private Q_SLOTS:
     void busyPointerBetweenValidateAndReposition();
     void toolbarAndStatusBarToggles();
     void closingUnloadsOtherWindowsNewestFirst();
+    void windowCommandsOpenOneWindowEach();
 
     void searchFindsAnywhereInAnyCase();
     void searchMessagesAndFindNextState();
@@ -388,6 +389,39 @@ void TestMainWindow::closingUnloadsOtherWindowsNewestFirst()
     m_main->mnuFileExit->trigger();
     QCOMPARE(log, (QStringList{"third", "second", "first"}));
     QCOMPARE(Screen().formsCount(), 0);
+}
+
+void TestMainWindow::windowCommandsOpenOneWindowEach()
+{
+    open();
+    const QList<QPair<QString, QString>> commands = {
+        {"mnuUtensils", "Bartender Utensils"}, {"mnuGlasses", "Glasses"}, {"mnuStockLiquor", "Liquors"},
+        {"mnuPickuplines", "Pick Up Lines"}, {"mnuToasting", "Toasting"}, {"mnuJokes", "Bar Jokes"},
+        {"mnuDice", "Drinking Games Using Dice"}, {"mnuCards", "Drinking Games Using Cards"},
+        {"mnuCoins", "Games Using Coins"}, {"mnuBoardGames", "Drinking Games Using Board Games"},
+        {"mnuMedia", "Drinking Games Using TV Shows And Movies"}, {"mnuSpeech", "Drinking Games Using Speech"}};
+    int expected = 1;
+    for (const auto &c : commands) {
+        QAction *a = m_main->findChild<QAction *>(c.first);
+        a->trigger();
+        a->trigger(); // a second time shows the same window
+        ++expected;
+        QCOMPARE(Screen().formsCount(), expected);
+        QWidget *w = Screen().Forms(expected - 1)->widget();
+        QCOMPARE(w->windowTitle(), c.second);
+        QVERIFY(w->isVisible());
+    }
+    // The toolbar's keys reach the same windows.
+    for (const char *key : {"tbUtensils", "tbGlasses", "tbLiquor"})
+        m_main->findChild<QAction *>(key)->trigger();
+    QCOMPARE(Screen().formsCount(), expected);
+    // Closed and chosen again: a fresh window, loaded anew.
+    Screen().Unload(Screen().Forms(2));
+    m_main->findChild<QAction *>("mnuGlasses")->trigger();
+    QCOMPARE(Screen().formsCount(), expected);
+    QCOMPARE(Screen().Forms(expected - 1)->widget()->windowTitle(), QStringLiteral("Glasses"));
+    QVERIFY(Screen().Forms(expected - 1)->widget()->isVisible());
+    QVERIFY(m_msgs->calls.isEmpty());
 }
 
 void TestMainWindow::searchFindsAnywhereInAnyCase()

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void engineErrors();
     void notACatalogueIsLeftUntouched();
     void readOnlyAndLockedFiles();
+    void longListsAreListedAsNeeded();
 
 private:
     QTemporaryDir m_dir;
@@ -404,6 +405,52 @@ void TestRecordCursor::readOnlyAndLockedFiles()
     RecordCursor c(m_db, QStringLiteral("drinklst"));
     c.setValue(QStringLiteral("Glass"), QStringLiteral("Pony"));
     c.Update();
+}
+
+void TestRecordCursor::longListsAreListedAsNeeded()
+{
+    // Far more rows than the first chunk of keys, with gaps in the keys.
+    pvtest::execSql(m_db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                         "INSERT INTO drinklst (DrinkName, Category1) "
+                                         "SELECT printf('Row %05d', i), 'Gin' FROM n; "
+                                         "DELETE FROM drinklst WHERE DrinkName LIKE 'Row %7'"));
+    const int total = 8 + 3000 - 300;
+    RecordCursor c(m_db, QStringLiteral("drinklst"));
+    for (int i = 1; i < 700; ++i)
+        c.MoveNext();
+    QCOMPARE(c.AbsolutePosition(), 699);
+    QCOMPARE(name(c), QStringLiteral("Row 00769")); // 8 drinks, then rows without the deleted ones
+    const QString at700 = name(c);
+    c.MovePrevious();
+    c.MoveNext();
+    QCOMPARE(name(c), at700);
+
+    // Find far ahead, and bookmarks to rows not listed yet.
+    RecordCursor d(m_db, QStringLiteral("Gin"));
+    d.FindFirst(QStringLiteral("DrinkName Like 'Row 02999'"));
+    QVERIFY(!d.NoMatch());
+    const qint64 far = d.Bookmark();
+    RecordCursor e(m_db, QStringLiteral("Gin"));
+    e.setBookmark(far);
+    QCOMPARE(name(e), QStringLiteral("Row 02999"));
+    e.FindNext(QStringLiteral("DrinkName Like 'Row 0300*'"));
+    QCOMPARE(name(e), QStringLiteral("Row 03000"));
+    e.FindNext(QStringLiteral("DrinkName Like 'Row*'"));
+    QVERIFY(e.NoMatch());
+
+    // Counting, the last row, and a new row after all of them.
+    RecordCursor f(m_db, QStringLiteral("drinklst"));
+    f.AddNew();
+    f.setValue(QStringLiteral("DrinkName"), QStringLiteral("Newest"));
+    f.Update();
+    QCOMPARE(f.RecordCount(), total + 1);
+    f.MoveLast();
+    QCOMPARE(name(f), QStringLiteral("Newest"));
+    QCOMPARE(f.AbsolutePosition(), total);
+    int walked = 1;
+    for (f.MoveFirst(); (f.MoveNext(), !f.Eof());)
+        ++walked;
+    QCOMPARE(walked, total + 1);
 }
 
 PV_TEST_MAIN(TestRecordCursor)
