@@ -1,5 +1,6 @@
 #include "reference/ReferencePanel.h"
 
+#include "ui/ScreenView.h"
 #include "ui/Twips.h"
 
 #include <QAccessibleWidget>
@@ -8,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -215,9 +217,62 @@ int ReferencePanel::shown() const
     return -1;
 }
 
+QWidget *ReferencePanel::tabThroughSelectors() const
+{
+    for (int i = 1; i < count(); ++i)
+        QWidget::setTabOrder(selector(i - 1), selector(i));
+    return selector(count() - 1);
+}
+
+QWidget *ReferencePanel::tabThroughDescriptions(QWidget *previous) const
+{
+    for (int i = 0; i < count(); ++i) {
+        for (QWidget *box : display(i)) {
+            if (!qobject_cast<QPlainTextEdit *>(box))
+                continue;
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
+    }
+    return previous;
+}
+
 QRect ReferencePanel::twips(int left, int top, int width, int height)
 {
     return QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
+QLabel *ReferencePanel::heading(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setGeometry(geometry);
+    label->setWordWrap(true);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+QPushButton *ReferencePanel::closeButton(QWidget *parent, const QRect &geometry, std::function<void()> click)
+{
+    auto *button = new QPushButton(QStringLiteral("Close"), parent);
+    button->setObjectName(QStringLiteral("cmdClose"));
+    button->setGeometry(geometry);
+    onEvent(button, &QPushButton::clicked, parent, std::move(click));
+    button->setShortcut(QKeySequence::Cancel);
+    return button;
+}
+
+ClickLabel *ReferencePanel::nameLabel(QWidget *parent, const char *name, const char *caption, const QRect &geometry,
+                                      std::function<void()> click)
+{
+    auto *label = new ClickLabel(QString::fromUtf8(caption), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setGeometry(geometry);
+    label->setCursor(Qt::PointingHandCursor);
+    onEvent(label, &ClickLabel::Click, parent, std::move(click));
+    return label;
 }
 
 QPlainTextEdit *ReferencePanel::descriptionBox(QWidget *parent, const QString &name, const QString &text,

@@ -9,7 +9,11 @@
 #include <QStringView>
 #include <QWidget>
 
+#include <cstddef>
+#include <functional>
+
 class QPlainTextEdit;
+class QPushButton;
 class QSvgRenderer;
 
 namespace pv {
@@ -92,16 +96,50 @@ public:
     void select(QStringView selectorName);
     // The item whose display controls are not hidden; -1 before any is.
     int shown() const;
+    // Selects the item whose row of the window's content table is marked
+    // shownAtOpening; the rows are in the order the items were added.
+    template <class Row, std::size_t N>
+    void selectInitial(const Row (&rows)[N])
+    {
+        Q_ASSERT(int(N) == count());
+        for (int i = 0; i < count(); ++i) {
+            if (rows[i].shownAtOpening)
+                select(i);
+        }
+    }
+
+    // Tab goes through the selectors in the order they were added; returns
+    // the last one.
+    QWidget *tabThroughSelectors() const;
+    // Tab goes on from `previous` through the description boxes (only the
+    // shown one is reached, the hidden ones are skipped); returns the last.
+    QWidget *tabThroughDescriptions(QWidget *previous) const;
 
     // --- Building the controls from a window's content table ---------------
     // A rectangle given in twips, in pixels.
     static QRect twips(int left, int top, int width, int height);
+    // The bold heading "Label1" across the top of the window. It wraps rather
+    // than losing its end in a wide font.
+    static QLabel *heading(QWidget *parent, const QString &text, const QRect &geometry);
+    // The window's "Close" button, cmdClose; Esc presses it too.
+    static QPushButton *closeButton(QWidget *parent, const QRect &geometry, std::function<void()> click);
+    // A name that a person clicks to see its item.
+    static ClickLabel *nameLabel(QWidget *parent, const char *name, const char *caption, const QRect &geometry,
+                                 std::function<void()> click);
     // A multi-line description box with a vertical scroll bar, editable like
     // any text box. Carriage-return line-feed pairs in the text become line
     // breaks; no stray character is shown for them. `item` names the box for
     // assistive tools ("Collins description").
     static QPlainTextEdit *descriptionBox(QWidget *parent, const QString &name, const QString &text,
                                           const QRect &geometry, const QString &item = QString());
+    // The description box of a content table row (its textBox, and its text
+    // or textFile).
+    template <class Row>
+    static QPlainTextEdit *descriptionBox(QWidget *parent, const Row &row, const QRect &geometry, const char *item)
+    {
+        return descriptionBox(parent, QString::fromUtf8(row.textBox), description(row.text, row.textFile), geometry,
+                              QString::fromUtf8(item));
+    }
     static PictureBox *pictureBox(QWidget *parent, const QString &name, const QString &resource,
                                   const QRect &geometry, Qt::Alignment alignment = Qt::AlignCenter);
     // A picture box of the picture's own size (shrunk to fit when larger),

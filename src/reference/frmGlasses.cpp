@@ -113,15 +113,9 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Glasses"));
     setFixedSize(pv::twipsToPx(kWidth), pv::twipsToPx(kHeight));
 
-    Label1 = new QLabel(QStringLiteral("The following Glasses are needed to properly prepare the drinks in Pourvale"),
-                        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
-    // Wraps rather than losing its end in a wide font.
-    Label1->setWordWrap(true);
-    QFont heading = Label1->font();
-    heading.setBold(true);
-    Label1->setFont(heading);
+    Label1 = ReferencePanel::heading(
+        this, QStringLiteral("The following Glasses are needed to properly prepare the drinks in Pourvale"),
+        ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
 
     const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
     const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
@@ -142,42 +136,24 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
         auto *name = new QLabel(QString::fromUtf8(g.labelCaption), this);
         name->setObjectName(QString::fromUtf8(g.label));
         name->setGeometry(ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kNameHeight));
-        name->setFont(heading);
+        name->setFont(Label1->font());
 
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(g.textBox),
-                                                   ReferencePanel::description(g.text, g.textFile), textArea,
-                                                   QString::fromUtf8(g.labelCaption));
+        auto *box = ReferencePanel::descriptionBox(this, g, textArea, g.labelCaption);
 
         m_panel.addItem(button, {picture, name, box});
         ++row;
     }
-    for (int i = 0; i < m_panel.count(); ++i) {
-        if (kGlasses[i].shownAtOpening)
-            m_panel.select(i);
-    }
+    m_panel.selectInitial(kGlasses);
 
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setGeometry(ReferencePanel::twips(kPictureLeft + (kPictureWidth - kCloseWidth) / 2,
-                                                kTop + (kRows - 1) * kButtonPitch, kCloseWidth, kCloseHeight));
-    pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
-    cmdClose->setShortcut(QKeySequence::Cancel);
+    const QRect close = ReferencePanel::twips(kPictureLeft + (kPictureWidth - kCloseWidth) / 2,
+                                              kTop + (kRows - 1) * kButtonPitch, kCloseWidth, kCloseHeight);
+    cmdClose = ReferencePanel::closeButton(this, close, [this] { cmdClose_Click(); });
 
     // Tab goes down the left column of buttons, then the right one, then to
     // Close below the picture and last to the description at the bottom
     // (the one that is shown; the others are hidden and skipped).
-    for (int i = 1; i < m_panel.count(); ++i)
-        QWidget::setTabOrder(m_panel.selector(i - 1), m_panel.selector(i));
-    QWidget::setTabOrder(m_panel.selector(m_panel.count() - 1), cmdClose);
-    QWidget *previous = cmdClose;
-    for (int i = 0; i < m_panel.count(); ++i) {
-        for (QWidget *box : m_panel.display(i)) {
-            if (!qobject_cast<QPlainTextEdit *>(box))
-                continue;
-            QWidget::setTabOrder(previous, box);
-            previous = box;
-        }
-    }
+    QWidget::setTabOrder(m_panel.tabThroughSelectors(), cmdClose);
+    m_panel.tabThroughDescriptions(cmdClose);
 }
 
 void frmGlasses::cmdBeerMug_Click() { m_panel.select(u"cmdBeerMug"); }

@@ -75,26 +75,18 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Liquors"));
     setFixedSize(pv::twipsToPx(kWidth), pv::twipsToPx(kHeight));
 
-    Label1 = new QLabel(QStringLiteral("The following Liquors are needed to properly prepare the drinks in Pourvale"),
-                        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
-    // Wraps rather than losing its end in a wide font.
-    Label1->setWordWrap(true);
-    QFont heading = Label1->font();
-    heading.setBold(true);
-    Label1->setFont(heading);
+    Label1 = ReferencePanel::heading(
+        this, QStringLiteral("The following Liquors are needed to properly prepare the drinks in Pourvale"),
+        ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
 
     const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
     const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
     int row = 0;
     for (const Liquor &l : kLiquors) {
         const int top = kTop + row * kNamePitch;
-        auto *name = new pv::ClickLabel(QString::fromUtf8(l.caption), this);
-        name->setObjectName(QString::fromUtf8(l.label));
-        name->setGeometry(ReferencePanel::twips(kNameLeft, top, kNameWidth, kNameHeight));
-        name->setCursor(Qt::PointingHandCursor);
-        pv::onEvent(name, &pv::ClickLabel::Click, this, [this, click = l.click] { (this->*click)(); });
+        const QRect at = ReferencePanel::twips(kNameLeft, top, kNameWidth, kNameHeight);
+        auto *name = ReferencePanel::nameLabel(this, l.label, l.caption, at,
+                                               [this, click = l.click] { (this->*click)(); });
 
         auto *marker = new pv::PictureBox(this);
         marker->setObjectName(QString::fromUtf8(l.marker));
@@ -105,39 +97,19 @@ frmLiquor::frmLiquor(QWidget *parent) : QWidget(parent)
         auto *picture = ReferencePanel::pictureBoxOwnSize(this, QString::fromUtf8(l.picture), file, pictureArea,
                                                           Qt::AlignHCenter | Qt::AlignBottom);
 
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(l.textBox),
-                                                   ReferencePanel::description(l.text, l.textFile), textArea,
-                                                   QString::fromUtf8(l.caption));
+        auto *box = ReferencePanel::descriptionBox(this, l, textArea, l.caption);
 
         m_panel.addItem(name, {picture, box, marker});
         ++row;
     }
-    for (int i = 0; i < m_panel.count(); ++i) {
-        if (kLiquors[i].shownAtOpening)
-            m_panel.select(i);
-    }
+    m_panel.selectInitial(kLiquors);
 
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setGeometry(
-        ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight));
-    pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
-    cmdClose->setShortcut(QKeySequence::Cancel);
+    const QRect close = ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight);
+    cmdClose = ReferencePanel::closeButton(this, close, [this] { cmdClose_Click(); });
 
     // Tab goes down the names (column by column), then to the description
     // that is shown (the hidden ones are skipped) and last to Close.
-    for (int i = 1; i < m_panel.count(); ++i)
-        QWidget::setTabOrder(m_panel.selector(i - 1), m_panel.selector(i));
-    QWidget *previous = m_panel.selector(m_panel.count() - 1);
-    for (int i = 0; i < m_panel.count(); ++i) {
-        for (QWidget *box : m_panel.display(i)) {
-            if (!qobject_cast<QPlainTextEdit *>(box))
-                continue;
-            QWidget::setTabOrder(previous, box);
-            previous = box;
-        }
-    }
-    QWidget::setTabOrder(previous, cmdClose);
+    QWidget::setTabOrder(m_panel.tabThroughDescriptions(m_panel.tabThroughSelectors()), cmdClose);
 }
 
 void frmLiquor::lblBourbon_Click() { m_panel.select(u"lblBourbon"); }

@@ -98,65 +98,37 @@ frmUtensils::frmUtensils(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Bartender Utensils"));
     setFixedSize(pv::twipsToPx(kWidth), pv::twipsToPx(kHeight));
 
-    Label1 = new QLabel(
-        QStringLiteral("The following utensils are needed to properly prepare the drinks in Pourvale:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
-    // Wraps rather than losing its end in a wide font.
-    Label1->setWordWrap(true);
-    QFont heading = Label1->font();
-    heading.setBold(true);
-    Label1->setFont(heading);
+    Label1 = ReferencePanel::heading(
+        this, QStringLiteral("The following utensils are needed to properly prepare the drinks in Pourvale:"),
+        ReferencePanel::twips(kMargin, kMargin, kWidth - 2 * kMargin, 510));
 
     const QRect pictureArea = ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kPictureHeight);
     const QRect textArea = ReferencePanel::twips(kMargin, kTextTop, kWidth - 2 * kMargin, kTextHeight);
     int row = 0;
     for (const Utensil &u : kUtensils) {
         const int column = row / kRows;
-        auto *name = new pv::ClickLabel(QString::fromUtf8(u.caption), this);
-        name->setObjectName(QString::fromUtf8(u.label));
-        name->setGeometry(ReferencePanel::twips(kMargin + column * (kNameWidth + kColumnGap),
-                                                kTop + (row % kRows) * kNamePitch, kNameWidth, kNameHeight));
-        name->setCursor(Qt::PointingHandCursor);
-        pv::onEvent(name, &pv::ClickLabel::Click, this, [this, click = u.click] { (this->*click)(); });
+        const QRect at = ReferencePanel::twips(kMargin + column * (kNameWidth + kColumnGap),
+                                               kTop + (row % kRows) * kNamePitch, kNameWidth, kNameHeight);
+        auto *name = ReferencePanel::nameLabel(this, u.label, u.caption, at,
+                                               [this, click = u.click] { (this->*click)(); });
 
         auto *picture = ReferencePanel::pictureBoxOwnSize(
             this, QString::fromUtf8(u.picture), QStringLiteral(":/pictures/") + QString::fromUtf8(u.pictureFile),
             pictureArea, Qt::AlignHCenter | Qt::AlignBottom);
 
-        auto *box = ReferencePanel::descriptionBox(this, QString::fromUtf8(u.textBox),
-                                                   ReferencePanel::description(u.text, u.textFile), textArea,
-                                                   QString::fromUtf8(u.caption));
+        auto *box = ReferencePanel::descriptionBox(this, u, textArea, u.caption);
 
         m_panel.addItem(name, {picture, box});
         ++row;
     }
-    for (int i = 0; i < m_panel.count(); ++i) {
-        if (kUtensils[i].shownAtOpening)
-            m_panel.select(i);
-    }
+    m_panel.selectInitial(kUtensils);
 
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setGeometry(
-        ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight));
-    pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
-    cmdClose->setShortcut(QKeySequence::Cancel);
+    const QRect close = ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight);
+    cmdClose = ReferencePanel::closeButton(this, close, [this] { cmdClose_Click(); });
 
     // Tab goes down the names (column by column), then to the description
     // that is shown (the hidden ones are skipped) and last to Close.
-    for (int i = 1; i < m_panel.count(); ++i)
-        QWidget::setTabOrder(m_panel.selector(i - 1), m_panel.selector(i));
-    QWidget *previous = m_panel.selector(m_panel.count() - 1);
-    for (int i = 0; i < m_panel.count(); ++i) {
-        for (QWidget *box : m_panel.display(i)) {
-            if (!qobject_cast<QPlainTextEdit *>(box))
-                continue;
-            QWidget::setTabOrder(previous, box);
-            previous = box;
-        }
-    }
-    QWidget::setTabOrder(previous, cmdClose);
+    QWidget::setTabOrder(m_panel.tabThroughDescriptions(m_panel.tabThroughSelectors()), cmdClose);
 }
 
 void frmUtensils::lblCanOpener_Click() { m_panel.select(u"lblCanOpener"); }

@@ -13,7 +13,19 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <cstddef>
+
 namespace refprobe {
+
+// One field of every row of a test's table, in the table's order.
+template <class Row, std::size_t N>
+QStringList namesOf(const Row (&rows)[N], const char *Row::*field)
+{
+    QStringList out;
+    for (const Row &row : rows)
+        out << QString::fromLatin1(row.*field);
+    return out;
+}
 
 template <class F>
 F *open()
@@ -59,6 +71,23 @@ inline QString textOf(QWidget *window, const QString &name)
     if (auto *button = qobject_cast<QAbstractButton *>(w))
         return button->text();
     return QString();
+}
+
+// Places of controls that stand in columns of `rows`, read column by column:
+// each column lined up on the left with every control below the one before
+// it, and each column right of the one before, with the same top.
+inline void checkColumns(const QList<QRect> &at, int rows)
+{
+    for (int i = 0; i < at.size(); ++i) {
+        const int first = i - i % rows;
+        QCOMPARE(at[i].x(), at[first].x());
+        if (i != first) {
+            QVERIFY(at[i].top() > at[i - 1].bottom());
+        } else if (first > 0) {
+            QVERIFY(at[first].left() > at[first - rows].right());
+            QCOMPARE(at[first].top(), at[first - rows].top());
+        }
+    }
 }
 
 inline QString pictureOf(QWidget *window, const QString &name)

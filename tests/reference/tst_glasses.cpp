@@ -36,10 +36,7 @@ const G kOrder[] = {
 
 QStringList buttons()
 {
-    QStringList out;
-    for (const G &g : kOrder)
-        out << QString::fromLatin1(g.button);
-    return out;
+    return namesOf(kOrder, &G::button);
 }
 
 QSet<QString> groupOf(const G &g)
@@ -78,14 +75,8 @@ private slots:
             QCOMPARE(b->text(), QString::fromUtf8(g.caption));
             at << b->geometry();
         }
-        for (int i = 0; i < 20; ++i) {
-            const int first = i < 10 ? 0 : 10;
-            QCOMPARE(at[i].x(), at[first].x());
-            if (i != first)
-                QVERIFY(at[i].top() > at[i - 1].bottom());
-        }
-        QVERIFY(at[10].left() > at[0].right());
-        QCOMPARE(at[10].top(), at[0].top());
+        QCOMPARE(at.size(), 20);
+        checkColumns(at, 10);
         // The pictures stand right of both columns, Close below them.
         const QRect picture = child(f, "picPony")->geometry();
         QVERIFY(picture.left() > at[10].right());

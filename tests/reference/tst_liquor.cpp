@@ -27,10 +27,7 @@ const L kOrder[] = {
 
 QStringList names()
 {
-    QStringList out;
-    for (const L &l : kOrder)
-        out << QString::fromLatin1(l.label);
-    return out;
+    return namesOf(kOrder, &L::label);
 }
 
 QSet<QString> groupOf(const L &l)
@@ -71,10 +68,8 @@ private slots:
             QCOMPARE(textOf(f, l.label), QString::fromUtf8(l.caption));
             at << child(f, l.label)->geometry();
         }
-        for (int i = 1; i < 10; ++i) {
-            QCOMPARE(at[i].x(), at[0].x());
-            QVERIFY(at[i].top() > at[i - 1].bottom());
-        }
+        QCOMPARE(at.size(), 10);
+        checkColumns(at, 10);
     }
 
     void everyClickShowsThreeControlsAndMarksTheName()

@@ -33,10 +33,7 @@ const U kOrder[] = {
 
 QStringList names()
 {
-    QStringList out;
-    for (const U &u : kOrder)
-        out << QString::fromLatin1(u.label);
-    return out;
+    return namesOf(kOrder, &U::label);
 }
 
 QSet<QString> groupOf(const U &u)
@@ -67,14 +64,8 @@ private slots:
             QCOMPARE(textOf(f, u.label), QString::fromUtf8(u.caption));
             at << name->geometry();
         }
-        for (int i = 0; i < 19; ++i) {
-            const int first = i < 10 ? 0 : 10;
-            QCOMPARE(at[i].x(), at[first].x());
-            if (i != first)
-                QVERIFY(at[i].top() > at[i - 1].bottom());
-        }
-        QVERIFY(at[10].left() > at[0].right());
-        QCOMPARE(at[10].top(), at[0].top());
+        QCOMPARE(at.size(), 19);
+        checkColumns(at, 10);
         // Close at the bottom right, under the description.
         QVERIFY(f->cmdClose->geometry().top() >= child(f, "txtCorkscrew")->geometry().bottom());
         QVERIFY(f->cmdClose->geometry().right() > f->width() * 3 / 4);
