@@ -1,6 +1,15 @@
 #include "TestSupport.h"
 
 #include "CatalogueBuilder.h"
+#include "collections/frmBgames.h"
+#include "collections/frmCards.h"
+#include "collections/frmDice.h"
+#include "collections/frmJoke.h"
+#include "collections/frmLines.h"
+#include "collections/frmMedia.h"
+#include "collections/frmMoney.h"
+#include "collections/frmSpeech.h"
+#include "collections/frmToasting.h"
 #include "data/Catalogue.h"
 
 #include <QApplication>
@@ -136,6 +145,23 @@ QStringList queryColumn(const QString &path, const QString &sql)
     sqlite3_finalize(st);
     sqlite3_close(db);
     return out;
+}
+
+pv::CollectionBrowser *loadCollection(const QString &form)
+{
+    pv::ScreenView &sv = pv::Screen();
+    static const QMap<QString, std::function<pv::CollectionBrowser *()>> loaders = {
+        {"frmCards", [&sv] { return sv.Load<frmCards>(); }},
+        {"frmDice", [&sv] { return sv.Load<frmDice>(); }},
+        {"frmMoney", [&sv] { return sv.Load<frmMoney>(); }},
+        {"frmMedia", [&sv] { return sv.Load<frmMedia>(); }},
+        {"frmSpeech", [&sv] { return sv.Load<frmSpeech>(); }},
+        {"frmBgames", [&sv] { return sv.Load<frmBgames>(); }},
+        {"frmJoke", [&sv] { return sv.Load<frmJoke>(); }},
+        {"frmToasting", [&sv] { return sv.Load<frmToasting>(); }},
+        {"frmLines", [&sv] { return sv.Load<frmLines>(); }},
+    };
+    return loaders.value(form)();
 }
 
 void unloadAll()

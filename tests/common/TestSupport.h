@@ -10,6 +10,10 @@
 
 #include <memory>
 
+namespace pv {
+class CollectionBrowser;
+}
+
 namespace pvtest {
 
 // Every test runs with its own HOME and test-mode standard paths, set before
@@ -57,6 +61,9 @@ QStringList queryColumn(const QString &path, const QString &sql);
 
 // Unloads every loaded form and lets deferred deletes run.
 void unloadAll();
+
+// Loads one of the nine collection windows by its form name ("frmCards" ...).
+pv::CollectionBrowser *loadCollection(const QString &form);
 
 } // namespace pvtest
 

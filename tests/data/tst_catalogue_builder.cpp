@@ -62,6 +62,12 @@ void TestCatalogueBuilder::bundledSeedPassesAndFillsEveryQuery()
     for (const pv::CollectionTable &t : pv::collectionTables())
         QVERIFY2(pvtest::queryColumn(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.table)).value(0).toInt() >= 5,
                  t.table);
+    // A joke saved without a number gets the next one; a typed number stays.
+    pvtest::execSql(db, "INSERT INTO joke (joke) VALUES ('unnumbered'); INSERT INTO joke (ID, joke) VALUES ('', 'blank');"
+                        "INSERT INTO joke (ID, joke) VALUES (500, 'typed')");
+    const int jokes = pvtest::queryColumn(db, "SELECT count(*) FROM joke").value(0).toInt();
+    QCOMPARE(pvtest::queryColumn(db, "SELECT ID FROM joke WHERE joke IN ('unnumbered', 'blank', 'typed') ORDER BY rowid"),
+             (QStringList{QString::number(jokes - 2), QString::number(jokes - 1), "500"}));
     // Columns exactly as the windows bind them, Catagory2 spelled so.
     QCOMPARE(pvtest::queryColumn(db, "SELECT name FROM pragma_table_info('drinklst')"), pv::drinkColumns());
     QCOMPARE(pvtest::queryColumn(db, "SELECT DrinkName FROM drinklst LIMIT 1"),

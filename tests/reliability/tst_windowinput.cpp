@@ -35,18 +35,7 @@ namespace {
 
 pv::CollectionBrowser *load(const QString &form)
 {
-    static const QMap<QString, std::function<pv::CollectionBrowser *()>> loaders = {
-        {"frmCards", [] { return Screen().Load<frmCards>(); }},
-        {"frmDice", [] { return Screen().Load<frmDice>(); }},
-        {"frmMoney", [] { return Screen().Load<frmMoney>(); }},
-        {"frmMedia", [] { return Screen().Load<frmMedia>(); }},
-        {"frmSpeech", [] { return Screen().Load<frmSpeech>(); }},
-        {"frmBgames", [] { return Screen().Load<frmBgames>(); }},
-        {"frmJoke", [] { return Screen().Load<frmJoke>(); }},
-        {"frmToasting", [] { return Screen().Load<frmToasting>(); }},
-        {"frmLines", [] { return Screen().Load<frmLines>(); }},
-    };
-    return loaders.value(form)();
+    return pvtest::loadCollection(form);
 }
 
 QString tableOf(const pv::CollectionProfile &p)

@@ -366,6 +366,14 @@ void CatalogueSeed::write(const QString &path) const
                             .arg(QLatin1String(t.table), QLatin1String(t.shortColumn),
                                  t.numbered ? QStringLiteral("INTEGER") : QStringLiteral("TEXT"),
                                  QLatin1String(t.longColumn)));
+        // A joke or a pick-up line saved without a number gets the next one.
+        for (const CollectionTable &t : collectionTables())
+            if (t.numbered)
+                execSql(db, QStringLiteral("CREATE TRIGGER \"%1_number\" AFTER INSERT ON \"%1\" "
+                                           "WHEN NEW.\"%2\" IS NULL OR NEW.\"%2\" = '' BEGIN "
+                                           "UPDATE \"%1\" SET \"%2\" = (SELECT coalesce(max(CAST(\"%2\" AS INTEGER)), 0) + 1 "
+                                           "FROM \"%1\") WHERE rowid = NEW.rowid; END")
+                                .arg(QLatin1String(t.table), QLatin1String(t.shortColumn)));
         // Stored queries carry the base key so that windows edit through them.
         for (const Category &c : categories())
             execSql(db, QStringLiteral("CREATE VIEW \"%1\" AS SELECT rowid AS pv_key, * FROM drinklst "
