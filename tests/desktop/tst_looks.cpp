@@ -214,18 +214,21 @@ private Q_SLOTS:
 private:
     std::unique_ptr<pvtest::AppFolder> m_app;
     std::unique_ptr<pvtest::MsgRecorder> m_msgs;
+    QFont m_font; // the application's own, put back after each check
 };
 
 void TestLooks::init()
 {
     m_app = std::make_unique<pvtest::AppFolder>(pvtest::AppFolder::Seed::Small);
     m_msgs = std::make_unique<pvtest::MsgRecorder>();
+    m_font = QApplication::font();
 }
 
 void TestLooks::cleanup()
 {
     pvtest::unloadAll();
     desk::useDarkTheme(false);
+    QApplication::setFont(m_font);
     m_msgs.reset();
     m_app.reset();
 }
@@ -239,12 +242,25 @@ static void windowRows()
 
 void TestLooks::nothingClipped_data()
 {
-    windowRows();
+    // The designed 9 pt and the larger fonts desktops commonly set.
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("points");
+    for (int points : {0, 10, 11})
+        for (const QString &name : desk::windowNames()) {
+            const QString row = points ? QStringLiteral("%1, %2 pt").arg(name).arg(points) : name;
+            QTest::newRow(qPrintable(row)) << name << points;
+        }
 }
 
 void TestLooks::nothingClipped()
 {
     QFETCH(QString, window);
+    QFETCH(int, points);
+    if (points) {
+        QFont font = QApplication::font();
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
     QWidget *w = desk::open(window);
     QVERIFY(w);
     QStringList clipped;
