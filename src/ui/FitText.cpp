@@ -7,9 +7,11 @@
 
 #include <algorithm>
 
-namespace pv {
+namespace pv
+{
 
-namespace {
+namespace
+{
 
 // The label's room for text besides the text itself: frame, margins.
 QSize labelChrome(const QLabel *label)

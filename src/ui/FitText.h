@@ -8,7 +8,8 @@
 class QLabel;
 class QWidget;
 
-namespace pv {
+namespace pv
+{
 
 // A one-line label at least as tall as a line of its font. It grows upward,
 // so its bottom, and with it the distance to the box it names, stays.
