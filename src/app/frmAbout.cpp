@@ -2,12 +2,17 @@
 
 #include "app/SysInfo.h"
 
+#include "ui/FitText.h"
+
 #include "ui_frmAbout.h"
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
     Ui::frmAbout ui;
     ui.setupUi(this);
+    // In a larger font the notice takes more lines; the box grows below
+    // the buttons and the window with it, so no line is cut off.
+    resize(width(), height() + pv::fitWrappedHeight(ui.lblDisclaimer));
     setFixedSize(size());
     Picture1 = ui.Picture1;
     picIcon = ui.picIcon;

@@ -21,6 +21,7 @@
 #include "data/Catalogue.h"
 #include "data/Criterion.h"
 #include "data/JetLike.h"
+#include "ui/FitText.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 
@@ -230,6 +231,7 @@ void frmMain::buildForm()
             f.setBold(true);
             l->setFont(f);
         }
+        pv::fitLabelHeight(l);
         return l;
     };
     lblLabels.assign(22, nullptr);
@@ -489,6 +491,8 @@ void frmMain::buildStatusBar()
         m_time->setText(loc.toString(QTime::currentTime(), QLocale::ShortFormat));
     };
     tick();
+    // The strip is as tall as designed, or as the panels' text needs.
+    strip->setFixedHeight(std::max(twipsToPx(kStatusTwips), sbStatusBar->sizeHint().height()));
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, tick);
     m_clock.start();

@@ -1,6 +1,7 @@
 #include "reference/ReferencePanel.h"
 
 #include "ui/ScreenView.h"
+#include "ui/FitText.h"
 #include "ui/Twips.h"
 
 #include <QAccessibleWidget>
@@ -217,6 +218,14 @@ int ReferencePanel::shown() const
     return -1;
 }
 
+void ReferencePanel::fitSelectorCaptions() const
+{
+    QList<QWidget *> selectors;
+    for (const Item &item : m_items)
+        selectors.append(item.selector);
+    fitCaptionsInOneSize(selectors);
+}
+
 QWidget *ReferencePanel::tabThroughSelectors() const
 {
     for (int i = 1; i < count(); ++i)
@@ -251,6 +260,9 @@ QLabel *ReferencePanel::heading(QWidget *parent, const QString &text, const QRec
     QFont bold = label->font();
     bold.setBold(true);
     label->setFont(bold);
+    // The space down to the first row leaves room for the second line a
+    // larger font needs.
+    fitWrappedHeight(label);
     return label;
 }
 

@@ -108,6 +108,10 @@ public:
         }
     }
 
+    // The selectors' captions in one size that fits each its control: the
+    // window's font unless a larger desktop font would cut one off.
+    void fitSelectorCaptions() const;
+
     // Tab goes through the selectors in the order they were added; returns
     // the last one.
     QWidget *tabThroughSelectors() const;

@@ -143,6 +143,7 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
         m_panel.addItem(button, {picture, name, box});
         ++row;
     }
+    m_panel.fitSelectorCaptions();
     m_panel.selectInitial(kGlasses);
 
     const QRect close = ReferencePanel::twips(kPictureLeft + (kPictureWidth - kCloseWidth) / 2,

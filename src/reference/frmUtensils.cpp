@@ -121,6 +121,7 @@ frmUtensils::frmUtensils(QWidget *parent) : QWidget(parent)
         m_panel.addItem(name, {picture, box});
         ++row;
     }
+    m_panel.fitSelectorCaptions();
     m_panel.selectInitial(kUtensils);
 
     const QRect close = ReferencePanel::twips(kWidth - kMargin - kCloseWidth, kCloseTop, kCloseWidth, kCloseHeight);

@@ -1,5 +1,6 @@
 #include "web/frmBrowser.h"
 
+#include "ui/FitText.h"
 #include "ui/Twips.h"
 #include "web/WebEngineLoader.h"
 #include "web/ui_frmBrowser.h"
@@ -53,6 +54,8 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
     tbToolBar = designed.tbToolBar;
     picAddress = designed.picAddress;
     lblAddress = designed.lblAddress;
+    // The address box is placed under the label's bottom, which stays put.
+    pv::fitLabelHeight(lblAddress);
     cboAddress = designed.cboAddress;
     brwWebBrowser = designed.brwWebBrowser;
     mnuFile = designed.mnuFile;

@@ -3,7 +3,8 @@
 // at the screen's pixel density. CTest runs this at 100% and at 200%.
 //
 // With PV_SCREENSHOTS set to a folder, it writes the screenshots of
-// docs/screenshots there instead (scripts/screenshots runs it).
+// docs/screenshots there instead (scripts/screenshots runs it), with
+// PV_SCREENSHOT_POINTS in an application font of that size.
 #include "DesktopWindows.h"
 
 #include <QAbstractButton>
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QMap>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyleOption>
@@ -204,6 +206,8 @@ private Q_SLOTS:
 
     void nothingClipped_data();
     void nothingClipped();
+    void placesKeptInLargerFont_data();
+    void placesKeptInLargerFont();
     void readable_data();
     void readable();
     void helpPagesReadable_data();
@@ -214,18 +218,21 @@ private Q_SLOTS:
 private:
     std::unique_ptr<pvtest::AppFolder> m_app;
     std::unique_ptr<pvtest::MsgRecorder> m_msgs;
+    QFont m_font; // the application's own, put back after each check
 };
 
 void TestLooks::init()
 {
     m_app = std::make_unique<pvtest::AppFolder>(pvtest::AppFolder::Seed::Small);
     m_msgs = std::make_unique<pvtest::MsgRecorder>();
+    m_font = QApplication::font();
 }
 
 void TestLooks::cleanup()
 {
     pvtest::unloadAll();
     desk::useDarkTheme(false);
+    QApplication::setFont(m_font);
     m_msgs.reset();
     m_app.reset();
 }
@@ -239,12 +246,25 @@ static void windowRows()
 
 void TestLooks::nothingClipped_data()
 {
-    windowRows();
+    // The designed 9 pt and the larger fonts desktops commonly set.
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("points");
+    for (int points : {0, 10, 11})
+        for (const QString &name : desk::windowNames()) {
+            const QString row = points ? QStringLiteral("%1, %2 pt").arg(name).arg(points) : name;
+            QTest::newRow(qPrintable(row)) << name << points;
+        }
 }
 
 void TestLooks::nothingClipped()
 {
     QFETCH(QString, window);
+    QFETCH(int, points);
+    if (points) {
+        QFont font = QApplication::font();
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
     QWidget *w = desk::open(window);
     QVERIFY(w);
     QStringList clipped;
@@ -296,6 +316,46 @@ void TestLooks::nothingClipped()
         }
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+}
+
+void TestLooks::placesKeptInLargerFont_data()
+{
+    // The windows with designed places; the collection windows are laid out
+    // by layouts that follow their font.
+    QTest::addColumn<QString>("window");
+    for (const char *name :
+         {"frmSplash", "frmMain", "frmAbout", "frmGlasses", "frmUtensils", "frmLiquor", "frmBrowser"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// A larger font gives texts more room but moves no control from its place.
+void TestLooks::placesKeptInLargerFont()
+{
+    QFETCH(QString, window);
+    auto places = [&window] {
+        QMap<QString, QRect> out;
+        QWidget *w = desk::open(window);
+        for (QWidget *c : w->findChildren<QWidget *>()) {
+            const bool control = qobject_cast<QAbstractButton *>(c) || qobject_cast<QLineEdit *>(c) ||
+                                 qobject_cast<QPlainTextEdit *>(c) || qobject_cast<QComboBox *>(c) || isPicture(c);
+            if (control && !c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_")))
+                out.insert(c->objectName() + QLatin1Char(' ') + QLatin1String(c->metaObject()->className()),
+                           c->geometry());
+        }
+        pvtest::unloadAll();
+        return out;
+    };
+    const QMap<QString, QRect> designed = places();
+    QVERIFY(!designed.isEmpty());
+    QFont font = QApplication::font();
+    font.setPointSize(11);
+    QApplication::setFont(font);
+    const QMap<QString, QRect> larger = places();
+    QStringList moved;
+    for (auto it = designed.cbegin(); it != designed.cend(); ++it)
+        if (larger.value(it.key()) != it.value())
+            moved << it.key();
+    QVERIFY2(moved.isEmpty(), qPrintable(moved.join(QStringLiteral(", "))));
 }
 
 void TestLooks::readable_data()
@@ -488,8 +548,15 @@ int main(int argc, char **argv)
     if (!folder.isEmpty())
         pv::prepareWebEngine();
     QApplication app(argc, argv);
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
+        // PV_SCREENSHOT_POINTS shows the windows in a desktop's larger font.
+        if (const int points = qEnvironmentVariableIntValue("PV_SCREENSHOT_POINTS"); points > 0) {
+            QFont font = QApplication::font();
+            font.setPointSize(points);
+            QApplication::setFont(font);
+        }
         return writeScreenshots(folder, qEnvironmentVariable("PV_SCREENSHOT_THEME") == QLatin1String("dark"));
+    }
     app.setAttribute(Qt::AA_Use96Dpi, true);
     TestLooks tc;
     QTEST_SET_MAIN_SOURCE_PATH
