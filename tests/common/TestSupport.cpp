@@ -164,6 +164,17 @@ pv::CollectionBrowser *loadCollection(const QString &form)
     return loaders.value(form)();
 }
 
+void typeText(QWidget *w, const QString &text)
+{
+    w->setFocus();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString one(text.at(i));
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size())
+            one += text.at(++i);
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, one, Qt::NoModifier);
+    }
+}
+
 void unloadAll()
 {
     pv::ScreenView &sv = pv::Screen();

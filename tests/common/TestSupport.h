@@ -62,6 +62,10 @@ QStringList queryColumn(const QString &path, const QString &sql);
 // Unloads every loaded form and lets deferred deletes run.
 void unloadAll();
 
+// Types text as key presses, one character (one code point) per press, as a
+// keyboard or an input method delivers it.
+void typeText(QWidget *w, const QString &text);
+
 // Loads one of the nine collection windows by its form name ("frmCards" ...).
 pv::CollectionBrowser *loadCollection(const QString &form);
 

@@ -44,18 +44,7 @@ QString longText(const QString &tag, int n)
     return s;
 }
 
-// Types text as key presses, one character (one code point) per press, as
-// a keyboard or an input method delivers it.
-void typeText(QWidget *w, const QString &text)
-{
-    w->setFocus();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QString one(text.at(i));
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size())
-            one += text.at(++i);
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, one, Qt::NoModifier);
-    }
-}
+using pvtest::typeText;
 
 } // namespace
 

@@ -54,16 +54,7 @@ void paste(QWidget *w, const QString &text)
     QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
 }
 
-void typeText(QWidget *w, const QString &text)
-{
-    w->setFocus();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QString one(text.at(i));
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size())
-            one += text.at(++i);
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, one, Qt::NoModifier);
-    }
-}
+using pvtest::typeText;
 
 QString longText(int n)
 {
