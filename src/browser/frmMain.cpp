@@ -751,6 +751,19 @@ void frmMain::confineTo(const QString &recordSource)
     Data1->Refresh();
 }
 
+void frmMain::confineToDrinks(const QVector<qint64> &keys)
+{
+    // Keys are numbers we produced, never typed text, so they may stand in the SQL.
+    QString source = QStringLiteral("select * from drinklst where rowid in (");
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (i)
+            source += QLatin1Char(',');
+        source += QString::number(keys[i]);
+    }
+    source += QStringLiteral(") order by rowid");
+    confineTo(source);
+}
+
 void frmMain::mnuViewAll_Click() { confineTo(QStringLiteral("drinklst")); }
 void frmMain::mnuAperitifs_Click() { confineTo(QStringLiteral("Aperitifs")); }
 void frmMain::mnuBeer_Click() { confineTo(QStringLiteral("Beer")); }

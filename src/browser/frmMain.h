@@ -127,6 +127,10 @@ public Q_SLOTS:
     // Glass picture.
     void txtGlassname_Change();
 
+    // Confines the list to these drinks (drinklst keys), in table order, as
+    // a category does; navigation, Find and editing work the same way.
+    void confineToDrinks(const QVector<qint64> &keys);
+
 private:
     void buildForm();
     void buildMenus();
