@@ -29,6 +29,7 @@ uninstall:
 
 # A Debian package in $(BUILD_DIR)/package/.
 package: build
+	rm -f $(BUILD_DIR)/package/*.deb
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
