@@ -102,6 +102,7 @@ bool PrintServer::start()
                                          "AccessLog %1/log/access_log\n"
                                          "ErrorLog %1/log/error_log\n"
                                          "PageLog %1/log/page_log\n"
+                                         "Printcap %1/printcap\n"
                                          "FileDevice Yes\n")
                               .arg(m_dir.path());
     // No authentication: only the tests reach this socket, and an ordinary
