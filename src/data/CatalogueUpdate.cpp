@@ -39,16 +39,16 @@ QList<TableShape> tableShapes()
     out << TableShape{QLatin1String(kDrinkTable), drinkColumns(), false};
     for (const CollectionTable &t : collectionTables()) {
         const bool byContent = !t.numbered && QLatin1String(t.shortColumn) != QLatin1String("name");
-        out << TableShape{QLatin1String(t.table), {QLatin1String(t.shortColumn), QLatin1String(t.longColumn)}, byContent};
+        out << TableShape{
+            QLatin1String(t.table), {QLatin1String(t.shortColumn), QLatin1String(t.longColumn)}, byContent};
     }
     return out;
 }
 
 QString hashOf(const QStringList &values)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(values.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1)
-                                   .toHex()
-                                   .left(24));
+    return QString::fromLatin1(
+        QCryptographicHash::hash(values.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1).toHex().left(24));
 }
 
 QString keyOf(const TableShape &shape, const QStringList &values)
@@ -115,7 +115,8 @@ QString columnList(const TableShape &shape)
 QList<Row> readRows(sqlite3 *db, const TableShape &shape)
 {
     QList<Row> rows;
-    Statement st = prepare(db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columnList(shape), quoted(shape.table)));
+    Statement st = prepare(
+        db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columnList(shape), quoted(shape.table)));
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         Row r;
@@ -155,13 +156,15 @@ QList<ShippedRow> readShipped(sqlite3 *db)
         return rows;
     Statement st = prepare(db, QStringLiteral("SELECT version, tbl, key, fingerprint FROM pv_shipped"));
     while (sqlite3_step(st.get()) == SQLITE_ROW)
-        rows << ShippedRow{columnText(st.get(), 0), columnText(st.get(), 1), columnText(st.get(), 2), columnText(st.get(), 3)};
+        rows << ShippedRow{columnText(st.get(), 0), columnText(st.get(), 1), columnText(st.get(), 2),
+                           columnText(st.get(), 3)};
     return rows;
 }
 
 void writeRecord(sqlite3 *db, const QList<ShippedRow> &rows, const QMap<QString, QString> &meta)
 {
-    exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS pv_shipped (version TEXT, tbl TEXT, key TEXT, fingerprint TEXT)"));
+    exec(db,
+         QStringLiteral("CREATE TABLE IF NOT EXISTS pv_shipped (version TEXT, tbl TEXT, key TEXT, fingerprint TEXT)"));
     exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS pv_catalogue (name TEXT PRIMARY KEY, value TEXT)"));
     exec(db, QStringLiteral("DELETE FROM pv_shipped"));
     Statement ins = prepare(db, QStringLiteral("INSERT INTO pv_shipped VALUES (?1, ?2, ?3, ?4)"));
@@ -197,7 +200,8 @@ struct Database {
 void open(Database &d, const QString &path, int flags)
 {
     if (sqlite3_open_v2(path.toUtf8().constData(), &d.db, flags, nullptr) != SQLITE_OK)
-        throw std::runtime_error("cannot open " + path.toStdString() + ": " + (d.db ? sqlite3_errmsg(d.db) : "out of memory"));
+        throw std::runtime_error("cannot open " + path.toStdString() + ": " +
+                                 (d.db ? sqlite3_errmsg(d.db) : "out of memory"));
     sqlite3_busy_timeout(d.db, 5000);
 }
 
@@ -253,10 +257,11 @@ QString changesPhrase(int updated, int added, int removed, const char *one, cons
     if (parts.isEmpty())
         return QString();
     const int first = parts[0].first;
-    QString s = counted(first, one, many) + (first == 1 ? QStringLiteral(" was ") : QStringLiteral(" were ")) + parts[0].second;
+    QString s =
+        counted(first, one, many) + (first == 1 ? QStringLiteral(" was ") : QStringLiteral(" were ")) + parts[0].second;
     for (int i = 1; i < parts.size(); ++i)
-        s += (i == parts.size() - 1 ? QStringLiteral(" and ") : QStringLiteral(", ")) + QString::number(parts[i].first)
-             + QLatin1Char(' ') + parts[i].second;
+        s += (i == parts.size() - 1 ? QStringLiteral(" and ") : QStringLiteral(", ")) +
+             QString::number(parts[i].first) + QLatin1Char(' ') + parts[i].second;
     return s;
 }
 
@@ -271,7 +276,8 @@ QList<ShippedRow> fingerprintRows(sqlite3 *db, const QString &version)
     return out;
 }
 
-void recordShipped(sqlite3 *db, const QString &version, const QString &previousVersion, const QList<ShippedRow> &history)
+void recordShipped(sqlite3 *db, const QString &version, const QString &previousVersion,
+                   const QList<ShippedRow> &history)
 {
     const QList<ShippedRow> own = fingerprintRows(db, version);
     QList<ShippedRow> all = own;
@@ -310,15 +316,26 @@ QString CatalogueMergeResult::message() const
 {
     QString s = changesPhrase(recipesUpdated, recipesAdded, recipesRemoved, "recipe", "recipes");
     if (!s.isEmpty() && recipesKept)
-        s += QStringLiteral("; your own %1 were kept").arg(counted(recipesKept, "edited recipe", "edited recipes"));
-    const QString other = changesPhrase(otherUpdated, otherAdded, otherRemoved, "joke, toast, line or game",
-                                        "jokes, toasts, lines and games");
+        s += QStringLiteral("; your own %1 %2 kept")
+                 .arg(counted(recipesKept, "edited recipe", "edited recipes"))
+                 .arg(QLatin1String(recipesKept == 1 ? "was" : "were"));
+    QStringList other;
+    if (otherUpdated)
+        other << QStringLiteral("%1 updated").arg(otherUpdated);
+    if (otherAdded)
+        other << QStringLiteral("%1 added").arg(otherAdded);
+    if (otherRemoved)
+        other << QStringLiteral("%1 retired").arg(otherRemoved);
     if (!other.isEmpty()) {
         if (!s.isEmpty())
             s += QStringLiteral(".\n");
-        s += other;
+        const QString last = other.takeLast();
+        s += QStringLiteral("Jokes, toasts, pick-up lines and games: ") +
+             (other.isEmpty() ? last : other.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last);
         if (otherKept)
-            s += QStringLiteral("; your own %1 were kept").arg(counted(otherKept, "edited entry", "edited entries"));
+            s += QStringLiteral("; your own %1 %2 kept")
+                     .arg(counted(otherKept, "edited entry", "edited entries"))
+                     .arg(QLatin1String(otherKept == 1 ? "was" : "were"));
     }
     if (s.isEmpty())
         return s;
@@ -349,7 +366,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
         // from before records were kept, the release before this bundle.
         const QList<ShippedRow> bundleShipped = readShipped(bundle.db);
         const QList<ShippedRow> userShipped = readShipped(user.db);
-        const QString userVersion = userMeta.value(QStringLiteral("version"), bundleMeta.value(QStringLiteral("previous")));
+        const QString userVersion =
+            userMeta.value(QStringLiteral("version"), bundleMeta.value(QStringLiteral("previous")));
         QHash<QString, QSet<QString>> known; // table + key -> every fingerprint shipped
         QSet<QString> base;                  // table + key shipped to this user
         auto id = [](const QString &table, const QString &key) { return table + QLatin1Char('\n') + key; };
@@ -361,7 +379,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
             if (s.version == userVersion)
                 base.insert(id(s.table, s.key));
 
-        QString backup = userPath + QStringLiteral(".bak-") + (userVersion.isEmpty() ? QStringLiteral("old") : userVersion);
+        QString backup =
+            userPath + QStringLiteral(".bak-") + (userVersion.isEmpty() ? QStringLiteral("old") : userVersion);
         for (int n = 2; QFileInfo::exists(backup); ++n)
             backup = userPath + QStringLiteral(".bak-") + userVersion + QLatin1Char('-') + QString::number(n);
         backUp(user.db, backup);
@@ -390,9 +409,11 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 Statement upd = prepare(user.db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
                                                      .arg(quoted(shape.table), sets.join(QStringLiteral(", ")))
                                                      .arg(shape.columns.size() + 1));
-                Statement ins = prepare(user.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                     .arg(quoted(shape.table), columnList(shape), marks.join(QStringLiteral(", "))));
-                Statement del = prepare(user.db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(shape.table)));
+                Statement ins = prepare(
+                    user.db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(quoted(shape.table), columnList(shape), marks.join(QStringLiteral(", "))));
+                Statement del =
+                    prepare(user.db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(shape.table)));
 
                 for (const Row &b : readRows(bundle.db, shape)) {
                     bundleKeys.insert(b.key);
@@ -419,8 +440,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // Rows the bundle no longer ships go only if the user left them as shipped.
                 for (const Row &u : theirs) {
                     const QString k = id(shape.table, u.key);
-                    if (bundleKeys.contains(u.key) || !base.contains(k) || byKey.value(u.key).size() != 1
-                        || !known.value(k).contains(u.fingerprint))
+                    if (bundleKeys.contains(u.key) || !base.contains(k) || byKey.value(u.key).size() != 1 ||
+                        !known.value(k).contains(u.fingerprint))
                         continue;
                     sqlite3_reset(del.get());
                     sqlite3_bind_int64(del.get(), 1, u.rowid);

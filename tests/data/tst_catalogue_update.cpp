@@ -26,15 +26,17 @@ struct Case {
     const char *expect;
 };
 const Case kCases[] = {
-    {"Untouched Same", '-', '=', "old"},   {"Untouched Changed", '-', 'c', "new"}, {"Untouched Dropped", '-', 'x', nullptr},
-    {"Edited Same", 'e', '=', "mine"},     {"Edited Changed", 'e', 'c', "mine"},   {"Edited Dropped", 'e', 'x', "mine"},
-    {"Deleted Same", 'd', '=', nullptr},   {"Deleted Changed", 'd', 'c', nullptr}, {"New In Bundle", ' ', '+', "new"},
-    {"Added By User", '+', ' ', "mine"},
+    {"Untouched Same", '-', '=', "old"},      {"Untouched Changed", '-', 'c', "new"},
+    {"Untouched Dropped", '-', 'x', nullptr}, {"Edited Same", 'e', '=', "mine"},
+    {"Edited Changed", 'e', 'c', "mine"},     {"Edited Dropped", 'e', 'x', "mine"},
+    {"Deleted Same", 'd', '=', nullptr},      {"Deleted Changed", 'd', 'c', nullptr},
+    {"New In Bundle", ' ', '+', "new"},       {"Added By User", '+', ' ', "mine"},
 };
 
 QString drink(const QString &name, const QString &text)
 {
-    return QStringLiteral("name: %1\nglass: Cocktail\ncategories: Gin\ning: 1 oz | Gin\ndirections: %2\n\n").arg(name, text);
+    return QStringLiteral("name: %1\nglass: Cocktail\ncategories: Gin\ning: 1 oz | Gin\ndirections: %2\n\n")
+        .arg(name, text);
 }
 
 QString game(const QString &name, const QString &text)
@@ -47,7 +49,8 @@ void build(const QString &path, bool newer, const QString &version, const QList<
     QString drinks;
     QString games;
     for (const Case &c : kCases) {
-        const bool has = newer ? (c.bundle == '=' || c.bundle == 'c' || c.bundle == '+') : (c.bundle != '+' && c.bundle != ' ');
+        const bool has =
+            newer ? (c.bundle == '=' || c.bundle == 'c' || c.bundle == '+') : (c.bundle != '+' && c.bundle != ' ');
         const QString text = newer && c.bundle != '=' ? QStringLiteral("new") : QStringLiteral("old");
         if (has) {
             drinks += drink(QLatin1String(c.name), text);
@@ -99,8 +102,8 @@ void prepare(const QString &dir, bool recorded)
 
 QStringList dump(const QString &db)
 {
-    return pvtest::queryColumn(db, "SELECT DrinkName || '=' || Directions FROM drinklst ORDER BY rowid")
-           + pvtest::queryColumn(db, "SELECT name || '=' || instructions FROM cardgames ORDER BY rowid");
+    return pvtest::queryColumn(db, "SELECT DrinkName || '=' || Directions FROM drinklst ORDER BY rowid") +
+           pvtest::queryColumn(db, "SELECT name || '=' || instructions FROM cardgames ORDER BY rowid");
 }
 
 } // namespace
@@ -134,16 +137,22 @@ void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
     for (const Case &c : kCases) {
         const QStringList want = c.expect ? QStringList{QLatin1String(c.expect)} : QStringList();
         const QString n = QString::fromLatin1(c.name);
-        QCOMPARE(pvtest::queryColumn(user, QStringLiteral("SELECT Directions FROM drinklst WHERE DrinkName = '%1'").arg(n)), want);
-        QCOMPARE(pvtest::queryColumn(user, QStringLiteral("SELECT instructions FROM cardgames WHERE name = '%1'").arg(n)), want);
+        QCOMPARE(
+            pvtest::queryColumn(user, QStringLiteral("SELECT Directions FROM drinklst WHERE DrinkName = '%1'").arg(n)),
+            want);
+        QCOMPARE(
+            pvtest::queryColumn(user, QStringLiteral("SELECT instructions FROM cardgames WHERE name = '%1'").arg(n)),
+            want);
     }
     QCOMPARE(QList<int>({r.recipesUpdated, r.recipesAdded, r.recipesRemoved, r.recipesKept}), QList<int>({1, 1, 1, 2}));
     QCOMPARE(QList<int>({r.otherUpdated, r.otherAdded, r.otherRemoved, r.otherKept}), QList<int>({1, 1, 1, 2}));
-    QVERIFY(r.message().contains(QStringLiteral("1 recipe was updated, 1 added and 1 retired; your own 2 edited recipes were kept")));
+    QVERIFY(r.message().contains(
+        QStringLiteral("1 recipe was updated, 1 added and 1 retired; your own 2 edited recipes were kept")));
     // Still browsed alphabetically; the backup holds the catalogue as it was.
     const QStringList names = pvtest::queryColumn(user, "SELECT DrinkName FROM drinklst ORDER BY rowid");
     QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     QCOMPARE(names, sorted);
     QCOMPARE(r.backupPath, user + QStringLiteral(".bak-1.0"));
     QCOMPARE(dump(r.backupPath), before);
@@ -160,11 +169,13 @@ void TestCatalogueUpdate::killedMergeLeavesTheCatalogueAndIsRetried()
     prepare(dir.path(), true);
     const QString user = dir.path() + QStringLiteral("/pv.mdb");
     // Every row the merge writes now takes far longer than the test waits.
-    pvtest::execSql(user, "CREATE TRIGGER pv_slow AFTER UPDATE ON drinklst BEGIN SELECT count(*) FROM (WITH RECURSIVE "
-                          "n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000000000) SELECT x FROM n); END");
+    pvtest::execSql(user,
+                    "CREATE TRIGGER pv_slow AFTER UPDATE ON drinklst BEGIN SELECT count(*) FROM (WITH RECURSIVE "
+                    "n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000000000) SELECT x FROM n); END");
     const QStringList before = dump(user);
     QProcess merge;
-    merge.start(QStringLiteral(PV_MKCATALOGUE), {QStringLiteral("--merge"), dir.path() + QStringLiteral("/pv-bundled.mdb"), user});
+    merge.start(QStringLiteral(PV_MKCATALOGUE),
+                {QStringLiteral("--merge"), dir.path() + QStringLiteral("/pv-bundled.mdb"), user});
     QVERIFY(merge.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(user + QStringLiteral(".bak-1.0")), 20000);
     QTest::qWait(300);
@@ -178,7 +189,8 @@ void TestCatalogueUpdate::killedMergeLeavesTheCatalogueAndIsRetried()
     const pv::CatalogueMergeResult r = pv::mergeBundledCatalogue(dir.path() + QStringLiteral("/pv-bundled.mdb"), user);
     QVERIFY2(r.merged, qPrintable(r.error));
     QCOMPARE(r.backupPath, user + QStringLiteral(".bak-1.0-2"));
-    QCOMPARE(pvtest::queryColumn(user, "SELECT Directions FROM drinklst WHERE DrinkName = 'Untouched Changed'"), QStringList{"new"});
+    QCOMPARE(pvtest::queryColumn(user, "SELECT Directions FROM drinklst WHERE DrinkName = 'Untouched Changed'"),
+             QStringList{"new"});
 }
 
 void TestCatalogueUpdate::startUpTellsOnce()

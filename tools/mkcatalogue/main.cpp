@@ -41,7 +41,8 @@ int merge(const QString &bundled, const QString &user)
         return 1;
     }
     if (r.merged && !r.message().isEmpty())
-        std::printf("%s\n(a copy of the catalogue as it was is in %s)\n", qPrintable(r.message()), qPrintable(r.backupPath));
+        std::printf("%s\n(a copy of the catalogue as it was is in %s)\n", qPrintable(r.message()),
+                    qPrintable(r.backupPath));
     return 0;
 }
 
