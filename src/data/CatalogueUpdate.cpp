@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
@@ -460,7 +461,12 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
         }
         r.merged = true;
     } catch (const std::exception &e) {
-        const CatalogueMergeResult failed{false, QString::fromUtf8(e.what()), r.backupPath};
+        // The catalogue is as it was, so its copy would only pile up with
+        // every start that fails the same way.
+        if (!r.backupPath.isEmpty())
+            QFile::remove(r.backupPath);
+        CatalogueMergeResult failed;
+        failed.error = QString::fromUtf8(e.what());
         return failed;
     }
     return r;

@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(about->windowTitle(), QStringLiteral("About Pourvale"));
         QCOMPARE(about->lblProductName->text(), QStringLiteral("Pourvale"));
         QCOMPARE(about->lblProductName->font().family(), QStringLiteral("Arial"));
-        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version 3.2.0"));
+        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version 3.1.0"));
         QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
         QVERIFY(about->cmdOK->isDefault());
         QCOMPARE(about->cmdSysInfo->text(), QStringLiteral("&System Info..."));

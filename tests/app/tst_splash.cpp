@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(splash->Frame1->title(), QStringLiteral(" Where Would You Like To Go? "));
         QCOMPARE(splash->cmdStart->text(), QStringLiteral("Start"));
         QCOMPARE(splash->lblProductName->text(), QStringLiteral("Pourvale"));
-        QCOMPARE(splash->lblVersion->text(), QStringLiteral("Version 3.2"));
+        QCOMPARE(splash->lblVersion->text(), QStringLiteral("Version 3.1"));
         QCOMPARE(splash->lblPlatform->text(), QStringLiteral("Windows 95/98"));
         QCOMPARE(splash->Label1->text(), QStringLiteral("2000/ME/NT/XP"));
         QCOMPARE(splash->lblThankYou->text(), QStringLiteral("Thank You For Using Pourvale."));

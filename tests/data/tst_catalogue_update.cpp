@@ -168,6 +168,15 @@ void TestCatalogueUpdate::killedMergeLeavesTheCatalogueAndIsRetried()
     QTemporaryDir dir;
     prepare(dir.path(), true);
     const QString user = dir.path() + QStringLiteral("/pv.mdb");
+    const QString bundled = dir.path() + QStringLiteral("/pv-bundled.mdb");
+    // A fault half-way: nothing changes and no copy is left behind.
+    const QStringList untouched = dump(user);
+    pvtest::execSql(user,
+                    "CREATE TRIGGER pv_fail AFTER INSERT ON drinklst BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
+    QVERIFY(pv::mergeBundledCatalogue(bundled, user).error.contains(QStringLiteral("disk trouble")));
+    QCOMPARE(dump(user), untouched);
+    QVERIFY(!QFile::exists(user + QStringLiteral(".bak-1.0")));
+    pvtest::execSql(user, "DROP TRIGGER pv_fail");
     // Every row the merge writes now takes far longer than the test waits.
     pvtest::execSql(user,
                     "CREATE TRIGGER pv_slow AFTER UPDATE ON drinklst BEGIN SELECT count(*) FROM (WITH RECURSIVE "
