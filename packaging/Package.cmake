@@ -11,7 +11,9 @@ target_link_options(pourvale_webengine PRIVATE -Wl,-z,relro,-z,now)
 
 install(TARGETS pourvale RUNTIME DESTINATION bin)
 install(TARGETS pourvale_webengine LIBRARY DESTINATION lib/pourvale)
-install(FILES ${PV_APP_DIR}/pv.mdb ${PV_APP_DIR}/pourvale.qhc ${PV_APP_DIR}/pourvale.qch DESTINATION share/pourvale)
+# The bundled catalogue, fresh from the seed: the build folder's pv.mdb may
+# hold a developer's edits.
+install(FILES ${PV_APP_DIR}/pv-bundled.mdb ${PV_APP_DIR}/pourvale.qhc ${PV_APP_DIR}/pourvale.qch DESTINATION share/pourvale)
 
 # The launcher of the per-user install, started through the PATH instead.
 file(READ ${CMAKE_CURRENT_LIST_DIR}/org.pourvale.Pourvale.desktop.in desktop)

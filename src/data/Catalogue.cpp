@@ -1,5 +1,7 @@
 #include "data/Catalogue.h"
 
+#include "data/CatalogueUpdate.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +31,7 @@ bool useUserCatalogue(const QString &applicationFolder, const QString &userFolde
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
         return true;
 
-    const QString bundled = QDir(applicationFolder).filePath(name);
+    const QString bundled = bundledCataloguePath(applicationFolder);
     const QString shown = QDir::toNativeSeparators(target);
     const auto fail = [&](const QString &why) {
         if (error)

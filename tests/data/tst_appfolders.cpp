@@ -31,7 +31,7 @@ void TestAppFolders::locate()
     touch(d + "/build/bin/pv.mdb");
     // A prefix install: program in bin, data in share, module in lib.
     touch(d + "/usr/bin/pourvale");
-    touch(d + "/usr/share/pourvale/pv.mdb");
+    touch(d + "/usr/share/pourvale/pv-bundled.mdb");
     // A bin with nothing anywhere: the program's own folder, where the
     // missing catalogue is then reported.
     QDir().mkpath(d + "/bare/bin");
@@ -56,8 +56,8 @@ void TestAppFolders::userCatalogue()
 {
     QTemporaryDir dir;
     const QString app = dir.filePath("usr/share/pourvale");
-    touch(app + "/pv.mdb", "bundled");
-    QFile::setPermissions(app + "/pv.mdb", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    touch(app + "/pv-bundled.mdb", "bundled");
+    QFile::setPermissions(app + "/pv-bundled.mdb", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const QString home = dir.filePath("home/.local/share/pourvale");
     QString error;
 
@@ -74,7 +74,8 @@ void TestAppFolders::userCatalogue()
     QVERIFY(!QFileInfo::exists(mine + ".part"));
 
     // Later starts keep the user's file, whatever the bundled one says now.
-    touch(app + "/pv.mdb", "a newer bundled one");
+    QFile::remove(app + "/pv-bundled.mdb");
+    touch(app + "/pv-bundled.mdb", "a newer bundled one");
     QVERIFY(pv::useUserCatalogue(app, home, &error));
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), QByteArray("bundled and edited"));

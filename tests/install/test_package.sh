@@ -22,13 +22,13 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 dpkg -x "$deb" "$root"
 for f in usr/bin/pourvale usr/lib/pourvale/pourvale_webengine.so \
-  usr/share/pourvale/pv.mdb usr/share/pourvale/pourvale.qhc usr/share/pourvale/pourvale.qch \
+  usr/share/pourvale/pv-bundled.mdb usr/share/pourvale/pourvale.qhc usr/share/pourvale/pourvale.qch \
   usr/share/applications/org.pourvale.Pourvale.desktop usr/share/metainfo/org.pourvale.Pourvale.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/org.pourvale.Pourvale.svg usr/share/man/man1/pourvale.1.gz \
   usr/share/doc/pourvale/copyright; do
   [ -e "$root/$f" ] || fail "$f is not in the package"
 done
-shipped=$(sha256sum <"$root/usr/share/pourvale/pv.mdb")
+shipped=$(sha256sum <"$root/usr/share/pourvale/pv-bundled.mdb")
 
 # Starts the program, presses Enter on the start-up window's "Start", and
 # waits until the program has the user's catalogue open, which it does once
@@ -67,5 +67,5 @@ sqlite3 "$mine" "UPDATE drinklst SET Glass='Mine' WHERE rowid=(SELECT min(rowid)
 start_to_first_recipe
 [ "$(sqlite3 "$mine" "SELECT Glass FROM drinklst WHERE rowid=(SELECT min(rowid) FROM drinklst)")" = "Mine" ] ||
   fail "the second start lost the edit"
-[ "$(sha256sum <"$root/usr/share/pourvale/pv.mdb")" = "$shipped" ] || fail "the bundled catalogue was changed"
+[ "$(sha256sum <"$root/usr/share/pourvale/pv-bundled.mdb")" = "$shipped" ] || fail "the bundled catalogue was changed"
 echo "1 passed, 0 failed"
