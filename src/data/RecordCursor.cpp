@@ -191,9 +191,9 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
             throw DataError(ErrNotCatalogue, databasePath);
     }
 
-    const int rc = sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   g_vfsForTests.isEmpty() ? nullptr : g_vfsForTests.constData());
+    const int rc =
+        sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        g_vfsForTests.isEmpty() ? nullptr : g_vfsForTests.constData());
     try {
         if (rc != SQLITE_OK)
             fail(rc);

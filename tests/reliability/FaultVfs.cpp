@@ -152,10 +152,9 @@ int fileShmUnmap(sqlite3_file *f, int deleteFlag)
 
 const sqlite3_io_methods kMethods = {
     2, // no memory mapping: every read and write passes here
-    fileClose,       fileRead,       fileWrite,      fileTruncate,   fileSync,
-    fileSize,        fileLock,       fileUnlock,     fileCheckReserved, fileControl,
-    fileSectorSize,  fileCharacteristics, fileShmMap, fileShmLock,  fileShmBarrier,
-    fileShmUnmap,    nullptr,        nullptr,
+    fileClose,  fileRead,    fileWrite,         fileTruncate, fileSync,       fileSize,
+    fileLock,   fileUnlock,  fileCheckReserved, fileControl,  fileSectorSize, fileCharacteristics,
+    fileShmMap, fileShmLock, fileShmBarrier,    fileShmUnmap, nullptr,        nullptr,
 };
 
 int vfsOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)

@@ -82,8 +82,8 @@ private:
     };
     struct PathState {
         bool exists = true;
-        bool nameUnsynced = false; // created since the folder was last synced
-        Image current;             // bytes: as of the last sync
+        bool nameUnsynced = false;  // created since the folder was last synced
+        Image current;              // bytes: as of the last sync
         std::optional<Image> ghost; // deleted without a folder sync: may come back
     };
 

@@ -31,9 +31,9 @@ enum class Held { Old, New, Neither };
 
 // One kind of save, as a person makes it in a window.
 struct SaveKind {
-    std::function<void(int n)> type;        // puts the n-th change on screen
-    std::function<void()> save;             // the click that saves it
-    std::function<bool(int n)> kept;        // the screen still shows it
+    std::function<void(int n)> type;                  // puts the n-th change on screen
+    std::function<void()> save;                       // the click that saves it
+    std::function<bool(int n)> kept;                  // the screen still shows it
     std::function<Held(const QString &, int n)> held; // what a file holds of it
 };
 
@@ -179,19 +179,19 @@ void TestIoFaults::everyFaultPoint(const char *label, const SaveKind &kind)
         bool diskFull;
         bool fromThenOn;
     };
-    const Variant variants[] = {{"full disk", true, true}, {"write error once", false, false},
-                                {"write errors from then on", false, true}};
+    const Variant variants[] = {
+        {"full disk", true, true}, {"write error once", false, false}, {"write errors from then on", false, true}};
     const QString catalogue = m_app->catalogue();
     FaultVfs &vfs = FaultVfs::get();
     QStringList points;
     for (const Variant &v : variants) {
-        const QString expected =
-            pv::DataError(v.diskFull ? pv::ErrDiskFull : pv::ErrDiskIo, catalogue).message();
+        const QString expected = pv::DataError(v.diskFull ? pv::ErrDiskFull : pv::ErrDiskIo, catalogue).message();
         int tried = 0;
         for (int k = 1;; ++k) {
             QVERIFY2(k < 500, "the save never ran without a fault");
             const int n = ++m_n;
-            const QString where = QStringLiteral("%1, %2, call %3").arg(QLatin1String(label), QLatin1String(v.name)).arg(k);
+            const QString where =
+                QStringLiteral("%1, %2, call %3").arg(QLatin1String(label), QLatin1String(v.name)).arg(k);
             kind.type(n);
             m_msgs->clear();
             vfs.failAt(k, v.fromThenOn, v.diskFull);
@@ -209,8 +209,10 @@ void TestIoFaults::everyFaultPoint(const char *label, const SaveKind &kind)
             QVERIFY2(kind.kept(n), qPrintable(where + QStringLiteral(": the typed text is gone")));
             {
                 const Snapshot crash(catalogue);
-                QVERIFY2(crash.integrity() == QLatin1String("ok"), qPrintable(where + QStringLiteral(": ") + crash.integrity()));
-                QVERIFY2(kind.held(crash.path(), n) != Held::Neither, qPrintable(where + QStringLiteral(": half a save")));
+                QVERIFY2(crash.integrity() == QLatin1String("ok"),
+                         qPrintable(where + QStringLiteral(": ") + crash.integrity()));
+                QVERIFY2(kind.held(crash.path(), n) != Held::Neither,
+                         qPrintable(where + QStringLiteral(": half a save")));
             }
             // The fault is gone: the same click saves, once.
             m_msgs->clear();
@@ -258,8 +260,7 @@ void TestIoFaults::editedDrink()
                          old = main->fieldText(21);
                          static_cast<QPlainTextEdit *>(main->txtFields[21])->setPlainText(longText("Edit", n));
                      },
-                     [&] { click(main, "cmdNext"); },
-                     [&](int n) { return main->fieldText(21) == longText("Edit", n); },
+                     [&] { click(main, "cmdNext"); }, [&](int n) { return main->fieldText(21) == longText("Edit", n); },
                      [&](const QString &path, int n) {
                          return editHeld(path, "drinklst", "Directions", key, old, longText("Edit", n));
                      }});
@@ -278,7 +279,8 @@ void TestIoFaults::deletedDrink()
                      [&] { click(main, "cmdDelete"); },
                      [&](int) { return main->fieldText(0) == name && main->Data1->recordset().Bookmark() == key; },
                      [&](const QString &path, int) {
-                         const int n = count(path, QStringLiteral("SELECT count(*) FROM drinklst WHERE rowid = %1").arg(key));
+                         const int n =
+                             count(path, QStringLiteral("SELECT count(*) FROM drinklst WHERE rowid = %1").arg(key));
                          return n == 1 ? Held::Old : n == 0 ? Held::New : Held::Neither;
                      }});
 }
@@ -289,15 +291,15 @@ void TestIoFaults::newJoke()
     Screen().Show(form);
     QTest::qWait(20);
     int before = 0;
-    everyFaultPoint("new joke",
-                    {[&](int n) {
-                         before = count(m_app->catalogue(), "SELECT count(*) FROM joke");
-                         click(form, "cmdAdd");
-                         longBox(form)->setPlainText(longText("Joke", n));
-                     },
-                     [&] { click(form, "cmdUpdate"); },
-                     [&](int n) { return longBox(form)->toPlainText() == longText("Joke", n); },
-                     [&](const QString &path, int n) { return newRowHeld(path, "joke", "joke", longText("Joke", n), before); }});
+    everyFaultPoint(
+        "new joke",
+        {[&](int n) {
+             before = count(m_app->catalogue(), "SELECT count(*) FROM joke");
+             click(form, "cmdAdd");
+             longBox(form)->setPlainText(longText("Joke", n));
+         },
+         [&] { click(form, "cmdUpdate"); }, [&](int n) { return longBox(form)->toPlainText() == longText("Joke", n); },
+         [&](const QString &path, int n) { return newRowHeld(path, "joke", "joke", longText("Joke", n), before); }});
 }
 
 void TestIoFaults::editedGame()
@@ -305,19 +307,18 @@ void TestIoFaults::editedGame()
     pv::CollectionBrowser *form = pvtest::loadCollection(QStringLiteral("frmBgames"));
     Screen().Show(form);
     QTest::qWait(20);
-    const qint64 key =
-        form->findChild<pv::DataControl *>(QStringLiteral("datPrimaryRS"))->recordset().Bookmark();
+    const qint64 key = form->findChild<pv::DataControl *>(QStringLiteral("datPrimaryRS"))->recordset().Bookmark();
     QString old;
-    everyFaultPoint("edited game",
-                    {[&](int n) {
-                         old = longBox(form)->toPlainText();
-                         longBox(form)->setPlainText(longText("Game", n));
-                     },
-                     [&] { click(form, "cmdUpdate"); },
-                     [&](int n) { return longBox(form)->toPlainText() == longText("Game", n); },
-                     [&](const QString &path, int n) {
-                         return editHeld(path, "boardgames", "instructions", key, old, longText("Game", n));
-                     }});
+    everyFaultPoint("edited game", {[&](int n) {
+                                        old = longBox(form)->toPlainText();
+                                        longBox(form)->setPlainText(longText("Game", n));
+                                    },
+                                    [&] { click(form, "cmdUpdate"); },
+                                    [&](int n) { return longBox(form)->toPlainText() == longText("Game", n); },
+                                    [&](const QString &path, int n) {
+                                        return editHeld(path, "boardgames", "instructions", key, old,
+                                                        longText("Game", n));
+                                    }});
 }
 
 void TestIoFaults::realFullDisk()

@@ -70,8 +70,9 @@ void TestPowerCut::cutsWhileSaving_data()
 void TestPowerCut::cutsWhileSaving()
 {
     QFETCH(bool, otherInWal);
-    const int rounds = qEnvironmentVariableIsSet("PV_POWERCUT_ROUNDS") ? qEnvironmentVariableIntValue("PV_POWERCUT_ROUNDS")
-                                                                       : (otherInWal ? 300 : 1000);
+    const int rounds = qEnvironmentVariableIsSet("PV_POWERCUT_ROUNDS")
+                           ? qEnvironmentVariableIntValue("PV_POWERCUT_ROUNDS")
+                           : (otherInWal ? 300 : 1000);
     const unsigned seed = qEnvironmentVariableIsSet("PV_POWERCUT_SEED")
                               ? unsigned(qEnvironmentVariableIntValue("PV_POWERCUT_SEED"))
                               : std::random_device{}();
@@ -120,8 +121,8 @@ void TestPowerCut::cutsWhileSaving()
                 key = 0;
                 wanted = StoredRow{QStringLiteral("Cut %1").arg(++seq),
                                    QStringLiteral("add %1 ").arg(seq) + QString(below(12000), QLatin1Char('a'))};
-                ok = attempt([&] { rs.AddNew(); }) && (rows->name.setText(wanted->name),
-                                                       rows->directions.setPlainText(wanted->directions), true) &&
+                ok = attempt([&] { rs.AddNew(); }) &&
+                     (rows->name.setText(wanted->name), rows->directions.setPlainText(wanted->directions), true) &&
                      attempt([&] { rows->data.UpdateRecord(); });
                 if (ok)
                     key = rs.LastModified();
@@ -133,8 +134,8 @@ void TestPowerCut::cutsWhileSaving()
                     wanted = StoredRow{saved[key].name,
                                        QStringLiteral("edit %1 ").arg(++seq) + QString(below(12000), QLatin1Char('e'))};
                     rows->directions.setPlainText(wanted->directions);
-                    ok = ok && (what < 7 ? attempt([&] { rs.MoveFirst(); })
-                                         : attempt([&] { rows->data.UpdateRecord(); }));
+                    ok = ok &&
+                         (what < 7 ? attempt([&] { rs.MoveFirst(); }) : attempt([&] { rows->data.UpdateRecord(); }));
                 } else {
                     wanted.reset();
                     ok = ok && attempt([&] { rs.Delete(); });
@@ -184,8 +185,8 @@ void TestPowerCut::cutsWhileSaving()
         saved = stored;
     }
     pv::RecordCursor::setVfsForTests(QByteArray());
-    qInfo("power cuts: %d rounds (%d inside a save), %lld reported saves checked, 0 lost, seed %u", rounds,
-          cutsInSaves, acknowledged, seed);
+    qInfo("power cuts: %d rounds (%d inside a save), %lld reported saves checked, 0 lost, seed %u", rounds, cutsInSaves,
+          acknowledged, seed);
 }
 
 PV_TEST_MAIN(TestPowerCut)
