@@ -14,9 +14,9 @@ const QHash<QString, QString> &letterGroups()
 {
     static const QHash<QString, QString> groups = [] {
         QHash<QString, QString> g;
-        auto add = [&g](char16_t from, char16_t to) {
+        auto add = [&g](char32_t from, char32_t to) {
             for (char32_t u = from; u <= to; ++u) {
-                const QChar c(char16_t(u));
+                const QChar c{char16_t(u)};
                 if (!c.isLetter())
                     continue;
                 const QString key = foldForSearch(QString(c));

@@ -143,13 +143,15 @@ void TestDrinkList::nameSearchIgnoresAccents()
         {"p?na", ""},
         {"[p]ina", ""},
         {"pina'", ""},
-        {"#", ""},
+        {"reviver #", "Corpse Reviver #2"},
+        {"[#]", ""},
     };
     for (const auto &c : cases) {
         m_msgs->clear();
         search(c.first);
         if (c.second.isEmpty()) {
-            QCOMPARE(m_msgs->last(), QStringLiteral("There are no drinks that match your search"));
+            QVERIFY2(m_msgs->last() == QStringLiteral("There are no drinks that match your search"),
+                     qPrintable(c.first + ": " + m_main->fieldText(0)));
             QVERIFY(!m_main->cmdFindNext->isEnabled());
         } else {
             QVERIFY2(m_msgs->calls.isEmpty(), qPrintable(c.first + ": " + m_msgs->last()));
@@ -255,8 +257,11 @@ void TestDrinkList::drinkListFiltersSortsAndJumps()
     };
     for (const auto &c : cases) {
         w->txtFilter->clear();
-        pvtest::typeText(w->txtFilter, c.first.size() > 50 ? QStringLiteral("x") : c.first);
-        if (c.first.size() > 50)
+        // Typed key by key where a keyboard could; pasted otherwise.
+        const bool typeable = c.first.size() < 50 && !c.first.contains(QLatin1Char('\t'));
+        if (typeable)
+            pvtest::typeText(w->txtFilter, c.first);
+        else
             w->txtFilter->setText(c.first);
         const QStringList names = listedNames(w);
         if (c.second.isEmpty())
