@@ -211,14 +211,17 @@ void DrinkListModel::listChunk()
     if (m_complete)
         return;
     const bool all = m_sortColumn >= 0;
+    // Chunks grow with the list, so the end of a long one is a few steps
+    // away, each still well inside a frame.
+    const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 16 * 1024);
     sqlite3_reset(m_list);
     sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
-    sqlite3_bind_int64(m_list, 2, all ? -1 : kChunk);
+    sqlite3_bind_int64(m_list, 2, all ? -1 : want);
     if (m_needle.isEmpty())
         sqlite3_bind_null(m_list, 3);
     else
         sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
-    int got = 0;
+    qint64 got = 0;
     int rc;
     while ((rc = sqlite3_step(m_list)) == SQLITE_ROW) {
         m_lastKey = sqlite3_column_int64(m_list, 0);
@@ -228,7 +231,7 @@ void DrinkListModel::listChunk()
     sqlite3_reset(m_list);
     if (rc != SQLITE_DONE)
         fail(rc);
-    if (all || got < kChunk)
+    if (all || got < want)
         m_complete = true;
 }
 

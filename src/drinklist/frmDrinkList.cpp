@@ -95,7 +95,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(720, 480);
+    resize(860, 520);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -155,8 +155,11 @@ void frmDrinkList::Form_Load()
             grdDrinks->setColumnWidth(i, cw);
     }
     if (widths.size() < 2) {
-        grdDrinks->setColumnWidth(pv::DrinkListModel::Name, 180);
-        grdDrinks->setColumnWidth(pv::DrinkListModel::Categories, 120);
+        // Room for most names and ingredients without a sideways scroll.
+        const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        const int share[] = {15, 8, 10, 10, 10};
+        for (int i = 0; i < 5; ++i)
+            grdDrinks->setColumnWidth(i, share[i] * em);
     }
     m_poll.start();
 }
