@@ -178,7 +178,8 @@ bool LikePattern::tokenMatches(const Token &t, char32_t folded, char32_t origina
     return false;
 }
 
-template <class Ch> bool LikePattern::run(const Ch *folded, const Ch *orig, size_t n) const
+template <class Ch>
+bool LikePattern::run(const Ch *folded, const Ch *orig, size_t n) const
 {
     // Classic wildcard matching with backtracking to the last star: every
     // other token consumes exactly one character, so this is complete.

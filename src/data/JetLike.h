@@ -32,14 +32,15 @@ private:
     struct Token {
         Kind kind;
         bool negate = false;
-        char32_t ch = 0;    // Literal: already case-folded
-        int firstRange = 0; // List: index into m_ranges
+        char32_t ch = 0;      // Literal: already case-folded
+        int firstRange = 0;   // List: index into m_ranges
         int rangeCount = 0;
         std::uint64_t ascii[2] = {0, 0}; // List: the answer for each ASCII character
     };
 
     bool tokenMatches(const Token &t, char32_t folded, char32_t original) const;
-    template <class Ch> bool run(const Ch *folded, const Ch *orig, size_t n) const;
+    template <class Ch>
+    bool run(const Ch *folded, const Ch *orig, size_t n) const;
     int containsAscii(std::string_view text) const;
 
     std::vector<Token> m_tokens;
