@@ -213,7 +213,7 @@ void DrinkListModel::listChunk()
     const bool all = m_sortColumn >= 0;
     // Chunks grow with the list, so the end of a long one is a few steps
     // away, each still well inside a frame.
-    const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 16 * 1024);
+    const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 4096);
     sqlite3_reset(m_list);
     sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
     sqlite3_bind_int64(m_list, 2, all ? -1 : want);

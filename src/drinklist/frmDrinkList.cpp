@@ -95,7 +95,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(860, 520);
+    resize(960, 540);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -157,7 +157,7 @@ void frmDrinkList::Form_Load()
     if (widths.size() < 2) {
         // Room for most names and ingredients without a sideways scroll.
         const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-        const int share[] = {15, 8, 10, 10, 10};
+        const int share[] = {17, 9, 13, 14, 14};
         for (int i = 0; i < 5; ++i)
             grdDrinks->setColumnWidth(i, share[i] * em);
     }
@@ -238,12 +238,12 @@ void frmDrinkList::updateCaption()
         setWindowTitle(tr("Drink List - %1").arg(listName(m_main)));
     const int n = m_model->rowCount();
     if (!m_model->isComplete())
-        lblCount->setText(tr("The first %n drinks; more follow as you scroll", nullptr, n));
+        lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
     else if (n == 0)
         lblCount->setText(m_model->filterText().isEmpty() ? tr("No drinks in this list")
                                                           : tr("No drink's name or ingredients hold that text"));
     else
-        lblCount->setText(tr("%n drink(s)", nullptr, n));
+        lblCount->setText(n == 1 ? tr("1 drink") : tr("%1 drinks").arg(n));
 }
 
 void frmDrinkList::txtFilter_Change()
