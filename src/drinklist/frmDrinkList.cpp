@@ -157,7 +157,7 @@ void frmDrinkList::Form_Load()
     if (widths.size() < 2) {
         // Room for most names and ingredients without a sideways scroll.
         const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-        const int share[] = {17, 9, 13, 14, 14};
+        const int share[] = {17, 11, 13, 14, 14};
         for (int i = 0; i < 5; ++i)
             grdDrinks->setColumnWidth(i, share[i] * em);
     }
