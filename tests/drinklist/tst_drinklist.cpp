@@ -158,6 +158,12 @@ void TestDrinkList::nameSearchIgnoresAccents()
             QCOMPARE(m_main->fieldText(0), c.second);
         }
     }
+    // A pasted 10,000-letter text is a search like any other.
+    m_msgs->clear();
+    m_main->txtSearchString->setText(QString(10000, QChar(0xE9)));
+    QTest::mouseClick(m_main->cmdSearch, Qt::LeftButton);
+    QCOMPARE(m_msgs->last(), QStringLiteral("There are no drinks that match your search"));
+
     // Find Next goes on accent-blind: "cafe" finds every name with "Café" or "Cafe".
     const int expected = pvtest::queryColumn(m_app->catalogue(), "SELECT count(*) FROM drinklst WHERE DrinkName "
                                                                  "LIKE '%cafe%' OR DrinkName LIKE '%café%'")
