@@ -116,7 +116,7 @@ frmDrinkList::frmDrinkList()
     m_poll.setInterval(1000);
     connect(&m_poll, &QTimer::timeout, this, [this] {
         if (isVisible())
-            Screen().guard([this] { followMain(); });
+            Screen().guard([this] { followMain(false); });
     });
 }
 
@@ -183,12 +183,12 @@ void frmDrinkList::attach(frmMain *main)
     m_main = main;
     connect(main->Data1, &pv::DataControl::Reposition, this, [this] {
         // After the main window's handler has finished its own work.
-        QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(); }); });
+        QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(true); }); });
     });
-    followMain();
+    followMain(true);
 }
 
-void frmDrinkList::followMain()
+void frmDrinkList::followMain(bool moved)
 {
     if (!m_main)
         return;
@@ -207,9 +207,10 @@ void frmDrinkList::followMain()
         grdDrinks->verticalScrollBar()->setValue(scroll);
         if (const int row = key >= 0 ? m_model->rowOfKey(key) : -1; row >= 0)
             grdDrinks->setCurrentIndex(m_model->index(row, 0));
-        else
+        if (moved || !grdDrinks->currentIndex().isValid())
             selectMainDrink();
-    } else {
+    } else if (moved) {
+        // The line picked in the table stays picked until the main window moves.
         selectMainDrink();
     }
     updateCaption();
@@ -248,7 +249,16 @@ void frmDrinkList::updateCaption()
 
 void frmDrinkList::txtFilter_Change()
 {
-    m_model->setFilter(txtFilter->text());
+    // The first filter of a large catalogue may build its index first.
+    const int pointer = Screen().mousePointer();
+    Screen().setMousePointer(pv::vbHourglass);
+    try {
+        m_model->setFilter(txtFilter->text());
+    } catch (...) {
+        Screen().setMousePointer(pointer);
+        throw;
+    }
+    Screen().setMousePointer(pointer);
     if (m_model->rowCount() > 0)
         grdDrinks->setCurrentIndex(m_model->index(0, 0));
     selectMainDrink();
@@ -264,7 +274,7 @@ void frmDrinkList::grdDrinks_Activated(const QModelIndex &index)
         m_main->Data1->recordset().setBookmark(key);
     } catch (const pv::DataError &) {
         Screen().MsgBox(tr("That drink is no longer in the main window's list."));
-        followMain();
+        followMain(true);
         return;
     }
     Screen().Show(m_main);

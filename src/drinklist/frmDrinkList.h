@@ -38,8 +38,9 @@ public:
 public Q_SLOTS:
     void txtFilter_Change();
     void grdDrinks_Activated(const QModelIndex &index);
-    // Re-reads what changed in the main window or the file.
-    void followMain();
+    // Re-reads what changed in the main window or the file; `moved`: the
+    // main window went to another drink, which the table then shows picked.
+    void followMain(bool moved);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
