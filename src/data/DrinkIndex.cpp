@@ -159,7 +159,16 @@ bool sync(sqlite3 *db)
 {
     if (!intact(db))
         return rebuild(db);
-    return foldDirty(db);
+    if (!foldDirty(db))
+        return false;
+    // A VACUUM may number the rows afresh (drinklst has no key column of
+    // its own) and runs no triggers; it shows as other first or last keys.
+    if (scalarInt(db,
+                  "SELECT (SELECT min(rowid) FROM drinklst) IS (SELECT min(id) FROM pv_drinkfold) AND "
+                  "(SELECT max(rowid) FROM drinklst) IS (SELECT max(id) FROM pv_drinkfold)",
+                  0) == 0)
+        return rebuild(db);
+    return true;
 }
 
 void drop(sqlite3 *db)
