@@ -143,7 +143,7 @@ void TestDrinkList::nameSearchIgnoresAccents()
         {"p?na", ""},
         {"[p]ina", ""},
         {"pina'", ""},
-        {"reviver #", "Corpse Reviver #2"},
+        {"reviver #2", "Corpse Reviver #2"},
         {"[#]", ""},
     };
     for (const auto &c : cases) {
