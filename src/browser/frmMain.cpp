@@ -12,12 +12,15 @@
 #include "collections/frmMoney.h"
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
+#include "drinklist/IngredientSearch.h"
+#include "drinklist/frmDrinkList.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
 #include "web/WebConfig.h"
 #include "web/frmBrowser.h"
 
+#include "data/AccentPattern.h"
 #include "data/Catalogue.h"
 #include "data/CatalogueUpdate.h"
 #include "data/Criterion.h"
@@ -385,6 +388,9 @@ void frmMain::buildMenus()
     bar->addMenu(file);
 
     QMenu *view = menu(bar, "mnuView", QStringLiteral("&View"));
+    pv::onEvent(action(view, "mnuDrinkList", QStringLiteral("&Drink List..."), nullptr), &QAction::triggered, this,
+                [this] { frmDrinkList::open(this); });
+    separator(view, "mnuDrinkListBar");
     QMenu *supplies = menu(view, "mnuSupplies", QStringLiteral("&Supplies"));
     action(supplies, "mnuUtensils", QStringLiteral("Utensils"), &frmMain::mnuUtensils_Click);
     separator(supplies, "mnuViewDataBar1");
@@ -420,6 +426,9 @@ void frmMain::buildMenus()
     QMenu *queries = menu(bar, "mnuQueries", QStringLiteral("&Queries"));
     for (const CategoryEntry &c : kCategoryEntries)
         action(queries, c.menu, QString::fromUtf8(c.caption), c.handler);
+    separator(queries, "mnuQueriesBar1");
+    pv::onEvent(action(queries, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."), nullptr),
+                &QAction::triggered, this, [this] { pv::findDrinksWithIngredient(this); });
     bar->addMenu(queries);
 
     QMenu *help = menu(bar, "mnuHelp", QStringLiteral("&Help"));
@@ -726,10 +735,10 @@ void frmMain::Data1_Validate(int &Action, int &Save)
 QString frmMain::searchCriterion() const
 {
     // Pattern characters and apostrophes typed by the user stand for
-    // themselves: a search finds exactly the names that contain the text.
+    // themselves, and accents are optional: "pina" finds "Piña Colada".
     const QString text = txtSearchString->text();
-    return QStringLiteral("DrinkName Like ") + QStringLiteral("'*")
-           + pv::quoteSqlLiteral(pv::LikePattern::quoteLiteral(text)) + QStringLiteral("*'");
+    return QStringLiteral("DrinkName Like ") + QStringLiteral("'*") + pv::quoteSqlLiteral(pv::accentBlindLike(text))
+           + QStringLiteral("*'");
 }
 
 void frmMain::cmdSearch_Click()

@@ -115,6 +115,14 @@ LikePattern::LikePattern(const QString &pattern)
                 }
             }
             t.rangeCount = int(m_ranges.size()) - t.firstRange;
+            // Long lists (an accent-blind letter has dozens of members)
+            // answer ASCII text from a table.
+            std::uint64_t table[2] = {0, 0};
+            for (char32_t a = 0; a < 128; ++a)
+                if (tokenMatches(t, foldCase(a), a))
+                    table[a >> 6] |= std::uint64_t(1) << (a & 63);
+            t.ascii[0] = table[0];
+            t.ascii[1] = table[1];
             m_tokens.push_back(t);
             i = j + 1;
         } else {
@@ -146,6 +154,8 @@ bool LikePattern::tokenMatches(const Token &t, char32_t folded, char32_t origina
     case Kind::Digit:
         return original >= U'0' && original <= U'9';
     case Kind::List: {
+        if (original < 0x80 && (t.ascii[0] | t.ascii[1]))
+            return (t.ascii[original >> 6] >> (original & 63)) & 1;
         // Membership ignores case: test the character as typed, folded, and in both cases.
         const char32_t upper = original < 0x80 ? ((original >= 'a' && original <= 'z') ? original - 32 : original)
                                                : char32_t(QChar::toUpper(original));

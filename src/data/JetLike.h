@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,7 @@ private:
         char32_t ch = 0;      // Literal: already case-folded
         int firstRange = 0;   // List: index into m_ranges
         int rangeCount = 0;
+        std::uint64_t ascii[2] = {0, 0}; // List: the answer for each ASCII character
     };
 
     bool tokenMatches(const Token &t, char32_t folded, char32_t original) const;

@@ -2,8 +2,37 @@
 
 namespace pv {
 
+namespace {
+
+// Plain ASCII, the usual case, needs no decomposition: lower case, one
+// space for each run of white space, no space at the ends.
+bool foldAscii(const QString &text, QString &out)
+{
+    out.reserve(text.size());
+    bool pendingSpace = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return false;
+        if (u == ' ' || (u >= 0x09 && u <= 0x0d)) {
+            pendingSpace = !out.isEmpty();
+            continue;
+        }
+        if (pendingSpace) {
+            out += QLatin1Char(' ');
+            pendingSpace = false;
+        }
+        out += QChar(u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u);
+    }
+    return true;
+}
+
+} // namespace
+
 QString foldForSearch(const QString &text)
 {
+    if (QString ascii; foldAscii(text, ascii))
+        return ascii;
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(decomposed.size());

@@ -1,0 +1,445 @@
+#include "drinklist/DrinkListModel.h"
+
+#include "data/DataError.h"
+#include "data/DrinkIndex.h"
+#include "data/RecordCursor.h"
+#include "data/TextFold.h"
+
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace pv {
+
+namespace {
+
+QString quoteIdent(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+bool isRowidName(const char *origin)
+{
+    if (!origin)
+        return false;
+    const QByteArray o = QByteArray(origin).toLower();
+    return o == "rowid" || o == "_rowid_" || o == "oid";
+}
+
+QString columnText(sqlite3_stmt *st, int i)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i));
+}
+
+// What each column sorts by: its text folded, so that "Café" sorts with "Cafe".
+const char *const kSortExpr[DrinkListModel::ColumnCount] = {
+    "d.DrinkName",
+    "d.Glass",
+    "coalesce(d.Category1, '') || ' ' || coalesce(d.Catagory2, '') || ' ' || coalesce(d.Category3, '')",
+    "d.Ing1",
+    "d.Ing2",
+    "d.Ing3",
+};
+
+} // namespace
+
+DrinkListModel::DrinkListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+DrinkListModel::~DrinkListModel()
+{
+    closeDb();
+}
+
+void DrinkListModel::closeDb()
+{
+    sqlite3_finalize(m_list);
+    sqlite3_finalize(m_fetch);
+    sqlite3_close_v2(m_db);
+    m_list = nullptr;
+    m_fetch = nullptr;
+    m_db = nullptr;
+}
+
+void DrinkListModel::fail(int rc) const
+{
+    const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        throw DataError(ErrLocked, m_path);
+    throw DataError(ErrGeneral, why);
+}
+
+void DrinkListModel::open(const QString &cataloguePath, const QString &recordSource)
+{
+    // Opened aside, so that a failure leaves the open rows as they are.
+    DrinkListModel next;
+    next.m_path = cataloguePath;
+    next.m_source = recordSource;
+    {
+        // RecordCursor refuses what is not a catalogue and tells a missing
+        // row source apart; its row query is ours as well.
+        const RecordCursor probe(cataloguePath, recordSource);
+        (void)probe;
+    }
+    int rc = sqlite3_open_v2(cataloguePath.toUtf8().constData(), &next.m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK)
+        next.fail(rc);
+    sqlite3_busy_timeout(next.m_db, RecordCursor::busyTimeoutMs());
+    drinkindex::registerFunctions(next.m_db);
+
+    QString kind, object;
+    {
+        sqlite3_stmt *q = nullptr;
+        rc = sqlite3_prepare_v2(next.m_db,
+                                "SELECT type, name FROM sqlite_master WHERE name = ?1 COLLATE NOCASE AND type IN "
+                                "('table','view')",
+                                -1, &q, nullptr);
+        if (rc != SQLITE_OK)
+            next.fail(rc);
+        const QByteArray src = recordSource.toUtf8();
+        sqlite3_bind_text(q, 1, src.constData(), int(src.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(q) == SQLITE_ROW) {
+            kind = columnText(q, 0);
+            object = columnText(q, 1);
+        }
+        sqlite3_finalize(q);
+    }
+    static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(.*)$"),
+                                               QRegularExpression::CaseInsensitiveOption |
+                                                   QRegularExpression::DotMatchesEverythingOption);
+    if (kind == QLatin1String("table")) {
+        next.m_rowsQuery = QStringLiteral("SELECT rowid AS pv__key, * FROM ") + quoteIdent(object);
+        next.m_sourceIsDrinkTable = object.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0;
+    } else if (kind == QLatin1String("view")) {
+        sqlite3_stmt *probe = nullptr;
+        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(object)).toUtf8();
+        rc = sqlite3_prepare_v2(next.m_db, sql.constData(), -1, &probe, nullptr);
+        if (rc != SQLITE_OK)
+            next.fail(rc);
+        QString keyColumn;
+        for (int i = 0; i < sqlite3_column_count(probe) && keyColumn.isEmpty(); ++i)
+            if (isRowidName(sqlite3_column_origin_name(probe, i)))
+                keyColumn = QString::fromUtf8(sqlite3_column_name(probe, i));
+        sqlite3_finalize(probe);
+        if (keyColumn.isEmpty())
+            throw DataError(ErrGeneral,
+                            QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(object));
+        next.m_rowsQuery =
+            QStringLiteral("SELECT %1 AS pv__key, * FROM %2").arg(quoteIdent(keyColumn), quoteIdent(object));
+    } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
+        next.m_rowsQuery = QStringLiteral("SELECT rowid AS pv__key, ") + m.captured(1);
+    } else {
+        throw DataError(ErrNoSuchSource, recordSource);
+    }
+
+    rc = sqlite3_prepare_v3(next.m_db,
+                            "SELECT DrinkName, Glass, Category1, Catagory2, Category3, Ing1, Ing2, Ing3 "
+                            "FROM drinklst WHERE rowid = ?1",
+                            -1, SQLITE_PREPARE_PERSISTENT, &next.m_fetch, nullptr);
+    if (rc != SQLITE_OK)
+        next.fail(rc);
+    next.m_filterText = m_filterText;
+    next.m_needle = m_needle;
+    next.m_sortColumn = m_sortColumn;
+    next.m_order = m_order;
+    next.prepareListing();
+
+    beginResetModel();
+    closeDb();
+    std::swap(m_db, next.m_db);
+    std::swap(m_list, next.m_list);
+    std::swap(m_fetch, next.m_fetch);
+    m_path = next.m_path;
+    m_source = next.m_source;
+    m_rowsQuery = next.m_rowsQuery;
+    m_sourceIsDrinkTable = next.m_sourceIsDrinkTable;
+    m_indexed = next.m_indexed;
+    m_cache.clear();
+    m_dataVersion = dataVersion();
+    try {
+        relist(0);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void DrinkListModel::prepareListing()
+{
+    sqlite3_finalize(m_list);
+    m_list = nullptr;
+    m_indexed = false;
+    QString sql;
+    if (m_needle.isEmpty()) {
+        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND ?3 IS NULL "
+                             "ORDER BY pv__key LIMIT ?2")
+                  .arg(m_rowsQuery);
+    } else if (drinkindex::sync(m_db)) {
+        m_indexed = true;
+        const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
+        if (m_sourceIsDrinkTable)
+            sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfold f WHERE f.id > ?1 AND %1 ORDER BY f.id LIMIT ?2")
+                      .arg(hit);
+        else
+            sql = QStringLiteral("SELECT s.pv__key AS id FROM (%1) s JOIN pv_drinkfold f ON f.id = s.pv__key "
+                                 "WHERE s.pv__key > ?1 AND %2 ORDER BY s.pv__key LIMIT ?2")
+                      .arg(m_rowsQuery, hit);
+    } else {
+        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND pv_fold_match(?3, DrinkName, "
+                             "Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10) ORDER BY pv__key LIMIT ?2")
+                  .arg(m_rowsQuery);
+    }
+    if (m_sortColumn >= 0)
+        sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
+                             "k.id %3")
+                  .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
+                       m_order == Qt::AscendingOrder ? QLatin1String("ASC") : QLatin1String("DESC"));
+    const QByteArray u = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(m_db, u.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_list, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+void DrinkListModel::listChunk()
+{
+    if (m_complete)
+        return;
+    const bool all = m_sortColumn >= 0;
+    // Chunks grow with the list, so the end of a long one is a few steps
+    // away, each still well inside a frame.
+    const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 4096);
+    sqlite3_reset(m_list);
+    sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
+    sqlite3_bind_int64(m_list, 2, all ? -1 : want);
+    if (m_needle.isEmpty())
+        sqlite3_bind_null(m_list, 3);
+    else
+        sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+    qint64 got = 0;
+    int rc;
+    while ((rc = sqlite3_step(m_list)) == SQLITE_ROW) {
+        m_lastKey = sqlite3_column_int64(m_list, 0);
+        m_keys.push_back(m_lastKey);
+        ++got;
+    }
+    sqlite3_reset(m_list);
+    if (rc != SQLITE_DONE)
+        fail(rc);
+    if (all || got < want)
+        m_complete = true;
+}
+
+void DrinkListModel::relist(size_t atLeast)
+{
+    m_keys.clear();
+    m_lastKey = std::numeric_limits<qint64>::min();
+    m_complete = false;
+    do
+        listChunk();
+    while (!m_complete && m_keys.size() < std::max<size_t>(atLeast, 1));
+}
+
+void DrinkListModel::listAll()
+{
+    while (!m_complete)
+        listChunk();
+}
+
+void DrinkListModel::setFilter(const QString &text)
+{
+    const QByteArray needle = foldForSearch(text).toUtf8();
+    m_filterText = text;
+    if (needle == m_needle && m_db)
+        return;
+    m_needle = needle;
+    if (!m_db)
+        return;
+    beginResetModel();
+    try {
+        prepareListing();
+        relist(0);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void DrinkListModel::sort(int column, Qt::SortOrder order)
+{
+    const int c = (column >= 0 && column < ColumnCount) ? column : -1;
+    if (c == m_sortColumn && order == m_order)
+        return;
+    m_sortColumn = c;
+    m_order = order;
+    if (!m_db)
+        return;
+    beginResetModel();
+    try {
+        prepareListing();
+        relist(0);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+qint64 DrinkListModel::dataVersion() const
+{
+    qint64 v = 0;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+bool DrinkListModel::fileChanged()
+{
+    if (!m_db)
+        return false;
+    const qint64 v = dataVersion();
+    if (v == m_dataVersion)
+        return false;
+    m_dataVersion = v;
+    return true;
+}
+
+void DrinkListModel::reload()
+{
+    if (!m_db)
+        return;
+    const size_t had = m_keys.size();
+    beginResetModel();
+    m_cache.clear();
+    try {
+        // A filter reads the index, which must take in the rows just written.
+        if (!m_needle.isEmpty())
+            prepareListing();
+        relist(had);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+    m_dataVersion = dataVersion();
+}
+
+int DrinkListModel::rowOfKey(qint64 key) const
+{
+    if (m_sortColumn < 0) {
+        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+        return (it != m_keys.end() && *it == key) ? int(it - m_keys.begin()) : -1;
+    }
+    const auto it = std::find(m_keys.begin(), m_keys.end(), key);
+    return it != m_keys.end() ? int(it - m_keys.begin()) : -1;
+}
+
+const DrinkListModel::Row &DrinkListModel::row(qint64 key) const
+{
+    if (const auto it = m_cache.constFind(key); it != m_cache.constEnd())
+        return *it;
+    // Rows on screen are few; the cache only spares re-reading them as the view repaints.
+    if (m_cache.size() > 4096)
+        m_cache.clear();
+    Row r;
+    sqlite3_reset(m_fetch);
+    sqlite3_bind_int64(m_fetch, 1, key);
+    if (sqlite3_step(m_fetch) == SQLITE_ROW) {
+        r.text[Name] = columnText(m_fetch, 0);
+        r.text[Glass] = columnText(m_fetch, 1);
+        QStringList cats;
+        for (int i = 2; i <= 4; ++i)
+            if (const QString c = columnText(m_fetch, i).trimmed(); !c.isEmpty())
+                cats << c;
+        r.text[Categories] = cats.join(QStringLiteral(", "));
+        for (int i = 0; i < 3; ++i)
+            r.text[Ingredient1 + i] = columnText(m_fetch, 5 + i);
+    }
+    // A row deleted meanwhile shows empty until the list is read again.
+    sqlite3_reset(m_fetch);
+    return *m_cache.insert(key, r);
+}
+
+int DrinkListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_keys.size());
+}
+
+int DrinkListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DrinkListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_keys.size()))
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return row(m_keys[size_t(index.row())]).text[size_t(index.column())];
+    return QVariant();
+}
+
+QVariant DrinkListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Name:
+        return tr("Name");
+    case Glass:
+        return tr("Glass");
+    case Categories:
+        return tr("Categories");
+    case Ingredient1:
+        return tr("Ingredient 1");
+    case Ingredient2:
+        return tr("Ingredient 2");
+    case Ingredient3:
+        return tr("Ingredient 3");
+    default:
+        return QVariant();
+    }
+}
+
+bool DrinkListModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_complete;
+}
+
+void DrinkListModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || m_complete)
+        return;
+    const size_t before = m_keys.size();
+    try {
+        listChunk();
+    } catch (const DataError &) {
+        // The file went away or is locked: stop listing; a reload tries again.
+        m_complete = true;
+    }
+    if (m_keys.size() > before) {
+        // The keys are in already; the view learns of them here.
+        const std::vector<qint64> added(m_keys.begin() + qsizetype(before), m_keys.end());
+        m_keys.resize(before);
+        beginInsertRows(QModelIndex(), int(before), int(before + added.size() - 1));
+        m_keys.insert(m_keys.end(), added.begin(), added.end());
+        endInsertRows();
+    }
+}
+
+} // namespace pv

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <limits>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace pv {
+
+// The drinks of one row source of the catalogue as a table: name, glass,
+// categories and the first three ingredients. Rows are listed a chunk at a
+// time as the view scrolls (fetchMore) and their texts are read by key when
+// shown, so a list of a million drinks opens as fast as one of ten.
+//
+// A filter keeps the drinks whose name or any ingredient holds the text,
+// case, accents and runs of spaces aside. Sorting lists every key once.
+class DrinkListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { Name, Glass, Categories, Ingredient1, Ingredient2, Ingredient3, ColumnCount };
+    static constexpr int kChunk = 256;
+
+    explicit DrinkListModel(QObject *parent = nullptr);
+    ~DrinkListModel() override;
+
+    // Opens the rows of `recordSource` (a table, stored query or SQL text)
+    // in the catalogue. Throws DataError; the rows that were open then stay.
+    void open(const QString &cataloguePath, const QString &recordSource);
+    const QString &recordSource() const { return m_source; }
+    bool isOpen() const { return m_db != nullptr; }
+
+    void setFilter(const QString &text);
+    const QString &filterText() const { return m_filterText; }
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_order; }
+
+    // The drinklst key of a listed row; the row of a key among those listed
+    // so far (-1 when not listed yet).
+    qint64 keyAt(int row) const { return m_keys.at(size_t(row)); }
+    int rowOfKey(qint64 key) const;
+    bool isComplete() const { return m_complete; }
+    // True when the filter runs on the folded index kept in the catalogue.
+    bool usesIndex() const { return m_indexed; }
+
+    // True (once) when another connection has written the file since the
+    // rows were read.
+    bool fileChanged();
+    // Reads the rows again, listing at least as many as before.
+    void reload();
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    struct Row {
+        std::array<QString, ColumnCount> text;
+    };
+
+    void closeDb();
+    void prepareListing();
+    void listChunk();
+    void listAll();
+    void relist(size_t atLeast);
+    const Row &row(qint64 key) const;
+    [[noreturn]] void fail(int rc) const;
+    qint64 dataVersion() const;
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    QString m_source;
+    QString m_rowsQuery; // SELECT <key> AS pv__key, ... FROM <source>
+    bool m_sourceIsDrinkTable = false;
+    QString m_filterText;
+    QByteArray m_needle; // folded, UTF-8
+    bool m_indexed = false;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
+
+    sqlite3_stmt *m_list = nullptr;  // ?1 after key, ?2 limit, ?3 needle
+    sqlite3_stmt *m_fetch = nullptr; // texts of one drink by key
+    std::vector<qint64> m_keys;
+    qint64 m_lastKey = std::numeric_limits<qint64>::min();
+    bool m_complete = true;
+    qint64 m_dataVersion = 0;
+
+    mutable QHash<qint64, Row> m_cache;
+};
+
+} // namespace pv

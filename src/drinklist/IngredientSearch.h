@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class frmMain;
+
+namespace pv {
+
+// Queries > "Find Drinks With Ingredient...": asks for a text and confines
+// the main window's list to the drinks with an ingredient that holds it.
+void findDrinksWithIngredient(frmMain *main);
+
+// The same for a given text. False (and a message) when no drink has it;
+// the main window then keeps its list.
+bool confineToIngredient(frmMain *main, const QString &text);
+
+} // namespace pv

@@ -1,0 +1,281 @@
+#include "drinklist/frmDrinkList.h"
+
+#include "browser/frmMain.h"
+#include "data/DataError.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+using pv::Screen;
+
+namespace {
+
+const QString kSection = QStringLiteral("Settings");
+
+QString setting(const QString &key)
+{
+    return Screen().GetSetting(Screen().App().Title, kSection, key);
+}
+
+void saveSetting(const QString &key, const QString &value)
+{
+    Screen().SaveSetting(Screen().App().Title, kSection, key, value);
+}
+
+// What the main window's list holds, for the caption.
+QString listName(const frmMain *main)
+{
+    const QString source = main->Data1->RecordSource();
+    const QString described = main->property("pvListName").toString();
+    if (!described.isEmpty())
+        return described;
+    if (source.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
+        return QObject::tr("All Drinks");
+    if (source == QLatin1String("HotDrinks"))
+        return QObject::tr("Hot Drinks");
+    if (source == QLatin1String("NonAlcoholic"))
+        return QObject::tr("Non-Alcoholic");
+    return source.size() <= 40 ? source : source.left(39) + QChar(0x2026);
+}
+
+} // namespace
+
+frmDrinkList::frmDrinkList()
+{
+    setObjectName(QStringLiteral("frmDrinkList"));
+    setWindowFlag(Qt::Window);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    setWindowTitle(tr("Drink List"));
+
+    auto *column = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    auto *label = new QLabel(tr("&Filter:"), this);
+    label->setObjectName(QStringLiteral("lblFilter"));
+    txtFilter = new QLineEdit(this);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setPlaceholderText(tr("Letters of a name or an ingredient"));
+    txtFilter->setClearButtonEnabled(true);
+    txtFilter->setAccessibleName(tr("Filter by name or ingredient"));
+    label->setBuddy(txtFilter);
+    top->addWidget(label);
+    top->addWidget(txtFilter, 1);
+    column->addLayout(top);
+
+    m_model = new pv::DrinkListModel(this);
+    grdDrinks = new QTableView(this);
+    grdDrinks->setObjectName(QStringLiteral("grdDrinks"));
+    grdDrinks->setAccessibleName(tr("Drinks"));
+    grdDrinks->setModel(m_model);
+    grdDrinks->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdDrinks->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdDrinks->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDrinks->setAlternatingRowColors(true);
+    grdDrinks->setWordWrap(false);
+    grdDrinks->verticalHeader()->hide();
+    grdDrinks->verticalHeader()->setDefaultSectionSize(grdDrinks->fontMetrics().height() + 6);
+    grdDrinks->horizontalHeader()->setStretchLastSection(true);
+    grdDrinks->horizontalHeader()->setSortIndicatorShown(true);
+    grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    grdDrinks->setSortingEnabled(true);
+    grdDrinks->setTabKeyNavigation(false);
+    column->addWidget(grdDrinks, 1);
+
+    auto *bottom = new QHBoxLayout;
+    lblCount = new QLabel(this);
+    lblCount->setObjectName(QStringLiteral("lblCount"));
+    bottom->addWidget(lblCount, 1);
+    cmdClose = new QPushButton(tr("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    bottom->addWidget(cmdClose);
+    column->addLayout(bottom);
+
+    resize(960, 540);
+
+    pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
+    // Enter in the filter shows the drink picked in the table (the first one found).
+    pv::onEvent(txtFilter, &QLineEdit::returnPressed, this, [this] {
+        const QModelIndex current = grdDrinks->currentIndex();
+        grdDrinks_Activated(current.isValid() ? current : m_model->index(0, 0));
+    });
+    // Up and down in the filter move through the table.
+    txtFilter->installEventFilter(this);
+    pv::onEvent(grdDrinks, &QTableView::activated, this, [this] { grdDrinks_Activated(grdDrinks->currentIndex()); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { Screen().Unload(this); });
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
+
+    // Other programs write the file too.
+    m_poll.setInterval(1000);
+    connect(&m_poll, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            Screen().guard([this] { followMain(false); });
+    });
+}
+
+bool frmDrinkList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtFilter && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            QCoreApplication::sendEvent(grdDrinks, event);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmDrinkList::open(frmMain *main)
+{
+    auto *w = Screen().Load<frmDrinkList>();
+    if (w->m_main != main)
+        w->attach(main);
+    Screen().Show(w);
+    w->grdDrinks->setFocus();
+}
+
+void frmDrinkList::Form_Load()
+{
+    bool ok = false;
+    const int w = setting(QStringLiteral("DrinkListWidth")).toInt(&ok);
+    const int h = ok ? setting(QStringLiteral("DrinkListHeight")).toInt(&ok) : 0;
+    if (ok && w >= 200 && h >= 150 && w <= 20000 && h <= 20000)
+        resize(w, h);
+    const QStringList widths = setting(QStringLiteral("DrinkListColumns")).split(QLatin1Char(','));
+    for (int i = 0; i < widths.size() && i < pv::DrinkListModel::ColumnCount; ++i) {
+        const int cw = widths[i].toInt(&ok);
+        if (ok && cw >= 20 && cw <= 4000)
+            grdDrinks->setColumnWidth(i, cw);
+    }
+    if (widths.size() < 2) {
+        // Room for most names and ingredients without a sideways scroll.
+        const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        const int share[] = {17, 11, 13, 14, 14};
+        for (int i = 0; i < 5; ++i)
+            grdDrinks->setColumnWidth(i, share[i] * em);
+    }
+    m_poll.start();
+}
+
+void frmDrinkList::Form_Unload(int &Cancel)
+{
+    (void)Cancel;
+    m_poll.stop();
+    if (isMinimized() || isMaximized())
+        return;
+    saveSetting(QStringLiteral("DrinkListWidth"), QString::number(width()));
+    saveSetting(QStringLiteral("DrinkListHeight"), QString::number(height()));
+    QStringList widths;
+    for (int i = 0; i < pv::DrinkListModel::ColumnCount; ++i)
+        widths << QString::number(grdDrinks->columnWidth(i));
+    saveSetting(QStringLiteral("DrinkListColumns"), widths.join(QLatin1Char(',')));
+}
+
+void frmDrinkList::attach(frmMain *main)
+{
+    m_main = main;
+    connect(main->Data1, &pv::DataControl::Reposition, this, [this] {
+        // After the main window's handler has finished its own work.
+        QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(true); }); });
+    });
+    followMain(true);
+}
+
+void frmDrinkList::followMain(bool moved)
+{
+    if (!m_main)
+        return;
+    const QString path = m_main->Data1->DatabaseName();
+    const QString source = m_main->Data1->RecordSource();
+    if (path.isEmpty())
+        return;
+    if (!m_model->isOpen() || source != m_model->recordSource()) {
+        m_model->open(path, source);
+        selectMainDrink();
+    } else if (m_model->fileChanged()) {
+        const QModelIndex current = grdDrinks->currentIndex();
+        const qint64 key = current.isValid() ? m_model->keyAt(current.row()) : -1;
+        const int scroll = grdDrinks->verticalScrollBar()->value();
+        m_model->reload();
+        grdDrinks->verticalScrollBar()->setValue(scroll);
+        if (const int row = key >= 0 ? m_model->rowOfKey(key) : -1; row >= 0)
+            grdDrinks->setCurrentIndex(m_model->index(row, 0));
+        if (moved || !grdDrinks->currentIndex().isValid())
+            selectMainDrink();
+    } else if (moved) {
+        // The line picked in the table stays picked until the main window moves.
+        selectMainDrink();
+    }
+    updateCaption();
+}
+
+void frmDrinkList::selectMainDrink()
+{
+    if (!m_main || !m_main->Data1->cursor())
+        return;
+    try {
+        const pv::RecordCursor *c = m_main->Data1->cursor();
+        if (c->AbsolutePosition() < 0)
+            return;
+        const int row = m_model->rowOfKey(c->Bookmark());
+        if (row >= 0 && row != grdDrinks->currentIndex().row())
+            grdDrinks->setCurrentIndex(
+                m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
+    } catch (const pv::DataError &) {
+        // No drink is current in the main window.
+    }
+}
+
+void frmDrinkList::updateCaption()
+{
+    if (m_main)
+        setWindowTitle(tr("Drink List - %1").arg(listName(m_main)));
+    const int n = m_model->rowCount();
+    if (!m_model->isComplete())
+        lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
+    else if (n == 0)
+        lblCount->setText(m_model->filterText().isEmpty() ? tr("No drinks in this list")
+                                                          : tr("No drink's name or ingredients hold that text"));
+    else
+        lblCount->setText(n == 1 ? tr("1 drink") : tr("%1 drinks").arg(n));
+}
+
+void frmDrinkList::txtFilter_Change()
+{
+    // The first filter of a large catalogue may build its index first.
+    const int pointer = Screen().mousePointer();
+    Screen().setMousePointer(pv::vbHourglass);
+    try {
+        m_model->setFilter(txtFilter->text());
+    } catch (...) {
+        Screen().setMousePointer(pointer);
+        throw;
+    }
+    Screen().setMousePointer(pointer);
+    if (m_model->rowCount() > 0)
+        grdDrinks->setCurrentIndex(m_model->index(0, 0));
+    selectMainDrink();
+    updateCaption();
+}
+
+void frmDrinkList::grdDrinks_Activated(const QModelIndex &index)
+{
+    if (!index.isValid() || !m_main)
+        return;
+    const qint64 key = m_model->keyAt(index.row());
+    try {
+        m_main->Data1->recordset().setBookmark(key);
+    } catch (const pv::DataError &) {
+        Screen().MsgBox(tr("That drink is no longer in the main window's list."));
+        followMain(true);
+        return;
+    }
+    Screen().Show(m_main);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "drinklist/DrinkListModel.h"
+#include "ui/ScreenView.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+
+class frmMain;
+
+// "Drink List": the main window's current list as a table, sortable and
+// filtered as one types; Enter or a double-click shows the drink in the main
+// window. It follows the main window: another category, an edit, an added or
+// deleted drink shows without reopening.
+class frmDrinkList : public QWidget, public pv::Form {
+    Q_OBJECT
+public:
+    frmDrinkList();
+    QWidget *widget() override { return this; }
+    void Form_Load() override;
+    void Form_Unload(int &Cancel) override;
+
+    // Opens the one window on the main window's list, or brings it forward.
+    static void open(frmMain *main);
+
+    pv::DrinkListModel *model() const { return m_model; }
+
+    QLineEdit *txtFilter = nullptr;
+    QTableView *grdDrinks = nullptr;
+    QLabel *lblCount = nullptr;
+    QPushButton *cmdClose = nullptr;
+
+public Q_SLOTS:
+    void txtFilter_Change();
+    void grdDrinks_Activated(const QModelIndex &index);
+    // Re-reads what changed in the main window or the file; `moved`: the
+    // main window went to another drink, which the table then shows picked.
+    void followMain(bool moved);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void attach(frmMain *main);
+    void updateCaption();
+    void selectMainDrink();
+
+    pv::DrinkListModel *m_model = nullptr;
+    QPointer<frmMain> m_main;
+    QTimer m_poll;
+};

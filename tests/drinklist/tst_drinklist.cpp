@@ -1,0 +1,429 @@
+// Finding drinks at once: the accent-blind name search, the ingredient
+// search of the Queries menu and the Drink List window, driven as a person
+// would on the bundled catalogue.
+#include "TestSupport.h"
+
+#include "browser/frmMain.h"
+#include "data/DrinkIndex.h"
+#include "data/TextFold.h"
+#include "drinklist/frmDrinkList.h"
+
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QSettings>
+
+#include <sqlite3.h>
+
+using pv::Screen;
+
+namespace {
+
+// How many drinks of the catalogue have the text in an ingredient, by plain SQL.
+int drinksWithIngredientSql(const QString &catalogue, const QString &ascii)
+{
+    QStringList any;
+    for (int i = 1; i <= 10; ++i)
+        any << QStringLiteral("Ing%1 LIKE '%%2%'").arg(i).arg(ascii);
+    return pvtest::queryColumn(catalogue, QStringLiteral("SELECT count(*) FROM drinklst WHERE ") + any.join(" OR "))
+        .value(0)
+        .toInt();
+}
+
+// The drinks whose name or an ingredient holds `text`, found by folding
+// every row as it is scanned (no index).
+QSet<qint64> scanned(const QString &catalogue, const QString &folded)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(catalogue.toUtf8().constData(), &db);
+    pv::drinkindex::registerFunctions(db);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid FROM drinklst WHERE pv_fold_match(?1, DrinkName, Ing1, Ing2, Ing3, Ing4, Ing5, "
+                       "Ing6, Ing7, Ing8, Ing9, Ing10)",
+                       -1, &st, nullptr);
+    const QByteArray u = folded.toUtf8();
+    sqlite3_bind_text(st, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    QSet<qint64> keys;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        keys.insert(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return keys;
+}
+
+} // namespace
+
+class TestDrinkList : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void nameSearchIgnoresAccents();
+    void ingredientSearchThroughTheMenu();
+    void drinkListFiltersSortsAndJumps();
+    void drinkListFollowsTheMainWindow();
+    void indexStaysExactThroughOtherPrograms();
+
+private:
+    void openMain();
+    frmDrinkList *openList();
+    void search(const QString &text);
+    QStringList listedNames(frmDrinkList *w, int column = 0);
+
+    std::unique_ptr<pvtest::AppFolder> m_app;
+    std::unique_ptr<pvtest::MsgRecorder> m_msgs;
+    frmMain *m_main = nullptr;
+};
+
+void TestDrinkList::init()
+{
+    QSettings(QStringLiteral("Pourvale"), QStringLiteral("Pourvale")).clear();
+    m_app = std::make_unique<pvtest::AppFolder>(pvtest::AppFolder::Seed::Bundled);
+    m_msgs = std::make_unique<pvtest::MsgRecorder>();
+}
+
+void TestDrinkList::cleanup()
+{
+    pvtest::unloadAll();
+    m_main = nullptr;
+    m_msgs.reset();
+    m_app.reset();
+}
+
+void TestDrinkList::openMain()
+{
+    m_main = Screen().Load<frmMain>();
+    Screen().Show(m_main);
+    for (int i = 0; i < 50 && !m_main->Data1->cursor(); ++i)
+        QTest::qWait(10);
+    QVERIFY(m_main->Data1->cursor());
+}
+
+frmDrinkList *TestDrinkList::openList()
+{
+    m_main->findChild<QAction *>(QStringLiteral("mnuDrinkList"))->trigger();
+    auto *w = Screen().Load<frmDrinkList>();
+    QCoreApplication::processEvents();
+    return w;
+}
+
+void TestDrinkList::search(const QString &text)
+{
+    m_main->txtSearchString->clear();
+    pvtest::typeText(m_main->txtSearchString, text);
+    QTest::mouseClick(m_main->cmdSearch, Qt::LeftButton);
+}
+
+QStringList TestDrinkList::listedNames(frmDrinkList *w, int column)
+{
+    while (w->model()->canFetchMore(QModelIndex()))
+        w->model()->fetchMore(QModelIndex());
+    QStringList names;
+    for (int r = 0; r < w->model()->rowCount(); ++r)
+        names << w->model()->index(r, column).data().toString();
+    return names;
+}
+
+void TestDrinkList::nameSearchIgnoresAccents()
+{
+    openMain();
+    // Typed text, then the name found first ("" for none).
+    const QList<QPair<QString, QString>> cases = {
+        {"pina colada", "Piña Colada"},
+        {"PIÑA", "Piña Colada"},
+        {"vieux carre", "Vieux Carré"},
+        {"Vieux Carré", "Vieux Carré"},
+        {"glogg", "Glögg"},
+        {"champs-elysees", "Champs-Élysées"},
+        {"cafe brulot", "Café Brûlot"},
+        {"jäger", "Jäger Bomb"},
+        {"Pìñâ", "Piña Colada"},
+        {"pina*", ""},
+        {"p?na", ""},
+        {"[p]ina", ""},
+        {"pina'", ""},
+        {"reviver #2", "Corpse Reviver #2"},
+        {"[#]", ""},
+    };
+    for (const auto &c : cases) {
+        m_msgs->clear();
+        search(c.first);
+        if (c.second.isEmpty()) {
+            QVERIFY2(m_msgs->last() == QStringLiteral("There are no drinks that match your search"),
+                     qPrintable(c.first + ": " + m_main->fieldText(0)));
+            QVERIFY(!m_main->cmdFindNext->isEnabled());
+        } else {
+            QVERIFY2(m_msgs->calls.isEmpty(), qPrintable(c.first + ": " + m_msgs->last()));
+            QCOMPARE(m_main->fieldText(0), c.second);
+        }
+    }
+    // A pasted 10,000-letter text is a search like any other.
+    m_msgs->clear();
+    m_main->txtSearchString->setText(QString(10000, QChar(0xE9)));
+    QTest::mouseClick(m_main->cmdSearch, Qt::LeftButton);
+    QCOMPARE(m_msgs->last(), QStringLiteral("There are no drinks that match your search"));
+
+    // Find Next goes on accent-blind: "cafe" finds every name with "Café" or "Cafe".
+    const int expected = pvtest::queryColumn(m_app->catalogue(), "SELECT count(*) FROM drinklst WHERE DrinkName "
+                                                                 "LIKE '%cafe%' OR DrinkName LIKE '%café%'")
+                             .value(0)
+                             .toInt();
+    m_msgs->clear();
+    QVERIFY(expected >= 3);
+    search(QStringLiteral("cafe"));
+    int found = m_msgs->calls.isEmpty() ? 1 : 0;
+    while (m_main->cmdFindNext->isEnabled() && found < 1000) {
+        QTest::mouseClick(m_main->cmdFindNext, Qt::LeftButton);
+        found += m_main->cmdFindNext->isEnabled() ? 1 : 0;
+    }
+    QCOMPARE(found, expected);
+}
+
+void TestDrinkList::ingredientSearchThroughTheMenu()
+{
+    openMain();
+    auto ask = [this](const QString &text) {
+        QTimer::singleShot(0, [text] {
+            auto *d = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QCOMPARE(d->objectName(), QStringLiteral("dlgFindIngredient"));
+            d->setTextValue(text);
+            d->accept();
+        });
+        m_main->findChild<QAction *>(QStringLiteral("mnuFindIngredient"))->trigger();
+    };
+
+    const int chartreuse = drinksWithIngredientSql(m_app->catalogue(), QStringLiteral("chartreuse"));
+    QVERIFY(chartreuse >= 5);
+    ask(QStringLiteral("  CHARTREUSE "));
+    QVERIFY(m_msgs->calls.isEmpty());
+    QCOMPARE(m_main->Data1->recordset().RecordCount(), chartreuse);
+    QCOMPARE(m_main->windowTitle(), QString::fromUtf8("Pourvale - Drinks with \u201CCHARTREUSE\u201D"));
+    // It behaves as a category: the last drink, and Find within it.
+    QTest::mouseClick(m_main->cmdEndofList, Qt::LeftButton);
+    QCOMPARE(m_main->Data1->Caption(), QStringLiteral("Drink# %1").arg(chartreuse));
+    search(QStringLiteral("swizzle"));
+    QCOMPARE(m_main->fieldText(0), QStringLiteral("Chartreuse Swizzle"));
+
+    // Accents aside: "curacao" finds "Curaçao" as the SQL "çao" spelling does.
+    ask(QStringLiteral("curacao"));
+    QCOMPARE(m_main->Data1->recordset().RecordCount(),
+             drinksWithIngredientSql(m_app->catalogue(), QString::fromUtf8("curaçao")) +
+                 drinksWithIngredientSql(m_app->catalogue(), QStringLiteral("curacao")));
+
+    // Nothing found, or odd input: a message, and the list stays.
+    const int before = m_main->Data1->recordset().RecordCount();
+    const QString source = m_main->Data1->RecordSource();
+    for (const QString &odd :
+         {QStringLiteral("zzqx"), QStringLiteral("'; DROP TABLE drinklst; --"), QStringLiteral("*"),
+          QString(10000, QLatin1Char('a')), QString::fromUtf8("\x01\x7f"), QString::fromUtf8("🍹")}) {
+        m_msgs->clear();
+        ask(odd);
+        QCOMPARE(m_msgs->calls.size(), 1);
+        QVERIFY(m_msgs->last().startsWith(QStringLiteral("No drink has an ingredient containing")));
+        QCOMPARE(m_main->Data1->RecordSource(), source);
+        QCOMPARE(m_main->Data1->recordset().RecordCount(), before);
+    }
+    m_msgs->clear();
+    ask(QStringLiteral("   "));
+    QCOMPARE(m_msgs->calls.size(), 1);
+
+    // Another list takes the caption back.
+    m_main->findChild<QAction *>(QStringLiteral("mnuGin"))->trigger();
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Pourvale"));
+}
+
+void TestDrinkList::drinkListFiltersSortsAndJumps()
+{
+    openMain();
+    frmDrinkList *w = openList();
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Drink List - All Drinks"));
+    const int all = pvtest::queryColumn(m_app->catalogue(), "SELECT count(*) FROM drinklst").value(0).toInt();
+    QCOMPARE(listedNames(w).size(), all);
+    QCOMPARE(w->model()->index(0, 0).data().toString(), m_main->fieldText(0));
+    // One window at a time.
+    QCOMPARE(openList(), w);
+
+    // Filter as typed: accents, case and spaces aside; signs and odd input literal.
+    const QList<QPair<QString, QString>> cases = {
+        {"glogg", "Glögg"},
+        {"PINA  colada", "Piña Colada"},
+        {"  chartreuse", "Chartreuse Swizzle"},
+        {"zzqx", ""},
+        {"*", ""},
+        {"planter's", "Planter's Punch"},
+        {"[a-z]", ""},
+        {"%", ""},
+        {QString(10000, QLatin1Char('x')), ""},
+        {"\t\x01", ""},
+        {"🍹", ""},
+        {"_", ""},
+    };
+    for (const auto &c : cases) {
+        w->txtFilter->clear();
+        // Typed key by key where a keyboard could; pasted otherwise.
+        const bool typeable = c.first.size() < 50 && !c.first.contains(QLatin1Char('\t'));
+        if (typeable)
+            pvtest::typeText(w->txtFilter, c.first);
+        else
+            w->txtFilter->setText(c.first);
+        const QStringList names = listedNames(w);
+        if (c.second.isEmpty())
+            QVERIFY2(names.isEmpty() || c.first.trimmed().isEmpty(), qPrintable(c.first));
+        else
+            QVERIFY2(names.contains(c.second), qPrintable(c.first));
+    }
+    w->txtFilter->clear();
+    pvtest::typeText(w->txtFilter, QStringLiteral("chartreuse"));
+    QCOMPARE(listedNames(w).size(), drinksWithIngredientSql(m_app->catalogue(), QStringLiteral("chartreuse")));
+
+    // Sorting by a column, both ways, accents aside.
+    w->txtFilter->clear();
+    QHeaderView *header = w->grdDrinks->horizontalHeader();
+    for (int col : {0, 1}) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            QCOMPARE(w->model()->sortColumn(), col);
+            QCOMPARE(w->model()->sortOrder(), header->sortIndicatorOrder());
+            const QStringList names = listedNames(w, col);
+            QCOMPARE(names.size(), all);
+            QStringList sorted = names;
+            std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+                return a.normalized(QString::NormalizationForm_D)
+                           .compare(b.normalized(QString::NormalizationForm_D), Qt::CaseInsensitive) < 0;
+            });
+            if (header->sortIndicatorOrder() == Qt::DescendingOrder)
+                std::reverse(sorted.begin(), sorted.end());
+            QCOMPARE(names.first(), sorted.first());
+            QCOMPARE(names.last(), sorted.last());
+            (void)order;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
+        }
+    }
+
+    // Enter on a line shows that drink in the main window.
+    pvtest::typeText(w->txtFilter, QStringLiteral("vieux"));
+    QCOMPARE(w->model()->rowCount(), 1);
+    QTest::keyClick(w->txtFilter, Qt::Key_Return);
+    QCOMPARE(m_main->fieldText(0), QString::fromUtf8("Vieux Carré"));
+    w->grdDrinks->setFocus();
+    w->txtFilter->clear();
+    w->grdDrinks->setCurrentIndex(w->model()->index(3, 0));
+    const QString fourth = w->model()->index(3, 0).data().toString();
+    QTest::keyClick(w->grdDrinks, Qt::Key_Return);
+    QCOMPARE(m_main->fieldText(0), fourth);
+
+    // Size and column widths come back in the next opening.
+    w->resize(640, 420);
+    w->grdDrinks->setColumnWidth(0, 211);
+    Screen().Unload(w);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    w = openList();
+    QCOMPARE(w->size(), QSize(640, 420));
+    QCOMPARE(w->grdDrinks->columnWidth(0), 211);
+}
+
+void TestDrinkList::drinkListFollowsTheMainWindow()
+{
+    openMain();
+    frmDrinkList *w = openList();
+    auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    };
+    const int all = listedNames(w).size();
+
+    m_main->findChild<QAction *>(QStringLiteral("mnuGin"))->trigger();
+    settle();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Drink List - Gin"));
+    QCOMPARE(listedNames(w).size(), m_main->Data1->recordset().RecordCount());
+
+    // An edit shows once the main window saves it.
+    m_main->findChild<QAction *>(QStringLiteral("mnuViewAll"))->trigger();
+    auto *name = qobject_cast<QLineEdit *>(m_main->txtFields[0]);
+    name->selectAll();
+    pvtest::typeText(name, QStringLiteral("Zephyr Fizz"));
+    QTest::mouseClick(m_main->cmdNext, Qt::LeftButton);
+    settle();
+    QVERIFY(listedNames(w).contains(QStringLiteral("Zephyr Fizz")));
+    // The filter sees the edit too.
+    pvtest::typeText(w->txtFilter, QStringLiteral("zephyr"));
+    QCOMPARE(listedNames(w), QStringList{QStringLiteral("Zephyr Fizz")});
+    w->txtFilter->clear();
+
+    // An added and a deleted drink.
+    QTest::mouseClick(m_main->cmdAdd, Qt::LeftButton);
+    pvtest::typeText(name, QStringLiteral("Brand New Sour"));
+    QTest::mouseClick(m_main->cmdBegofFile, Qt::LeftButton);
+    settle();
+    QCOMPARE(listedNames(w).size(), all + 1);
+    QVERIFY(listedNames(w).contains(QStringLiteral("Brand New Sour")));
+    const QString first = m_main->fieldText(0);
+    QTest::mouseClick(m_main->cmdDelete, Qt::LeftButton);
+    settle();
+    QCOMPARE(listedNames(w).size(), all);
+    QVERIFY(!listedNames(w).contains(first));
+}
+
+void TestDrinkList::indexStaysExactThroughOtherPrograms()
+{
+    openMain();
+    frmDrinkList *w = openList();
+    const QString cat = m_app->catalogue();
+    const QStringList schemaBefore =
+        pvtest::queryColumn(cat, "SELECT sql FROM sqlite_master WHERE name NOT LIKE 'pv%' ORDER BY name");
+    auto filtered = [w](const QString &text) {
+        w->txtFilter->setText(text);
+        QSet<qint64> keys;
+        while (w->model()->canFetchMore(QModelIndex()))
+            w->model()->fetchMore(QModelIndex());
+        for (int r = 0; r < w->model()->rowCount(); ++r)
+            keys.insert(w->model()->keyAt(r));
+        return keys;
+    };
+    const QStringList texts = {"gin", "chartreuse", "ñ", "sour", "zephyr", "mint julep"};
+    auto agree = [&](const char *when) {
+        for (const QString &t : texts) {
+            const QSet<qint64> got = filtered(t);
+            QVERIFY2(w->model()->usesIndex(), when);
+            QVERIFY2(got == scanned(cat, pv::foldForSearch(t)), qPrintable(QString::fromUtf8(when) + ": " + t));
+        }
+    };
+    agree("built");
+    // Another program adds, edits and deletes rows.
+    pvtest::execSql(cat, "INSERT INTO drinklst (DrinkName, Ing1) VALUES ('Zephyr Cooler', 'Crème de Menthe')");
+    pvtest::execSql(cat, "UPDATE drinklst SET Ing2 = 'Jägermeister' WHERE DrinkName = 'Mint Julep'");
+    pvtest::execSql(cat, "UPDATE drinklst SET DrinkName = 'Zephyr Gin' WHERE rowid = 3");
+    pvtest::execSql(cat, "DELETE FROM drinklst WHERE DrinkName LIKE '%sour%' AND rowid % 2 = 0");
+    agree("after another program's writes");
+    // A missing index, or one of another version, is built again.
+    pvtest::execSql(cat, "DROP TABLE pv_drinkfold");
+    agree("after the index was dropped");
+    pvtest::execSql(cat, "UPDATE pv_drinkfold_meta SET version = 0");
+    pvtest::execSql(cat, "UPDATE drinklst SET Ing3 = 'Zephyr Syrup' WHERE rowid = 5");
+    agree("after a version change");
+    // A program that drops a trigger (or rebuilds the table) is noticed.
+    pvtest::execSql(cat, "DROP TRIGGER pv_drinkfold_upd; UPDATE drinklst SET DrinkName = 'Zephyr Punch' "
+                         "WHERE rowid = 7");
+    agree("after a trigger was dropped");
+    // Rows numbered afresh (as a VACUUM may do), which runs no trigger.
+    pvtest::execSql(cat, "DROP TRIGGER pv_drinkfold_del; DELETE FROM drinklst WHERE rowid < 40;"
+                         "UPDATE drinklst SET rowid = rowid - 39;"
+                         "CREATE TRIGGER pv_drinkfold_del AFTER DELETE ON drinklst BEGIN "
+                         "INSERT OR IGNORE INTO pv_drinkfold_dirty (id) VALUES (old.rowid); END;"
+                         "DELETE FROM pv_drinkfold_dirty");
+    agree("after the rows were numbered afresh");
+    // The ten tables keep their columns; what was added is named pv_drinkfold...
+    QCOMPARE(pvtest::queryColumn(cat, "SELECT sql FROM sqlite_master WHERE name NOT LIKE 'pv%' ORDER BY name"),
+             schemaBefore);
+    QCOMPARE(pvtest::queryColumn(cat, "SELECT name FROM sqlite_master WHERE name LIKE 'pv_drinkfold%' ORDER BY name"),
+             (QStringList{"pv_drinkfold", "pv_drinkfold_del", "pv_drinkfold_dirty", "pv_drinkfold_ins",
+                          "pv_drinkfold_meta", "pv_drinkfold_upd"}));
+}
+
+PV_TEST_MAIN(TestDrinkList)
+#include "tst_drinklist.moc"
