@@ -190,7 +190,7 @@ void TestMainWindow::menusAndToolbarAreComplete()
         QCOMPARE(a->text(), e.second);
     }
     QCOMPARE(m_main->mnuFilePrint->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    QCOMPARE(m_main->findChild<QMenu *>("mnuQueries")->actions().size(), 17);
+    QCOMPARE(m_main->findChild<QMenu *>("mnuQueries")->actions().size(), 19);
 
     const QList<QAction *> tb = m_main->tbToolBar->actions();
     QCOMPARE(tb.size(), 26);

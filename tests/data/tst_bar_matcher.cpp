@@ -132,7 +132,7 @@ void TestBarMatcher::listsAgreeWithTheRules()
 {
     const pv::BarIndex ix = makeIndex();
     const int n = ix.ingredientCount();
-    QCOMPARE(n, 11); // ten in the vocabulary, one typed text
+    QCOMPARE(n, 10); // nine in the vocabulary, one typed text
     std::mt19937 rng(7);
     for (int round = 0; round < 300; ++round) {
         std::vector<char> have(n);
@@ -172,13 +172,15 @@ void TestBarMatcher::listsAgreeWithTheRules()
                 expected.emplace_back(-int(adds.size()), h);
             QVERIFY2(ix.unlockedBy(lists, h) == adds, qPrintable(where + ix.ingredientName(h)));
         }
+        std::sort(expected.begin(), expected.end(), [&ix](const auto &a, const auto &b) {
+            if (a.first != b.first)
+                return a.first < b.first;
+            return ix.ingredientName(a.second).compare(ix.ingredientName(b.second), Qt::CaseInsensitive) < 0;
+        });
         QCOMPARE(lists.buyNext.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(lists.buyNext[i].ingredient, expected[i].second);
             QCOMPARE(lists.buyNext[i].drinks, -expected[i].first);
-            if (i > 0 && lists.buyNext[i].drinks == lists.buyNext[i - 1].drinks)
-                QVERIFY(ix.ingredientName(lists.buyNext[i - 1].ingredient)
-                            .compare(ix.ingredientName(lists.buyNext[i].ingredient), Qt::CaseInsensitive)
-                        < 0);
         }
     }
 }

@@ -123,6 +123,7 @@ void TestMyBar::tickingFollowsAndShowsADrink()
     QTreeWidgetItem *negroni = row(bar->lstCanMake, "Negroni");
     QVERIFY(negroni);
     const QRect r = bar->lstCanMake->visualItemRect(negroni);
+    QTest::mouseClick(bar->lstCanMake->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(bar->lstCanMake->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(m_main->fieldText(0), QStringLiteral("Negroni"));
     // Enter on another list's drink does the same.
