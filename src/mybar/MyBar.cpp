@@ -67,8 +67,10 @@ void saveShelf(const BarShelf &shelf)
     const QString app = Screen().App().Title;
     QSettings s(app, app);
     s.beginGroup(QLatin1String(kSection));
-    s.setValue(QStringLiteral("Have"), shelf.have);
-    s.setValue(QStringLiteral("Without"), shelf.without);
+    // An empty list is kept as empty text, which reads back as no names.
+    auto list = [](const QStringList &l) { return l.isEmpty() ? QVariant(QString()) : QVariant(l); };
+    s.setValue(QStringLiteral("Have"), list(shelf.have));
+    s.setValue(QStringLiteral("Without"), list(shelf.without));
     s.setValue(QStringLiteral("Substitutes"), shelf.options.substitutes ? QStringLiteral("True") : QStringLiteral("False"));
     s.setValue(QStringLiteral("Garnishes"), shelf.options.garnishes ? QStringLiteral("True") : QStringLiteral("False"));
     s.endGroup();
