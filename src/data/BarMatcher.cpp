@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace pv {
@@ -78,12 +79,72 @@ int BarIndex::addOther(const QString &text, const QString &folded)
     return i;
 }
 
+namespace {
+
+unsigned long long textHash(std::string_view t)
+{
+    const char *p = t.data();
+    size_t n = t.size();
+    unsigned long long h = 0x9E3779B97F4A7C15ull ^ n;
+    while (n >= 8) {
+        unsigned long long w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+        p += 8;
+        n -= 8;
+    }
+    unsigned long long w = 0;
+    std::memcpy(&w, p, n);
+    h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
+    return h ^ (h >> 29);
+}
+
+} // namespace
+
+const BarIndex::RawSlot *BarIndex::findRaw(std::string_view text, unsigned long long hash) const
+{
+    const size_t mask = m_rawSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const RawSlot &s = m_rawSlots[i];
+        if (!s.used)
+            return nullptr;
+        if (s.hash == hash && s.size == text.size()
+            && std::memcmp(m_rawText.data() + s.offset, text.data(), text.size()) == 0)
+            return &s;
+    }
+}
+
+void BarIndex::addRaw(std::string_view text, unsigned long long hash, int value)
+{
+    if (2 * (m_rawCount + 1) > m_rawSlots.size()) {
+        std::vector<RawSlot> old(m_rawSlots.size() * 2);
+        old.swap(m_rawSlots);
+        const size_t mask = m_rawSlots.size() - 1;
+        for (const RawSlot &s : old)
+            if (s.used) {
+                size_t i = s.hash & mask;
+                while (m_rawSlots[i].used)
+                    i = (i + 1) & mask;
+                m_rawSlots[i] = s;
+            }
+    }
+    const size_t mask = m_rawSlots.size() - 1;
+    size_t i = hash & mask;
+    while (m_rawSlots[i].used)
+        i = (i + 1) & mask;
+    m_rawSlots[i] = RawSlot{hash, unsigned(m_rawText.size()), unsigned(text.size()), value, true};
+    m_rawText.append(text);
+    ++m_rawCount;
+}
+
 int BarIndex::place(const char *utf8, int size)
 {
     // Recipe texts repeat; the same bytes are folded once.
-    const QByteArray probe = QByteArray::fromRawData(utf8, size);
-    if (const auto it = m_raw.constFind(probe); it != m_raw.cend())
-        return *it;
+    const std::string_view probe(utf8, size_t(size));
+    const unsigned long long hash = textHash(probe);
+    if (const RawSlot *s = findRaw(probe, hash))
+        return s->value;
     const QString text = QString::fromUtf8(utf8, size);
     const QString folded = foldForSearch(text);
     int i = -1;
@@ -94,7 +155,7 @@ int BarIndex::place(const char *utf8, int size)
         if (i < 0)
             i = addOther(text, folded);
     }
-    m_raw.insert(QByteArray(utf8, size), i);
+    addRaw(probe, hash, i);
     return i;
 }
 
@@ -124,9 +185,21 @@ void BarIndex::loadCatalogue(const QString &path)
         sqlite3_close(db);
         throw std::runtime_error(std::string(what) + ": " + why);
     };
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    // One connection on one thread: the engine's own locking is not needed.
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
         fail("cannot open the catalogue");
     sqlite3_stmt *st = nullptr;
+    // The highest key is a cheap upper bound on the rows to come.
+    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW) {
+        const size_t rows = size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(st, 0)));
+        m_keys.reserve(m_keys.size() + rows);
+        m_nameStart.reserve(m_nameStart.size() + rows);
+        m_ingStart.reserve(m_ingStart.size() + rows);
+        m_ings.reserve(m_ings.size() + rows * 6);
+    }
+    sqlite3_finalize(st);
+    st = nullptr;
     if (sqlite3_prepare_v2(db,
                            "SELECT rowid, DrinkName, Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10 "
                            "FROM drinklst ORDER BY rowid",

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pv {
@@ -84,7 +85,19 @@ private:
     bool within(int root, int node) const { return m_first[root] <= m_first[node] && m_first[node] < m_last[root]; }
 
     IngredientVocabulary m_vocabulary;
-    QHash<QByteArray, int> m_raw;     // exact recipe text -> ingredient, -1: no ingredient
+    // Exact recipe text (UTF-8) -> ingredient, -1: no ingredient. Looked up
+    // for every cell of a catalogue, so kept as one flat open-addressed table.
+    struct RawSlot {
+        unsigned long long hash = 0;
+        unsigned offset = 0, size = 0;
+        int value = 0;
+        bool used = false;
+    };
+    const RawSlot *findRaw(std::string_view text, unsigned long long hash) const;
+    void addRaw(std::string_view text, unsigned long long hash, int value);
+    std::vector<RawSlot> m_rawSlots = std::vector<RawSlot>(1024);
+    std::string m_rawText;
+    size_t m_rawCount = 0;
     QHash<QString, int> m_otherByFold; // folded unknown text -> ingredient
     QStringList m_otherNames;
     std::vector<int> m_parent;
