@@ -122,8 +122,8 @@ void BM_RecomputeAfterTick(benchmark::State &state)
         ix->loadCatalogue(catalogue(rows));
     }
     pv::BarShelf shelf;
-    shelf.have = {"London Dry Gin", "White Rum", "Vodka", "Sweet Vermouth", "Dry Vermouth", "Triple Sec", "Lemon",
-                  "Lime", "Soda Water"};
+    shelf.have = {"London Dry Gin", "White Rum", "Vodka", "Sweet Vermouth", "Dry Vermouth",
+                  "Triple Sec",     "Lemon",     "Lime",  "Soda Water"};
     std::vector<char> have = shelf.haveVector(*ix);
     const int campari = ix->ingredientOf(QStringLiteral("Campari"));
     size_t made = 0;

@@ -214,11 +214,10 @@ PrintResult printToDefaultPrinter(const QString &title, const std::function<void
 
 PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &measureFont, double limitTwips)
 {
-    const QString title = recipe.name.isEmpty() ? Screen().App().Title
-                                                : Screen().App().Title + QStringLiteral(" - ") + recipe.name;
-    return printToDefaultPrinter(title, [&](LinePrinter &out) {
-        layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out);
-    });
+    const QString title =
+        recipe.name.isEmpty() ? Screen().App().Title : Screen().App().Title + QStringLiteral(" - ") + recipe.name;
+    return printToDefaultPrinter(
+        title, [&](LinePrinter &out) { layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out); });
 }
 
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow)

@@ -12,10 +12,10 @@
 #include "collections/frmMoney.h"
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
-#include "reference/frmGlasses.h"
-#include "reference/frmLiquor.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
+#include "reference/frmGlasses.h"
+#include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
 #include "web/WebConfig.h"
 #include "web/frmBrowser.h"
@@ -424,7 +424,8 @@ void frmMain::buildMenus()
     for (const CategoryEntry &c : kCategoryEntries)
         action(queries, c.menu, QString::fromUtf8(c.caption), c.handler);
     separator(queries, "mnuQueriesBar1");
-    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"), &frmMain::mnuCanMake_Click);
+    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"),
+           &frmMain::mnuCanMake_Click);
     bar->addMenu(queries);
 
     QMenu *help = menu(bar, "mnuHelp", QStringLiteral("&Help"));
@@ -788,7 +789,10 @@ bool frmMain::showDrink(qint64 key)
     }
 }
 
-void frmMain::mnuMyBar_Click() { Screen().Show(Screen().Load<frmMyBar>()); }
+void frmMain::mnuMyBar_Click()
+{
+    Screen().Show(Screen().Load<frmMyBar>());
+}
 
 void frmMain::mnuCanMake_Click()
 {

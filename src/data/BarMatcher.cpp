@@ -10,6 +10,29 @@
 
 namespace pv {
 
+namespace {
+
+unsigned long long textHash(std::string_view t)
+{
+    const char *p = t.data();
+    size_t n = t.size();
+    unsigned long long h = 0x9E3779B97F4A7C15ull ^ n;
+    while (n >= 8) {
+        unsigned long long w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+        p += 8;
+        n -= 8;
+    }
+    unsigned long long w = 0;
+    std::memcpy(&w, p, n);
+    h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
+    return h ^ (h >> 29);
+}
+
+} // namespace
+
 BarIndex::BarIndex(IngredientVocabulary vocabulary) : m_vocabulary(std::move(vocabulary))
 {
     const int n = m_vocabulary.size();
@@ -44,6 +67,13 @@ BarIndex::BarIndex(IngredientVocabulary vocabulary) : m_vocabulary(std::move(voc
     }
     m_ingStart.push_back(0);
     m_nameStart.push_back(0);
+    // Recipes mostly spell a text as the vocabulary does; those need no folding.
+    for (const auto &[text, index] : m_vocabulary.writtenTexts()) {
+        const std::string_view t(text.constData(), size_t(text.size()));
+        const unsigned long long hash = textHash(t);
+        if (!findRaw(t, hash))
+            addRaw(t, hash, index);
+    }
 }
 
 QString BarIndex::ingredientName(int i) const
@@ -79,29 +109,6 @@ int BarIndex::addOther(const QString &text, const QString &folded)
     return i;
 }
 
-namespace {
-
-unsigned long long textHash(std::string_view t)
-{
-    const char *p = t.data();
-    size_t n = t.size();
-    unsigned long long h = 0x9E3779B97F4A7C15ull ^ n;
-    while (n >= 8) {
-        unsigned long long w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * 0xff51afd7ed558ccdull;
-        h ^= h >> 32;
-        p += 8;
-        n -= 8;
-    }
-    unsigned long long w = 0;
-    std::memcpy(&w, p, n);
-    h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
-    return h ^ (h >> 29);
-}
-
-} // namespace
-
 const BarIndex::RawSlot *BarIndex::findRaw(std::string_view text, unsigned long long hash) const
 {
     const size_t mask = m_rawSlots.size() - 1;
@@ -109,8 +116,8 @@ const BarIndex::RawSlot *BarIndex::findRaw(std::string_view text, unsigned long 
         const RawSlot &s = m_rawSlots[i];
         if (!s.used)
             return nullptr;
-        if (s.hash == hash && s.size == text.size()
-            && std::memcmp(m_rawText.data() + s.offset, text.data(), text.size()) == 0)
+        if (s.hash == hash && s.size == text.size() &&
+            std::memcmp(m_rawText.data() + s.offset, text.data(), text.size()) == 0)
             return &s;
     }
 }
@@ -186,12 +193,13 @@ void BarIndex::loadCatalogue(const QString &path)
         throw std::runtime_error(std::string(what) + ": " + why);
     };
     // One connection on one thread: the engine's own locking is not needed.
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK)
         fail("cannot open the catalogue");
     sqlite3_stmt *st = nullptr;
     // The highest key is a cheap upper bound on the rows to come.
-    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW) {
+    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
         const size_t rows = size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(st, 0)));
         m_keys.reserve(m_keys.size() + rows);
         m_nameStart.reserve(m_nameStart.size() + rows);
@@ -203,8 +211,7 @@ void BarIndex::loadCatalogue(const QString &path)
     if (sqlite3_prepare_v2(db,
                            "SELECT rowid, DrinkName, Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10 "
                            "FROM drinklst ORDER BY rowid",
-                           -1, &st, nullptr)
-        != SQLITE_OK)
+                           -1, &st, nullptr) != SQLITE_OK)
         fail("cannot read the drinks");
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {

@@ -14,20 +14,11 @@ struct KindName {
 };
 
 const KindName kKinds[kIngredientKindCount] = {
-    {"spirit", "Spirits"},
-    {"liqueur", "Liqueurs"},
-    {"wine", "Wine and fortified"},
-    {"beer", "Beer and cider"},
-    {"bitters", "Bitters"},
-    {"syrup", "Syrups and sweeteners"},
-    {"juice", "Juices"},
-    {"soda", "Sodas and mixers"},
-    {"dairy", "Dairy and egg"},
-    {"fruit", "Fruit"},
-    {"herb", "Herbs and spices"},
-    {"garnish", "Garnishes"},
-    {"pantry", "Pantry"},
-    {"other", "Other"},
+    {"spirit", "Spirits"},      {"liqueur", "Liqueurs"},      {"wine", "Wine and fortified"},
+    {"beer", "Beer and cider"}, {"bitters", "Bitters"},       {"syrup", "Syrups and sweeteners"},
+    {"juice", "Juices"},        {"soda", "Sodas and mixers"}, {"dairy", "Dairy and egg"},
+    {"fruit", "Fruit"},         {"herb", "Herbs and spices"}, {"garnish", "Garnishes"},
+    {"pantry", "Pantry"},       {"other", "Other"},
 };
 
 } // namespace
@@ -45,8 +36,8 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
         if (problems)
             *problems << VocabularyProblem{line, message};
     };
-    QHash<QString, int> byName;                 // folded name -> index
-    QList<QPair<int, QString>> parentNames;     // index, parent as written
+    QHash<QString, int> byName;             // folded name -> index
+    QList<QPair<int, QString>> parentNames; // index, parent as written
     int kind = -1;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
@@ -88,7 +79,8 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
         }
         const QString folded = foldForSearch(name);
         if (byName.contains(folded)) {
-            problem(lineNo, QStringLiteral("'%1' is already named at line %2").arg(name).arg(v.m_items[byName[folded]].line));
+            problem(lineNo,
+                    QStringLiteral("'%1' is already named at line %2").arg(name).arg(v.m_items[byName[folded]].line));
             continue;
         }
         const int index = int(v.m_items.size());
@@ -102,8 +94,10 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
             const auto it = v.m_byText.constFind(f);
             if (it != v.m_byText.cend() && *it != index)
                 problem(lineNo, QStringLiteral("'%1' already means '%2'").arg(t, v.m_items[*it].name));
-            else
+            else {
                 v.m_byText.insert(f, index);
+                v.m_written << qMakePair(t.toUtf8(), index);
+            }
         }
     }
     for (const auto &[index, parent] : parentNames) {

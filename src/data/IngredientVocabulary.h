@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
+#include <QPair>
 #include <QList>
 #include <QString>
 
@@ -57,10 +59,13 @@ public:
     int find(const QString &text) const;
     // Every folded text with the ingredient it means.
     const QHash<QString, int> &texts() const { return m_byText; }
+    // Every text as written in the vocabulary (UTF-8), with its ingredient.
+    const QList<QPair<QByteArray, int>> &writtenTexts() const { return m_written; }
 
 private:
     QList<Ingredient> m_items;
     QHash<QString, int> m_byText; // folded text -> index
+    QList<QPair<QByteArray, int>> m_written;
 };
 
 } // namespace pv

@@ -71,7 +71,8 @@ void saveShelf(const BarShelf &shelf)
     auto list = [](const QStringList &l) { return l.isEmpty() ? QVariant(QString()) : QVariant(l); };
     s.setValue(QStringLiteral("Have"), list(shelf.have));
     s.setValue(QStringLiteral("Without"), list(shelf.without));
-    s.setValue(QStringLiteral("Substitutes"), shelf.options.substitutes ? QStringLiteral("True") : QStringLiteral("False"));
+    s.setValue(QStringLiteral("Substitutes"),
+               shelf.options.substitutes ? QStringLiteral("True") : QStringLiteral("False"));
     s.setValue(QStringLiteral("Garnishes"), shelf.options.garnishes ? QStringLiteral("True") : QStringLiteral("False"));
     s.endGroup();
     s.sync();

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kKeyRole = Qt::UserRole;        // drinklst key of a drink row
+constexpr int kKeyRole = Qt::UserRole; // drinklst key of a drink row
 constexpr int kIngredientRole = Qt::UserRole + 1;
 
 // Enter on a drink row shows it, as a double-click does.
@@ -152,7 +152,8 @@ void frmMyBar::buildForm()
     resize(900, 640);
 
     connect(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
-    connect(tvwIngredients, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *i) { tvwIngredients_ItemChanged(i); });
+    connect(tvwIngredients, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem *i) { tvwIngredients_ItemChanged(i); });
     pv::onEvent(chkSubstitutes, &QCheckBox::clicked, this, [this] { chkSubstitutes_Click(); });
     pv::onEvent(chkGarnishes, &QCheckBox::clicked, this, [this] { chkGarnishes_Click(); });
     pv::onEvent(cmdPrintBuyNext, &QPushButton::clicked, this, [this] { cmdPrintBuyNext_Click(); });
@@ -386,7 +387,6 @@ void frmMyBar::layoutBuyNext(pv::LinePrinter &out) const
     out.printLine(QStringLiteral("My Bar: Buy next"));
     out.setFontSize(12);
     out.setFontBold(false);
-    out.printLine(QString());
     for (const QString &line : buyNextLines()) {
         const bool heading = !line.startsWith(QLatin1Char(' '));
         if (heading)
@@ -405,8 +405,8 @@ void frmMyBar::cmdPrintBuyNext_Click()
 
 void frmMyBar::cmdCopyBuyNext_Click()
 {
-    QApplication::clipboard()->setText(QStringLiteral("Buy next\n") + buyNextLines().join(QLatin1Char('\n'))
-                                       + QLatin1Char('\n'));
+    QApplication::clipboard()->setText(QStringLiteral("Buy next\n") + buyNextLines().join(QLatin1Char('\n')) +
+                                       QLatin1Char('\n'));
 }
 
 void frmMyBar::cmdClose_Click()

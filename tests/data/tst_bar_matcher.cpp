@@ -98,21 +98,20 @@ void TestBarMatcher::rules_data()
         << QStringList{"Gimlet", "Dry Martini"};
     QTest::newRow("general does not satisfy specific")
         << QStringList{"Gin", "Lime"} << QStringList{} << false << false << QStringList{"Gimlet"};
-    QTest::newRow("substitutes: parent stands in") << QStringList{"Gin", "lime"} << QStringList{} << true << false
-                                                   << QStringList{"Gimlet", "Dry Martini"};
-    QTest::newRow("substitutes: sibling stands in")
-        << QStringList{"Old Tom Gin", "Sweet Vermouth"} << QStringList{} << true << false
-        << QStringList{"Martinez", "Dry Martini"};
+    QTest::newRow("substitutes: parent stands in")
+        << QStringList{"Gin", "lime"} << QStringList{} << true << false << QStringList{"Gimlet", "Dry Martini"};
+    QTest::newRow("substitutes: sibling stands in") << QStringList{"Old Tom Gin", "Sweet Vermouth"} << QStringList{}
+                                                    << true << false << QStringList{"Martinez", "Dry Martini"};
     QTest::newRow("garnishes counted") << QStringList{"London Dry Gin"} << QStringList{} << false << true
                                        << QStringList{};
-    QTest::newRow("garnishes counted and had") << QStringList{"London Dry Gin", "Lemon Peel"} << QStringList{}
-                                               << false << true << QStringList{"Dry Martini"};
-    QTest::newRow("unknown typed text, folded") << QStringList{"  pina SYRUP", "White Rum"} << QStringList{}
-                                                << false << false << QStringList{"Swizzle"};
+    QTest::newRow("garnishes counted and had")
+        << QStringList{"London Dry Gin", "Lemon Peel"} << QStringList{} << false << true << QStringList{"Dry Martini"};
+    QTest::newRow("unknown typed text, folded")
+        << QStringList{"  pina SYRUP", "White Rum"} << QStringList{} << false << false << QStringList{"Swizzle"};
     QTest::newRow("staple unticked") << QStringList{"White Rum", "Lime"} << QStringList{"sugar"} << false << false
                                      << QStringList{"Rum Sour"};
-    QTest::newRow("shelf names nothing known") << QStringList{"Unicorn Tears", "", "Gin"} << QStringList{"Gin"}
-                                               << false << false << QStringList{};
+    QTest::newRow("shelf names nothing known")
+        << QStringList{"Unicorn Tears", "", "Gin"} << QStringList{"Gin"} << false << false << QStringList{};
 }
 
 void TestBarMatcher::rules()
@@ -188,15 +187,15 @@ void TestBarMatcher::listsAgreeWithTheRules()
 void TestBarMatcher::vocabularyProblems()
 {
     QList<pv::VocabularyProblem> problems;
-    const auto v = pv::IngredientVocabulary::parse(QStringLiteral("Orphan\n"                    // 1
-                                                                  "[potions]\n"                 // 2
-                                                                  "[spirit]\n"                  // 3
-                                                                  "Gin: Genever\n"              // 4
-                                                                  "GIN\n"                       // 5
-                                                                  "Jenever: genever\n"          // 6
-                                                                  "Sloe < Plum\n"               // 7
-                                                                  "A < B\n"                     // 8
-                                                                  "B < A\n"),                   // 9
+    const auto v = pv::IngredientVocabulary::parse(QStringLiteral("Orphan\n"           // 1
+                                                                  "[potions]\n"        // 2
+                                                                  "[spirit]\n"         // 3
+                                                                  "Gin: Genever\n"     // 4
+                                                                  "GIN\n"              // 5
+                                                                  "Jenever: genever\n" // 6
+                                                                  "Sloe < Plum\n"      // 7
+                                                                  "A < B\n"            // 8
+                                                                  "B < A\n"),          // 9
                                                    &problems);
     QStringList got;
     for (const auto &p : problems)

@@ -2,6 +2,7 @@
 // as a person would on the small fixture catalogue.
 #include "TestSupport.h"
 
+#include "browser/RecipeLayout.h"
 #include "browser/frmMain.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
@@ -11,6 +12,24 @@
 #include <QSettings>
 
 using pv::Screen;
+
+namespace {
+
+// The printer seam: what would be printed, bold lines marked with '*'.
+class LineRecorder : public pv::LinePrinter {
+public:
+    QStringList lines;
+    bool ended = false;
+    void setFontSize(int) override {}
+    void setFontBold(bool on) override { m_bold = on; }
+    void printLine(const QString &text) override { lines << (m_bold ? QStringLiteral("*") : QString()) + text; }
+    void endDoc() override { ended = true; }
+
+private:
+    bool m_bold = false;
+};
+
+} // namespace
 
 class TestMyBar : public QObject {
     Q_OBJECT
@@ -111,6 +130,10 @@ void TestMyBar::tickingFollowsAndShowsADrink()
     QCOMPARE(row(bar->lstOneAway, "Pink Gin")->text(1), QStringLiteral("needs Angostura Bitters"));
     // Angostura completes Pink Gin; Manhattan still wants rye.
     QCOMPARE(bar->buyNextLines().mid(0, 2), (QStringList{"Angostura Bitters (+1)", "    Pink Gin"}));
+    LineRecorder printed;
+    bar->layoutBuyNext(printed);
+    QVERIFY(printed.ended);
+    QCOMPARE(printed.lines, (QStringList{"*My Bar: Buy next", "", "*Angostura Bitters (+1)", "    Pink Gin"}));
     bar->cmdCopyBuyNext->click();
     QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("Buy next\nAngostura Bitters (+1)\n")));
     QVERIFY(pv::loadShelf().have.contains(QStringLiteral("Campari")));
