@@ -69,6 +69,13 @@ public:
     QString drinkName(int d) const;
     std::vector<int> drinkIngredients(int d) const;
 
+    // True when both hold the same drinks with the same ingredients.
+    bool sameDrinks(const BarIndex &other) const
+    {
+        return m_keys == other.m_keys && m_ingStart == other.m_ingStart && m_ings == other.m_ings
+               && m_names == other.m_names && m_otherNames == other.m_otherNames;
+    }
+
     // True when having `had` satisfies a recipe's `wanted`.
     bool satisfies(int had, int wanted, const BarOptions &options) const;
 

@@ -206,6 +206,9 @@ void frmMyBar::reload()
         // tells the user about the file itself.
         index = std::make_unique<pv::BarIndex>(pv::bundledVocabulary());
     }
+    // Coming back to the window keeps its lists as they stand when no recipe changed.
+    if (m_index && index->sameDrinks(*m_index))
+        return;
     const std::vector<char> had = m_index ? ticks() : m_shelf.haveVector(*index);
     std::vector<int> usage(index->ingredientCount());
     for (int i = 0; i < index->ingredientCount(); ++i)
