@@ -137,6 +137,7 @@ public Q_SLOTS:
     void mnuCanMake_Click();
 
 private:
+    void bringCatalogueUpToDate(const QString &bundled, const QString &catalogue);
     void buildForm();
     void buildMenus();
     void buildToolBar();
