@@ -1,10 +1,13 @@
 #include "app/frmSplash.h"
 #include "browser/frmMain.h"
+#include "data/AppFolders.h"
+#include "data/Catalogue.h"
 #include "ui/ScreenView.h"
 #include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QStandardPaths>
 
 int main(int argc, char **argv)
 {
@@ -17,6 +20,16 @@ int main(int argc, char **argv)
     // name and icon for them.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pourvale.Pourvale"));
     pv::ScreenView &sv = pv::Screen();
+
+    // Installed system-wide, each user edits a catalogue of their own.
+    const pv::AppFolders folders = pv::locateAppFolders(QCoreApplication::applicationDirPath());
+    if (folders.shared) {
+        const QString mine =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/pourvale");
+        QString problem;
+        if (!pv::useUserCatalogue(folders.data, mine, &problem))
+            sv.MsgBox(problem);
+    }
 
     // "Start" unloads the start-up window and then opens the main window; the
     // program ends when its last window is gone.
