@@ -182,7 +182,7 @@ QString failedMessage(const QString &printer, const QString &reason)
 
 } // namespace
 
-PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &measureFont, double limitTwips)
+PrintResult printToDefaultPrinter(const QString &title, const std::function<void(LinePrinter &)> &layout)
 {
     const QPrinterInfo target = QPrinterInfo::defaultPrinter();
     if (target.isNull()) {
@@ -196,10 +196,9 @@ PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &m
     }
 
     QPrinter printer(target, QPrinter::HighResolution);
-    printer.setDocName(recipe.name.isEmpty() ? Screen().App().Title
-                                             : Screen().App().Title + QStringLiteral(" - ") + recipe.name);
+    printer.setDocName(title);
     PrinterLinePrinter out(printer);
-    layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out);
+    layout(out);
 
     QString problem;
     if (!out.ok())
@@ -211,6 +210,14 @@ PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &m
         return PrintResult::Failed;
     }
     return PrintResult::Printed;
+}
+
+PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &measureFont, double limitTwips)
+{
+    const QString title =
+        recipe.name.isEmpty() ? Screen().App().Title : Screen().App().Title + QStringLiteral(" - ") + recipe.name;
+    return printToDefaultPrinter(
+        title, [&](LinePrinter &out) { layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out); });
 }
 
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow)

@@ -64,6 +64,11 @@ enum class PrintResult {
     Failed,    // the job could not be made or sent
 };
 
+// Prints what `layout` writes on the default printer at once, with no
+// dialog, under the document name `title`. Every failure is told in a
+// message box.
+PrintResult printToDefaultPrinter(const QString &title, const std::function<void(LinePrinter &)> &layout);
+
 // Prints the recipe shown in the main window on the default printer at once,
 // with no dialog. Every failure is told in a message box.
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow);

@@ -14,6 +14,8 @@
 #include "collections/frmToasting.h"
 #include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
+#include "mybar/MyBar.h"
+#include "mybar/frmMyBar.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
@@ -24,6 +26,7 @@
 #include "data/Catalogue.h"
 #include "data/CatalogueUpdate.h"
 #include "data/Criterion.h"
+#include "data/DataError.h"
 #include "data/JetLike.h"
 #include "ui/FitText.h"
 #include "ui/KeyboardAccess.h"
@@ -413,6 +416,7 @@ void frmMain::buildMenus()
     view->addMenu(games);
     separator(view, "mnuSpeech2");
     action(view, "mnuViewBrowser", QStringLiteral("&Web Browser..."), &frmMain::mnuViewBrowser_Click);
+    action(view, "mnuMyBar", QStringLiteral("&My Bar..."), &frmMain::mnuMyBar_Click);
     separator(view, "mnuWebbrowser2");
     mnuViewToolbar = action(view, "mnuViewToolbar", QStringLiteral("&Toolbar"), &frmMain::mnuViewToolbar_Click);
     mnuViewToolbar->setCheckable(true);
@@ -429,6 +433,8 @@ void frmMain::buildMenus()
     separator(queries, "mnuQueriesBar1");
     pv::onEvent(action(queries, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."), nullptr),
                 &QAction::triggered, this, [this] { pv::findDrinksWithIngredient(this); });
+    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"),
+           &frmMain::mnuCanMake_Click);
     bar->addMenu(queries);
 
     QMenu *help = menu(bar, "mnuHelp", QStringLiteral("&Help"));
@@ -785,6 +791,46 @@ void frmMain::confineToDrinks(const QVector<qint64> &keys)
     }
     source += QStringLiteral(") order by rowid");
     confineTo(source);
+}
+
+bool frmMain::showDrink(qint64 key)
+{
+    try {
+        Data1->recordset().setBookmark(key);
+        return true;
+    } catch (const pv::DataError &) {
+        // Not in the list shown: look for it among all the drinks.
+    }
+    mnuViewAll_Click();
+    try {
+        Data1->recordset().setBookmark(key);
+        return true;
+    } catch (const pv::DataError &) {
+        Screen().setMousePointer(pv::vbDefault);
+        return false;
+    }
+}
+
+void frmMain::mnuMyBar_Click()
+{
+    Screen().Show(Screen().Load<frmMyBar>());
+}
+
+void frmMain::mnuCanMake_Click()
+{
+    QVector<qint64> keys;
+    try {
+        keys = pv::drinksICanMake(Data1->DatabaseName());
+    } catch (const std::exception &e) {
+        Screen().MsgBox(QString::fromStdString(e.what()));
+        return;
+    }
+    if (keys.isEmpty()) {
+        Screen().MsgBox(QStringLiteral("You cannot make any drink with what is ticked in My Bar yet. "
+                                       "Open View, My Bar... and tick what you have."));
+        return;
+    }
+    confineToDrinks(keys);
 }
 
 void frmMain::mnuViewAll_Click() { confineTo(QStringLiteral("drinklst")); }

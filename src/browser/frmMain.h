@@ -130,6 +130,11 @@ public Q_SLOTS:
     // Confines the list to these drinks (drinklst keys), in table order, as
     // a category does; navigation, Find and editing work the same way.
     void confineToDrinks(const QVector<qint64> &keys);
+    // Makes the drink with this drinklst key current, in the list shown when
+    // it is there, else in the whole list. False when there is no such drink.
+    bool showDrink(qint64 key);
+    void mnuMyBar_Click();
+    void mnuCanMake_Click();
 
 private:
     void bringCatalogueUpToDate(const QString &bundled, const QString &catalogue);

@@ -1,6 +1,7 @@
 #include "CatalogueBuilder.h"
 
 #include "data/Catalogue.h"
+#include "data/IngredientVocabulary.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +89,7 @@ void CatalogueSeed::parseDrinks(const QString &fileName, const QString &text)
                     d.ingredients << qMakePair(QString(), value.trimmed());
                 else
                     d.ingredients << qMakePair(value.left(bar).trimmed(), value.mid(bar + 1).trimmed());
+                d.ingredientLines << lineNo;
             } else if (key == QLatin1String("directions")) {
                 d.directions = value;
             } else {
@@ -165,6 +167,9 @@ void CatalogueSeed::loadDirectory(const QString &dir)
         out = QString::fromUtf8(f.readAll());
         return true;
     };
+    const QString vocabulary = dir + QStringLiteral("/ingredients.txt");
+    if (QFileInfo::exists(vocabulary) && readFile(vocabulary, vocabularyText))
+        vocabularyFile = vocabulary;
     const QString unitsPath = dir + QStringLiteral("/units.txt");
     QString unitsText;
     if (QFileInfo::exists(unitsPath) && readFile(unitsPath, unitsText))
@@ -331,6 +336,21 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                     problem(shown + QLatin1Char(' ') + why);
             }
         }
+    }
+    if (!vocabularyFile.isEmpty()) {
+        QList<VocabularyProblem> vocabularyProblems;
+        const IngredientVocabulary v = IngredientVocabulary::parse(vocabularyText, &vocabularyProblems);
+        for (const VocabularyProblem &p : vocabularyProblems)
+            out << SeedProblem{vocabularyFile, p.line, p.message};
+        for (const DrinkSeed &d : drinks)
+            for (int i = 0; i < d.ingredients.size(); ++i)
+                if (!d.ingredients[i].second.isEmpty() && v.find(d.ingredients[i].second) < 0)
+                    out << SeedProblem{d.file, d.ingredientLines.value(i, d.line),
+                                       QStringLiteral("'%1' is not placed in the ingredient vocabulary %2")
+                                           .arg(d.ingredients[i].second, vocabularyFile)};
+    } else if (options.requireEveryQueryFilled) {
+        out << SeedProblem{QStringLiteral("ingredients.txt"), 0,
+                           QStringLiteral("the ingredient vocabulary is missing")};
     }
     if (options.requireEveryQueryFilled)
         for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it)

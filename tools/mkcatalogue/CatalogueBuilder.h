@@ -22,6 +22,7 @@ struct DrinkSeed {
     QString glass;
     QStringList categories;
     QList<QPair<QString, QString>> ingredients; // quantity, ingredient
+    QList<int> ingredientLines;
     QString directions;
     QString file;
     int line = 0;
@@ -57,6 +58,10 @@ public:
 
     QList<DrinkSeed> drinks;
     QMap<QString, QList<CollectionRow>> collections;
+    // The ingredient vocabulary (ingredients.txt); every ingredient text of
+    // the drinks must be placed in it when it is there.
+    QString vocabularyFile;
+    QString vocabularyText;
     QStringList units;
     QStringList unitPhrases;
     QString unitsFile = QStringLiteral("units.txt");

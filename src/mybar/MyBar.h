@@ -1,0 +1,21 @@
+#pragma once
+
+#include "data/BarMatcher.h"
+
+#include <QVector>
+
+namespace pv {
+
+// The vocabulary bundled with the program.
+const IngredientVocabulary &bundledVocabulary();
+
+// The user's shelf from the settings (section MyBar). A damaged section is
+// read as far as it makes sense; the rest is ignored without a word.
+BarShelf loadShelf();
+void saveShelf(const BarShelf &shelf);
+
+// The drinklst keys of the catalogue's drinks the saved shelf can make, in
+// table order. Throws std::runtime_error when the catalogue cannot be read.
+QVector<qint64> drinksICanMake(const QString &catalogue);
+
+} // namespace pv
