@@ -10,6 +10,7 @@ namespace pv {
 enum DataErrorNumber : int {
     ErrInvalidPattern = 93,
     ErrGeneral = 3000,
+    ErrNoRowForTyping = 3020,
     ErrNoCurrentRecord = 3021,
     ErrFileNotFound = 3024,
     ErrReadOnly = 3027,
@@ -22,6 +23,7 @@ enum DataErrorNumber : int {
     ErrNoSuchColumn = 3265,
     ErrNotCatalogue = 3343,
     ErrNotOpen = 3420,
+    ErrNotWholeNumber = 3421,
 };
 
 class DataError : public std::exception {

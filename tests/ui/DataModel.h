@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +34,9 @@ enum class Act {
 };
 
 struct Step {
+    Step(Act a = Act::First, int f = 0, std::string t = {}) : act(a), field(f), text(std::move(t)) {}
     Act act;
-    int field = 0;
+    int field;
     std::string text;
 };
 
@@ -182,9 +184,8 @@ private:
     bool typed() const { return std::find(dirty.begin(), dirty.end(), true) != dirty.end(); }
     bool blank() const
     {
-        return std::all_of(screen.begin(), screen.end(), [](const std::string &t) {
-            return t.find_first_not_of(" \t\r\n") == std::string::npos;
-        });
+        return std::all_of(screen.begin(), screen.end(),
+                           [](const std::string &t) { return t.find_first_not_of(" \t\r\n") == std::string::npos; });
     }
     void forgetTyping() { dirty.assign(size_t(nFields), false); }
     bool games() const { return kind == Kind::Games; }
@@ -242,8 +243,8 @@ private:
             say(w.noRowToSave);
             return false;
         }
-        if (idField >= 0 && dirty[size_t(idField)] && !screen[size_t(idField)].empty()
-            && !wholeNumber(screen[size_t(idField)])) {
+        if (idField >= 0 && dirty[size_t(idField)] && !screen[size_t(idField)].empty() &&
+            !wholeNumber(screen[size_t(idField)])) {
             say(w.notWholeNumber);
             return false;
         }
@@ -267,11 +268,11 @@ private:
                     r.fields[size_t(f)] = boxValue(f);
             if (idField >= 0 && !r.fields[size_t(idField)]) {
                 // A number left empty is the next free one.
-                std::int64_t top = 0;
+                std::optional<std::int64_t> top;
                 for (const FileRow &o : file)
                     if (o.fields[size_t(idField)])
-                        top = std::max<std::int64_t>(top, std::stoll(*o.fields[size_t(idField)]));
-                r.fields[size_t(idField)] = std::to_string(top + 1);
+                        top = std::max<std::int64_t>(top.value_or(INT64_MIN), std::stoll(*o.fields[size_t(idField)]));
+                r.fields[size_t(idField)] = std::to_string(top.value_or(0) + 1);
             }
             file.push_back(r);
             keys.push_back(r.key);
