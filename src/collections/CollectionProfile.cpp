@@ -81,8 +81,7 @@ QString noRowToSaveMessage(const CollectionProfile &p)
 
 QString notWholeNumberMessage(const CollectionProfile &p)
 {
-    return QStringLiteral("The %1 box takes whole numbers only, such as 12. Type a number, or leave the box empty "
-                          "for the next free one.")
+    return QStringLiteral("The %1 box takes whole numbers only, such as 12. Type a number, or leave the box empty.")
         .arg(QLatin1String(p.shortBox.label));
 }
 
