@@ -291,7 +291,7 @@ void DataControl::forgetTyping()
 bool DataControl::boxesBlank() const
 {
     for (const Binding &b : m_bindings)
-        if (b.box && !boxText(b.box).trimmed().isEmpty())
+        if (b.box && !boxText(b.box).isEmpty())
             return false;
     return true;
 }

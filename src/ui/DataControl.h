@@ -147,7 +147,7 @@ private:
     void act(int action, const std::function<void(RecordCursor &)> &step, bool reposition = true);
     // Saves the pending edit or new row. Throws on failure (boxes untouched).
     void savePending();
-    // True when every bound box is empty (or only blanks).
+    // True when every bound box is empty.
     bool boxesBlank() const;
     // The value to store for a box's text: whole-number columns take numbers.
     QVariant storedValue(const Binding &b) const;

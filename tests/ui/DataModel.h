@@ -184,11 +184,9 @@ private:
     bool typed() const { return std::find(dirty.begin(), dirty.end(), true) != dirty.end(); }
     bool blank() const
     {
-        return std::all_of(screen.begin(), screen.end(),
-                           [](const std::string &t) { return t.find_first_not_of(" \t\r\n") == std::string::npos; });
+        return std::all_of(screen.begin(), screen.end(), [](const std::string &t) { return t.empty(); });
     }
     void forgetTyping() { dirty.assign(size_t(nFields), false); }
-    bool games() const { return kind == Kind::Games; }
     bool collection() const { return kind != Kind::Main; }
 
     void open()
