@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVersionNumber>
 
 #include <sqlite3.h>
 
@@ -114,8 +115,8 @@ void CatalogueSeed::parseCollection(const QString &table, const QString &fileNam
         row.line = r.line;
         for (int i = 0; i < r.fields.size(); ++i) {
             const QString &key = r.fields[i].first;
-            const bool known = key == QLatin1String(def->longColumn)
-                               || (!def->numbered && key == QLatin1String(def->shortColumn));
+            const bool known =
+                key == QLatin1String(def->longColumn) || (!def->numbered && key == QLatin1String(def->shortColumn));
             if (!known) {
                 m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
                 continue;
@@ -124,6 +125,33 @@ void CatalogueSeed::parseCollection(const QString &table, const QString &fileNam
         }
         rows << row;
     }
+}
+
+void CatalogueSeed::parseUnits(const QString &fileName, const QString &text)
+{
+    unitsFile = QFileInfo(fileName).fileName();
+    for (const RawRecord &r : parseRecords(fileName, text))
+        for (int i = 0; i < r.fields.size(); ++i) {
+            const QString &key = r.fields[i].first;
+            if (key == QLatin1String("unit"))
+                units << r.fields[i].second.trimmed();
+            else if (key == QLatin1String("phrase"))
+                unitPhrases << r.fields[i].second.trimmed();
+            else
+                m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
+        }
+}
+
+bool CatalogueSeed::quantityAllowed(const QString &quantity) const
+{
+    if (units.isEmpty() && unitPhrases.isEmpty())
+        return true;
+    if (unitPhrases.contains(quantity))
+        return true;
+    // "1", "2.5", "3/4", "1 1/2", optionally followed by one unit word.
+    static const QRegularExpression re(QStringLiteral("^(?:\\d+(?:\\.\\d+)?(?: \\d+/\\d+)?|\\d+/\\d+)(?: (.+))?$"));
+    const QRegularExpressionMatch m = re.match(quantity);
+    return m.hasMatch() && (m.captured(1).isEmpty() || units.contains(m.captured(1)));
 }
 
 void CatalogueSeed::loadDirectory(const QString &dir)
@@ -137,6 +165,23 @@ void CatalogueSeed::loadDirectory(const QString &dir)
         out = QString::fromUtf8(f.readAll());
         return true;
     };
+    const QString unitsPath = dir + QStringLiteral("/units.txt");
+    QString unitsText;
+    if (QFileInfo::exists(unitsPath) && readFile(unitsPath, unitsText))
+        parseUnits(unitsPath, unitsText);
+    const QDir shippedDir(dir + QStringLiteral("/shipped"));
+    QVersionNumber newest;
+    for (const QFileInfo &fi : shippedDir.entryInfoList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name)) {
+        QString text;
+        if (!readFile(fi.filePath(), text))
+            continue;
+        history << parseShippedHistory(fi.completeBaseName(), text);
+        const QVersionNumber v = QVersionNumber::fromString(fi.completeBaseName());
+        if (previousVersion.isEmpty() || QVersionNumber::compare(v, newest) > 0) {
+            newest = v;
+            previousVersion = fi.completeBaseName();
+        }
+    }
     const QDir drinksDir(dir + QStringLiteral("/drinks"));
     for (const QFileInfo &fi : drinksDir.entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
         QString text;
@@ -182,15 +227,15 @@ const QList<Rule> &rules()
 // Words that mark an alcoholic ingredient beyond the spirit words above.
 const QStringList &alcoholWords()
 {
-    static const QStringList w = {"liqueur", "schnapps", "bitters", "campari", "aperol", "absinthe",
-                                  "amaretto", "kahlua", "sake", "soju"};
+    static const QStringList w = {"liqueur",  "schnapps", "bitters", "campari", "aperol",
+                                  "absinthe", "amaretto", "kahlua",  "sake",    "soju"};
     return w;
 }
 
 bool containsWord(const QString &text, const QString &word)
 {
-    const QRegularExpression re(QStringLiteral("(^|[^\\p{L}])") + QRegularExpression::escape(word)
-                                    + QStringLiteral("($|[^\\p{L}])"),
+    const QRegularExpression re(QStringLiteral("(^|[^\\p{L}])") + QRegularExpression::escape(word) +
+                                    QStringLiteral("($|[^\\p{L}])"),
                                 QRegularExpression::CaseInsensitiveOption);
     return re.match(text).hasMatch();
 }
@@ -229,7 +274,8 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
     }
     for (const Rule &r : rules())
         if (category == QLatin1String(r.category) && !anyIngredientHas(ingredients, r.words))
-            return QStringLiteral("is in %1 but no ingredient names %2").arg(category, r.words.join(QStringLiteral("/")));
+            return QStringLiteral("is in %1 but no ingredient names %2")
+                .arg(category, r.words.join(QStringLiteral("/")));
     return QString();
 }
 
@@ -245,7 +291,8 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
     QMap<QString, const DrinkSeed *> seen;
     for (const DrinkSeed &d : drinks) {
         auto problem = [&](const QString &m) { out << SeedProblem{d.file, d.line, m}; };
-        const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
+        const QString shown =
+            d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
         if (d.name.trimmed().isEmpty()) {
             problem(QStringLiteral("a drink has no name"));
         } else {
@@ -264,6 +311,9 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                 problem(QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
             else if (ing.first.isEmpty())
                 problem(QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
+            else if (!quantityAllowed(ing.first))
+                problem(
+                    QStringLiteral("%1: '%2' is not a number with a unit from %3").arg(shown, ing.first, unitsFile));
         }
         if (d.directions.trimmed().isEmpty())
             problem(QStringLiteral("%1 has no directions").arg(shown));
@@ -285,8 +335,9 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
     if (options.requireEveryQueryFilled)
         for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it)
             if (it.value() == 0)
-                out << SeedProblem{QStringLiteral("drinks"), 0,
-                                   QStringLiteral("no drink is in the category %1; its stored query would be empty").arg(it.key())};
+                out << SeedProblem{
+                    QStringLiteral("drinks"), 0,
+                    QStringLiteral("no drink is in the category %1; its stored query would be empty").arg(it.key())};
 
     for (const CollectionTable &t : collectionTables()) {
         const QList<CollectionRow> rows = collections.value(QLatin1String(t.table));
@@ -295,14 +346,17 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                                QStringLiteral("the table %1 has no rows").arg(QLatin1String(t.table))};
         for (const CollectionRow &row : rows) {
             if (row.values.value(QLatin1String(t.longColumn)).trimmed().isEmpty())
-                out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn))};
+                out << SeedProblem{row.file, row.line,
+                                   QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn))};
             if (!t.numbered) {
                 const QString s = row.values.value(QLatin1String(t.shortColumn));
                 if (s.trimmed().isEmpty())
-                    out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.shortColumn))};
-                else if (s.size() > 50)
                     out << SeedProblem{row.file, row.line,
-                                       QStringLiteral("'%1' is longer than 50 characters").arg(QLatin1String(t.shortColumn))};
+                                       QStringLiteral("'%1' is empty").arg(QLatin1String(t.shortColumn))};
+                else if (s.size() > 50)
+                    out << SeedProblem{
+                        row.file, row.line,
+                        QStringLiteral("'%1' is longer than 50 characters").arg(QLatin1String(t.shortColumn))};
             }
         }
     }
@@ -331,7 +385,8 @@ void insertRow(sqlite3 *db, const QString &table, const QStringList &cols, const
         quoted << QLatin1Char('"') + c + QLatin1Char('"');
         marks << QStringLiteral("?");
     }
-    sql += quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    sql += quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) +
+           QLatin1Char(')');
     sqlite3_stmt *st = nullptr;
     check(db, sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), "insert");
     for (int i = 0; i < values.size(); ++i) {
@@ -350,7 +405,8 @@ void CatalogueSeed::write(const QString &path) const
     const QString tmp = path + QStringLiteral(".building");
     QFile::remove(tmp);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
         throw std::runtime_error("cannot create " + tmp.toStdString() + ": " + why);
@@ -369,10 +425,11 @@ void CatalogueSeed::write(const QString &path) const
         // A joke or a pick-up line saved without a number gets the next one.
         for (const CollectionTable &t : collectionTables())
             if (t.numbered)
-                execSql(db, QStringLiteral("CREATE TRIGGER \"%1_number\" AFTER INSERT ON \"%1\" "
-                                           "WHEN NEW.\"%2\" IS NULL OR NEW.\"%2\" = '' BEGIN "
-                                           "UPDATE \"%1\" SET \"%2\" = (SELECT coalesce(max(CAST(\"%2\" AS INTEGER)), 0) + 1 "
-                                           "FROM \"%1\") WHERE rowid = NEW.rowid; END")
+                execSql(db, QStringLiteral(
+                                "CREATE TRIGGER \"%1_number\" AFTER INSERT ON \"%1\" "
+                                "WHEN NEW.\"%2\" IS NULL OR NEW.\"%2\" = '' BEGIN "
+                                "UPDATE \"%1\" SET \"%2\" = (SELECT coalesce(max(CAST(\"%2\" AS INTEGER)), 0) + 1 "
+                                "FROM \"%1\") WHERE rowid = NEW.rowid; END")
                                 .arg(QLatin1String(t.table), QLatin1String(t.shortColumn)));
         // Stored queries carry the base key so that windows edit through them.
         for (const Category &c : categories())
@@ -402,11 +459,15 @@ void CatalogueSeed::write(const QString &path) const
             int number = 0;
             for (const CollectionRow &row : collections.value(QLatin1String(t.table))) {
                 ++number;
-                const QString shortValue = t.numbered ? QString::number(number) : row.values.value(QLatin1String(t.shortColumn));
+                const QString shortValue =
+                    t.numbered ? QString::number(number) : row.values.value(QLatin1String(t.shortColumn));
                 insertRow(db, QLatin1String(t.table), {QLatin1String(t.shortColumn), QLatin1String(t.longColumn)},
                           {shortValue, row.values.value(QLatin1String(t.longColumn))});
             }
         }
+        // What this catalogue ships, so that a later one can tell the rows
+        // a user changed from the rows as they came.
+        recordShipped(db, version, previousVersion, history);
         execSql(db, QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_close(db);
