@@ -308,7 +308,7 @@ void frmMain::buildForm()
         b->setObjectName(QLatin1String(name));
         b->setGeometry(px(p));
         b->setAutoDefault(false);
-        pv::onEvent(b, &QPushButton::clicked, this, [this, slot] { (this->*slot)(); });
+        pv::onEvent(b, &QPushButton::clicked, this, [this, slot] { press(slot); });
         return b;
     };
     cmdBegofFile = button("cmdBegofFile", "Beginning", {120, 5220, 1350, 360}, &frmMain::cmdBegofFile_Click);
@@ -324,7 +324,7 @@ void frmMain::buildForm()
     cmdFindNext = button("cmdFindNext", "Find Next...", {8340, 5640, 1440, 360}, &frmMain::cmdFindNext_Click);
     cmdFindNext->setEnabled(false);
     // Enter in the search box searches.
-    pv::onEvent(txtSearchString, &QLineEdit::returnPressed, this, [this] { cmdSearch_Click(); });
+    pv::onEvent(txtSearchString, &QLineEdit::returnPressed, this, [this] { press(&frmMain::cmdSearch_Click); });
 
     // Measures printed lines; never shown.
     Picture1 = new QWidget(form);
@@ -650,9 +650,36 @@ void frmMain::mnuFilePrint_Click() { pv::printRecipeToDefaultPrinter(this); }
 
 // ---------------------------------------------------------------- records
 
+void frmMain::press(void (frmMain::*handler)())
+{
+    try {
+        (this->*handler)();
+    } catch (const pv::DataError &e) {
+        if (e.number() != pv::ErrNoRowForTyping)
+            throw;
+        Screen().MsgBox(
+            QStringLiteral("There is no drink here to save this to. Press Add first to start a new one."));
+    }
+}
+
+void frmMain::moveToEnd(bool first)
+{
+    pv::Recordset &rs = Data1->recordset();
+    try {
+        if (first)
+            rs.MoveFirst();
+        else
+            rs.MoveLast();
+    } catch (const pv::DataError &e) {
+        if (e.number() != pv::ErrNoCurrentRecord || rs.RecordCount() != 0)
+            throw;
+        Screen().MsgBox(QStringLiteral("There are no drinks in this list yet. Press Add to write the first one."));
+    }
+}
+
 void frmMain::cmdBegofFile_Click()
 {
-    Data1->recordset().MoveFirst();
+    moveToEnd(true);
 }
 
 void frmMain::cmdPrevious_Click()
@@ -675,7 +702,7 @@ void frmMain::cmdNext_Click()
 
 void frmMain::cmdEndofList_Click()
 {
-    Data1->recordset().MoveLast();
+    moveToEnd(false);
 }
 
 void frmMain::cmdAdd_Click()
@@ -686,6 +713,11 @@ void frmMain::cmdAdd_Click()
 void frmMain::cmdDelete_Click()
 {
     pv::Recordset &rs = Data1->recordset();
+    if (rs.isAdding()) {
+        // Delete on a new drink abandons it, and only it.
+        rs.CancelUpdate();
+        return;
+    }
     // With no row on screen the steps below have nothing to act on.
     if (rs.isEmpty()) {
         Screen().MsgBox(QStringLiteral("There are no drinks in this list to delete."));
@@ -747,18 +779,27 @@ QString frmMain::searchCriterion() const
            + QStringLiteral("*'");
 }
 
+void frmMain::tellSearch(const QString &message)
+{
+    // Disabling the focused Find Next would pass the focus on to the drink's
+    // name with all of it selected, where one key would replace it.
+    txtSearchString->setFocus(Qt::OtherFocusReason);
+    Screen().MsgBox(message);
+}
+
 void frmMain::cmdSearch_Click()
 {
     if (txtSearchString->text().isEmpty()) {
-        Screen().MsgBox(QStringLiteral("You must enter at least some of the letters of the drink that you wish to "
-                                       "search for into the text box just to the right of the Search button."));
+        tellSearch(QStringLiteral("You must enter at least some of the letters of the drink that you wish to "
+                                  "search for into the text box just to the right of the Search button."));
         return;
     }
     cmdFindNext->setEnabled(true);
     Data1->recordset().FindFirst(searchCriterion());
     if (Data1->recordset().NoMatch()) {
+        txtSearchString->setFocus(Qt::OtherFocusReason);
         cmdFindNext->setEnabled(false);
-        Screen().MsgBox(QStringLiteral("There are no drinks that match your search"));
+        tellSearch(QStringLiteral("There are no drinks that match your search"));
     }
 }
 
@@ -767,8 +808,9 @@ void frmMain::cmdFindNext_Click()
     if (!Data1->recordset().NoMatch())
         Data1->recordset().FindNext(searchCriterion());
     if (Data1->recordset().NoMatch()) {
+        txtSearchString->setFocus(Qt::OtherFocusReason);
         cmdFindNext->setEnabled(false);
-        Screen().MsgBox(QStringLiteral("There are no more drinks that match your search"));
+        tellSearch(QStringLiteral("There are no more drinks that match your search"));
     }
 }
 

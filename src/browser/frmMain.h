@@ -144,6 +144,13 @@ private:
     void buildStatusBar();
     void confineTo(const QString &recordSource);
     QString searchCriterion() const;
+    // Runs a button's handler; the data control's refusal of typing made
+    // where no drink is current is told in this window's words.
+    void press(void (frmMain::*handler)());
+    // A search message: the search box gets the focus back first.
+    void tellSearch(const QString &message);
+    // Moves to the first or last drink, or says that there are none.
+    void moveToEnd(bool first);
 
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;

@@ -51,14 +51,14 @@ CollectionBrowser::CollectionBrowser(const CollectionProfile &profile, QWidget *
     setObjectName(QLatin1String(profile.form));
     buildControls();
 
-    onEvent(cmdBegofFile, &QPushButton::clicked, this, [this] { cmdBegofFile_Click(); });
-    onEvent(cmdPrevious, &QPushButton::clicked, this, [this] { cmdPrevious_Click(); });
-    onEvent(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
-    onEvent(cmdEndofList, &QPushButton::clicked, this, [this] { cmdEndofList_Click(); });
-    onEvent(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
-    onEvent(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
-    onEvent(cmdRefresh, &QPushButton::clicked, this, [this] { cmdRefresh_Click(); });
-    onEvent(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
+    onEvent(cmdBegofFile, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdBegofFile_Click); });
+    onEvent(cmdPrevious, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdPrevious_Click); });
+    onEvent(cmdNext, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdNext_Click); });
+    onEvent(cmdEndofList, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdEndofList_Click); });
+    onEvent(cmdAdd, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdAdd_Click); });
+    onEvent(cmdDelete, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdDelete_Click); });
+    onEvent(cmdRefresh, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdRefresh_Click); });
+    onEvent(cmdUpdate, &QPushButton::clicked, this, [this] { press(&CollectionBrowser::cmdUpdate_Click); });
     onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     connect(datPrimaryRS, &DataControl::Error, this, &CollectionBrowser::datPrimaryRS_Error);
     connect(datPrimaryRS, &DataControl::Reposition, this, &CollectionBrowser::datPrimaryRS_Reposition);
@@ -216,6 +216,27 @@ void CollectionBrowser::tell(const QString &message)
     Screen().MsgBox(message);
 }
 
+QString CollectionBrowser::inWords(int number) const
+{
+    if (number == ErrNoRowForTyping)
+        return noRowToSaveMessage(m_profile);
+    if (number == ErrNotWholeNumber)
+        return notWholeNumberMessage(m_profile);
+    return QString();
+}
+
+void CollectionBrowser::press(void (CollectionBrowser::*handler)())
+{
+    try {
+        (this->*handler)();
+    } catch (const DataError &e) {
+        const QString words = inWords(e.number());
+        if (words.isEmpty())
+            throw;
+        tell(words);
+    }
+}
+
 void CollectionBrowser::cmdBegofFile_Click()
 {
     try {
@@ -266,6 +287,11 @@ void CollectionBrowser::cmdAdd_Click()
 void CollectionBrowser::cmdDelete_Click()
 {
     Recordset &rs = datPrimaryRS->recordset();
+    if (rs.isAdding()) {
+        // Delete on a new row abandons it, and only it.
+        rs.CancelUpdate();
+        return;
+    }
     try {
         rs.Delete();
     } catch (const DataError &e) {
@@ -294,22 +320,17 @@ void CollectionBrowser::cmdRefresh_Click()
 
 void CollectionBrowser::cmdUpdate_Click()
 {
-    try {
-        datPrimaryRS->UpdateRecord();
-    } catch (const DataError &e) {
-        if (e.number() != ErrNoCurrentRecord)
-            throw;
-        tell(noRowToSaveMessage(m_profile));
+    // The last changed row is the one just saved only when something was
+    // saved; otherwise the row on screen stays.
+    // Without rows, UpdateRecord says why.
+    if (datPrimaryRS->cursor() && !datPrimaryRS->hasSomethingToSave()) {
+        tell(nothingChangedMessage());
         return;
     }
+    if (!datPrimaryRS->UpdateRecord())
+        return;
     Recordset &rs = datPrimaryRS->recordset();
-    try {
-        rs.setBookmark(rs.LastModified());
-    } catch (const DataError &e) {
-        if (e.number() != ErrNotValidBookmark)
-            throw;
-        tell(nothingChangedMessage());
-    }
+    rs.setBookmark(rs.LastModified());
 }
 
 void CollectionBrowser::cmdClose_Click()
@@ -321,7 +342,9 @@ void CollectionBrowser::cmdClose_Click()
 
 void CollectionBrowser::datPrimaryRS_Error(int DataErr, int &Response)
 {
-    Screen().MsgBox(QStringLiteral("Data error event hit err:") + datPrimaryRS->errorText(DataErr));
+    const QString words = inWords(DataErr);
+    Screen().MsgBox(QStringLiteral("Data error event hit err:")
+                    + (words.isEmpty() ? datPrimaryRS->errorText(DataErr) : words));
     Response = vbDataErrContinue;
 }
 

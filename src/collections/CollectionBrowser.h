@@ -35,6 +35,11 @@ private:
     bool sayings() const { return m_profile.variant == CollectionVariant::Sayings; }
     // A button found no row to act on: the data control is idle again.
     void tell(const QString &message);
+    // Runs a button's handler; the data control's refusals of typing are
+    // told in this window's words.
+    void press(void (CollectionBrowser::*handler)());
+    // The window's words for an error, where it has its own.
+    QString inWords(int number) const;
 
     void cmdBegofFile_Click();
     void cmdPrevious_Click();

@@ -79,4 +79,10 @@ QString noRowToSaveMessage(const CollectionProfile &p)
         .arg(QLatin1String(p.one));
 }
 
+QString notWholeNumberMessage(const CollectionProfile &p)
+{
+    return QStringLiteral("The %1 box takes whole numbers only, such as 12. Type a number, or leave the box empty.")
+        .arg(QLatin1String(p.shortBox.label));
+}
+
 } // namespace pv

@@ -54,5 +54,6 @@ QString nothingToDeleteMessage(const CollectionProfile &p); // Delete
 QString listEmptiedMessage(const CollectionProfile &p);     // Delete took the last row
 QString nothingChangedMessage();                            // Update
 QString noRowToSaveMessage(const CollectionProfile &p);     // Update, typed past the end
+QString notWholeNumberMessage(const CollectionProfile &p);  // letters in a number box
 
 } // namespace pv

@@ -13,6 +13,7 @@ struct Entry {
 constexpr Entry kTexts[] = {
     {ErrInvalidPattern, "The search pattern is not valid%1."},
     {ErrGeneral, "The catalogue engine reported an error%1."},
+    {ErrNoRowForTyping, "There is no row here to save what was typed. Press Add first to start a new one."},
     {ErrNoCurrentRecord, "No current record."},
     {ErrFileNotFound, "Could not find the catalogue file%1."},
     {ErrDiskFull, "There is not enough free disk space to save the change to%1. Free some space and try again."},
@@ -28,6 +29,7 @@ constexpr Entry kTexts[] = {
     {ErrNoSuchColumn, "The rows have no column named%1."},
     {ErrNotCatalogue, "The file%1 is not a Pourvale catalogue."},
     {ErrNotOpen, "The catalogue is not open."},
+    {ErrNotWholeNumber, "The box%1 takes whole numbers only, such as 12. Type a number, or leave the box empty."},
 };
 
 QString templateFor(int number)

@@ -10,6 +10,7 @@ namespace pv {
 enum DataErrorNumber : int {
     ErrInvalidPattern = 93,
     ErrGeneral = 3000,
+    ErrNoRowForTyping = 3020,
     ErrNoCurrentRecord = 3021,
     ErrFileNotFound = 3024,
     ErrDiskFull = 3026,
@@ -24,6 +25,7 @@ enum DataErrorNumber : int {
     ErrNoSuchColumn = 3265,
     ErrNotCatalogue = 3343,
     ErrNotOpen = 3420,
+    ErrNotWholeNumber = 3421,
 };
 
 class DataError : public std::exception {

@@ -294,6 +294,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                 }
                 m_fields << fieldName;
                 m_baseColumns << (origin && table ? QString::fromUtf8(origin) : QString());
+                const char *declared = sqlite3_column_decltype(probe.st, i);
+                m_wholeNumber << (declared && QByteArray(declared).toUpper().contains("INT"));
             }
         }
         if (m_baseTable.isEmpty())
@@ -418,6 +420,12 @@ int RecordCursor::fieldIndex(const QString &name) const
     return m_fieldIndex.value(name.toCaseFolded(), -1);
 }
 
+bool RecordCursor::isWholeNumberField(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    return i >= 0 && m_wholeNumber.value(i);
+}
+
 int RecordCursor::requireField(const QString &name) const
 {
     const int i = fieldIndex(name);
@@ -449,6 +457,9 @@ void RecordCursor::discardEdit()
     m_mode = Mode::None;
     m_buffer.clear();
     m_bufferSet.clear();
+    // The row is read afresh when next shown: another program may have
+    // changed or deleted it meanwhile.
+    m_rowLoaded = false;
 }
 
 void RecordCursor::landOn(int index)
@@ -737,7 +748,7 @@ void RecordCursor::FindNext(const QString &criterion)
     if (m_bof)
         start = 0;
     else if (m_eof)
-        start = int(m_keys.size()) + 1; // nothing lies beyond the end
+        start = int(m_keys.size()); // nothing lies beyond the end
     else if (m_onDeleted)
         start = m_pos;
     else
@@ -751,7 +762,8 @@ void RecordCursor::find(const QString &criterion, int startIndex)
     const int f = requireField(c.field);
 
     int found = -1;
-    if (!m_eof && (startIndex < int(m_keys.size()) || !m_complete)) {
+    // FindFirst searches from the first row wherever the cursor stands.
+    if (startIndex < int(m_keys.size()) || !m_complete) {
         QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(")
                       + quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
         const bool bounded = m_sorted && startIndex > 0;

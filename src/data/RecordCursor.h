@@ -44,6 +44,8 @@ public:
     const QString &recordSource() const { return m_source; }
     QStringList fieldNames() const { return m_fields; }
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
+    // True when the field's column is declared to hold integers.
+    bool isWholeNumberField(const QString &name) const;
 
     bool Bof() const { return m_bof; }
     bool Eof() const { return m_eof; }
@@ -109,6 +111,7 @@ private:
     QString m_rowsQuery; // SELECT <key> AS pv__key, <fields> FROM <source>
     QStringList m_fields;
     QStringList m_baseColumns; // empty where a field is computed (read-only)
+    QVector<bool> m_wholeNumber; // by field
     QHash<QString, int> m_fieldIndex; // by case-folded name
     QHash<QString, sqlite3_stmt *> m_findStatements;
     sqlite3_stmt *m_fetch = nullptr;

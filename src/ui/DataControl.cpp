@@ -5,8 +5,9 @@
 
 #include <QHBoxLayout>
 #include <QIconEngine>
-#include <QPainter>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
@@ -61,6 +62,17 @@ void Recordset::Delete()
     m_dc->act(vbDataActionDelete, [](RecordCursor &c) { c.Delete(); }, false);
 }
 
+bool Recordset::isAdding() const { return cursor().isAdding(); }
+
+void Recordset::CancelUpdate()
+{
+    RecordCursor &c = cursor();
+    c.CancelUpdate();
+    m_dc->forgetTyping();
+    m_dc->fillBoxes();
+    Q_EMIT m_dc->Reposition();
+}
+
 void Recordset::FindFirst(const QString &criterion)
 {
     m_dc->act(vbDataActionFind, [&criterion](RecordCursor &c) { c.FindFirst(criterion); });
@@ -87,6 +99,22 @@ QVariant Recordset::value(const QString &field) const
 // ------------------------------------------------------------- arrow icons
 
 namespace {
+
+// The busy pointer a validate handler shows is put back by the reposition
+// that ends the action. An action that ends otherwise (refused, cancelled,
+// failed, or with no row to show) is over all the same: nothing is busy.
+class PointerGuard {
+public:
+    ~PointerGuard()
+    {
+        if (!m_done && Screen().mousePointer() == vbHourglass)
+            Screen().setMousePointer(vbDefault);
+    }
+    void done() { m_done = true; }
+
+private:
+    bool m_done = false;
+};
 
 // The strip's arrows, drawn at whatever size and pixel density they are
 // asked for, in the button text colour of the palette they were made with,
@@ -203,8 +231,12 @@ void DataControl::setCaption(const QString &caption)
 
 RecordCursor &DataControl::requireCursor() const
 {
-    if (!m_cursor)
+    if (!m_cursor) {
+        // Say what is missing each time, not merely that nothing is open.
+        if (m_openError)
+            throw *m_openError;
         throw DataError(ErrNotOpen);
+    }
     return *m_cursor;
 }
 
@@ -248,6 +280,59 @@ void DataControl::bind(QWidget *box, const QString &column)
         connect(pe, &QPlainTextEdit::textChanged, this, changed);
     else if (auto *te = qobject_cast<QTextEdit *>(box))
         connect(te, &QTextEdit::textChanged, this, changed);
+}
+
+void DataControl::forgetTyping()
+{
+    for (Binding &b : m_bindings)
+        b.dirty = false;
+}
+
+bool DataControl::boxesBlank() const
+{
+    for (const Binding &b : m_bindings)
+        if (b.box && !boxText(b.box).isEmpty())
+            return false;
+    return true;
+}
+
+bool DataControl::hasSomethingToSave() const
+{
+    if (!m_cursor || !dataChanged())
+        return false;
+    return !(m_cursor->isAdding() && boxesBlank());
+}
+
+QString DataControl::boxName(const Binding &b) const
+{
+    if (b.box && b.box->parentWidget())
+        for (const QLabel *l : b.box->parentWidget()->findChildren<QLabel *>())
+            if (l->buddy() == b.box) {
+                QString t = l->text();
+                t.remove(QLatin1Char('&'));
+                while (t.endsWith(QLatin1Char(':')))
+                    t.chop(1);
+                return t.trimmed();
+            }
+    if (b.box && !b.box->accessibleName().isEmpty())
+        return b.box->accessibleName();
+    return b.column;
+}
+
+QVariant DataControl::storedValue(const Binding &b) const
+{
+    const QString text = boxText(b.box);
+    if (!m_cursor->isWholeNumberField(b.column))
+        return text;
+    // A number column keeps numbers: letters would be stored as text in it.
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QVariant();
+    bool ok = false;
+    const qlonglong n = t.toLongLong(&ok);
+    if (!ok)
+        throw DataError(ErrNotWholeNumber, boxName(b));
+    return n;
 }
 
 bool DataControl::dataChanged() const
@@ -307,7 +392,7 @@ namespace {
 // edit, or its row is gone.
 bool refusedForGood(int number)
 {
-    return number == ErrReadOnly || number == ErrRecordDeleted;
+    return number == ErrReadOnly || number == ErrRecordDeleted || number == ErrNoRowForTyping;
 }
 
 } // namespace
@@ -316,9 +401,11 @@ void DataControl::savePending()
 {
     RecordCursor &c = requireCursor();
     const bool typed = dataChanged();
-    if (c.isAdding() && !typed) {
-        // A new row in which nothing was typed is dropped.
+    if (c.isAdding() && (!typed || boxesBlank())) {
+        // A new row in which nothing was typed, or whose boxes were all
+        // emptied again, is dropped.
         c.CancelUpdate();
+        forgetTyping();
         return;
     }
     if (!typed)
@@ -326,13 +413,16 @@ void DataControl::savePending()
     if (!c.hasCurrentRow()) {
         // Typed past either end or into an empty table: there is no row to
         // take it. Forget the typing, or every later move would fail on it.
-        for (Binding &b : m_bindings)
-            b.dirty = false;
-        throw DataError(ErrNoCurrentRecord);
+        forgetTyping();
+        throw DataError(ErrNoRowForTyping);
     }
+    // Every value is checked before any reaches the cursor.
+    QList<QPair<QString, QVariant>> values;
     for (const Binding &b : m_bindings)
         if (b.dirty && b.box && !b.missing)
-            c.setValue(b.column, boxText(b.box));
+            values.append({b.column, storedValue(b)});
+    for (const auto &v : values)
+        c.setValue(v.first, v.second);
     try {
         c.Update();
     } catch (const DataError &e) {
@@ -354,11 +444,18 @@ void DataControl::savePending()
 void DataControl::act(int action, const std::function<void(RecordCursor &)> &step, bool reposition)
 {
     RecordCursor &c = requireCursor();
+    PointerGuard pointer;
     int a = action;
     int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);
     if (a == vbDataActionCancel)
         return;
+    if (action == vbDataActionDelete) {
+        // The row goes, and what was typed into it with it.
+        step(c);
+        forgetTyping();
+        return;
+    }
     if (save)
         savePending();
     else if (c.hasPendingEdit())
@@ -367,19 +464,22 @@ void DataControl::act(int action, const std::function<void(RecordCursor &)> &ste
     if (!reposition)
         return;
     fillBoxes();
+    pointer.done();
     Q_EMIT Reposition();
 }
 
-void DataControl::UpdateRecord()
+bool DataControl::UpdateRecord()
 {
     RecordCursor &c = requireCursor();
     const bool adding = c.isAdding();
+    const bool writes = hasSomethingToSave();
     savePending();
     if (adding) {
         // The row that was current before the new one is current again; show
         // it so that later typing goes to the row on screen.
         fillBoxes();
     }
+    return writes;
 }
 
 void DataControl::scheduleOpen()
@@ -399,10 +499,12 @@ void DataControl::openRows()
         m_cursor = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
     } catch (const DataError &e) {
         m_cursor.reset();
+        m_openError = e;
         fillBoxes();
         reportError(e);
         return;
     }
+    m_openError.reset();
     for (Binding &b : m_bindings)
         b.missing = !m_cursor->hasField(b.column);
     fillBoxes();
@@ -412,6 +514,7 @@ void DataControl::openRows()
 
 void DataControl::Refresh()
 {
+    PointerGuard pointer;
     if (m_cursor) {
         int a = vbDataActionClose;
         int save = dataChanged() ? 1 : 0;
@@ -428,19 +531,24 @@ void DataControl::Refresh()
     std::unique_ptr<RecordCursor> fresh;
     try {
         fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
-    } catch (const DataError &) {
+    } catch (const DataError &e) {
         if (m_cursor) {
             m_recordSource = m_cursor->recordSource();
             m_databaseName = m_cursor->databaseName();
             // The row on screen is current again.
+            pointer.done();
             Q_EMIT Reposition();
+        } else {
+            m_openError = e;
         }
         throw;
     }
+    m_openError.reset();
     m_cursor = std::move(fresh);
     for (Binding &b : m_bindings)
         b.missing = !m_cursor->hasField(b.column);
     fillBoxes();
+    pointer.done();
     Q_EMIT Reposition();
     reportMissingColumn();
 }
@@ -458,6 +566,7 @@ bool DataControl::closeRows()
 {
     if (!m_cursor)
         return true;
+    PointerGuard pointer;
     int a = vbDataActionClose;
     int save = dataChanged() ? 1 : 0;
     Q_EMIT Validate(a, save);

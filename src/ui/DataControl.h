@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace pv {
 
@@ -54,6 +55,11 @@ public:
     void MoveLast();
     void AddNew();
     void Delete();
+    // True while a new row started by AddNew is current.
+    bool isAdding() const;
+    // Abandons the new row or the typing on the row on screen; the row that
+    // was current before is shown again. Nothing is written.
+    void CancelUpdate();
     void FindFirst(const QString &criterion);
     void FindNext(const QString &criterion);
 
@@ -89,13 +95,18 @@ public:
     // On failure the rows that were open stay open and the error is thrown.
     void Refresh();
     // Writes the changed bound boxes to the current (or new) row at once,
-    // without a validate notification.
-    void UpdateRecord();
+    // without a validate notification. False when nothing was written: nothing
+    // was typed, or a new row was left blank (it is dropped).
+    bool UpdateRecord();
+    // True when leaving the row now would write something.
+    bool hasSomethingToSave() const;
 
     Recordset &recordset() { return m_recordset; }
     // The open cursor, or nullptr before the rows are open (or after a
     // failed first opening).
     RecordCursor *cursor() const { return m_cursor.get(); }
+    // Why the rows are not open, when an opening failed (else nullptr).
+    const DataError *openError() const { return m_openError ? &*m_openError : nullptr; }
 
     // Binds a QLineEdit, QPlainTextEdit or QTextEdit to a column by name.
     void bind(QWidget *box, const QString &column);
@@ -136,6 +147,14 @@ private:
     void act(int action, const std::function<void(RecordCursor &)> &step, bool reposition = true);
     // Saves the pending edit or new row. Throws on failure (boxes untouched).
     void savePending();
+    // True when every bound box is empty.
+    bool boxesBlank() const;
+    // The value to store for a box's text: whole-number columns take numbers.
+    QVariant storedValue(const Binding &b) const;
+    // How the window names a box: the label that stands for it, else its
+    // accessible name, else the column.
+    QString boxName(const Binding &b) const;
+    void forgetTyping();
     void fillBoxes();
     void openRows();
     // Reports an error met in the control's own work.
@@ -151,6 +170,7 @@ private:
     QString m_recordSource;
     QString m_connect = QStringLiteral("Access 2000;");
     std::unique_ptr<RecordCursor> m_cursor;
+    std::optional<DataError> m_openError;
     Recordset m_recordset{this};
     QList<Binding> m_bindings;
     bool m_filling = false;

@@ -23,10 +23,14 @@ public:
     virtual bool Busy() const = 0;
     // The page's title, or its address when it has none.
     virtual QString LocationName() const = 0;
+    // The address of the page on screen.
+    virtual QString LocationURL() const { return QString(); }
 
 signals:
     // A load has finished, well or not.
     void DownloadComplete();
+    // Another page is on screen (a link, Back, Forward, a redirect ...).
+    void LocationChanged();
 };
 
 } // namespace pv

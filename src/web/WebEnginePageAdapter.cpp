@@ -33,6 +33,7 @@ WebEnginePageAdapter::WebEnginePageAdapter(QWidget *host, const QString &homePag
         m_requested.stop();
         m_loading = true;
     });
+    connect(page, &QWebEnginePage::urlChanged, this, &PageAdapter::LocationChanged);
     connect(page, &QWebEnginePage::loadFinished, this, [this] {
         m_requested.stop();
         m_loading = false;
@@ -110,6 +111,11 @@ QString WebEnginePageAdapter::LocationName() const
 {
     const QString title = m_view->title();
     return title.isEmpty() ? m_view->url().toString() : title;
+}
+
+QString WebEnginePageAdapter::LocationURL() const
+{
+    return m_view->url().toString();
 }
 
 } // namespace pv

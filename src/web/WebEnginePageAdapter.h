@@ -28,6 +28,7 @@ public:
     void Stop() override;
     bool Busy() const override;
     QString LocationName() const override;
+    QString LocationURL() const override;
 
     QWebEngineView *view() const { return m_view; }
 

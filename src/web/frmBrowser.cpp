@@ -2,6 +2,7 @@
 
 #include "ui/FitText.h"
 #include "ui/Twips.h"
+#include "web/WebConfig.h"
 #include "web/WebEngineLoader.h"
 #include "web/ui_frmBrowser.h"
 
@@ -84,6 +85,8 @@ frmBrowser::frmBrowser(const PageFactory &makePage, QWidget *parent) : QMainWind
     connect(tbToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *button) { Screen().guard([&] { tbToolBar_ButtonClick(button); }); });
     pv::onEvent(m_page, &pv::PageAdapter::DownloadComplete, this, [this] { brwWebBrowser_DownloadComplete(); });
+    connect(m_page, &pv::PageAdapter::LocationChanged, this, [this] { showLocation(); });
+    cboAddress->lineEdit()->setPlaceholderText(tr("Type an address and press Enter"));
     pv::onEvent(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
 }
 
@@ -108,6 +111,8 @@ void frmBrowser::Form_Load()
     if (StartingAddress.isEmpty())
         return;
     ignoreErrors([this] {
+        if (StartingAddress == pv::web::kStartPage)
+            return;
         cboAddress->setEditText(StartingAddress);
         cboAddress->addItem(cboAddress->currentText());
     });
@@ -176,6 +181,17 @@ void frmBrowser::tbToolBar_ButtonClick(QAction *Button)
 void frmBrowser::brwWebBrowser_DownloadComplete()
 {
     ignoreErrors([this] { setWindowTitle(m_page->LocationName()); });
+    showLocation();
+}
+
+void frmBrowser::showLocation()
+{
+    const QString url = m_page->LocationURL();
+    if (url.isEmpty())
+        return; // nothing on screen yet
+    const QString shown = url == pv::web::kStartPage ? QString() : url;
+    if (cboAddress->currentText() != shown)
+        cboAddress->setEditText(shown);
 }
 
 void frmBrowser::mnuExit_Click()

@@ -58,6 +58,9 @@ public slots:
     void tbToolBar_ButtonClick(QAction *Button);
     void brwWebBrowser_DownloadComplete();
     void mnuExit_Click();
+    // The address box shows the address of the page on screen; the shipped
+    // start page shows none.
+    void showLocation();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

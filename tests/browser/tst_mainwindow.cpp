@@ -54,6 +54,7 @@ private Q_SLOTS:
     void searchFindsAnywhereInAnyCase();
     void searchMessagesAndFindNextState();
     void searchTakesTypedTextLiterally();
+    void searchMessagesGiveTheFocusBack();
     void categoriesFromMenuAndToolbar();
     void emptyCategoryAndMissingQuery();
 
@@ -443,6 +444,33 @@ void TestMainWindow::searchFindsAnywhereInAnyCase()
     click("cmdSearch");
     QCOMPARE(field(0), QStringLiteral("Manhattan")); // in the middle
     QVERIFY(m_msgs->calls.isEmpty());
+}
+
+// After a search message the focus is in the search box, never in a drink's
+// box with its text selected, where the next key would replace the name.
+void TestMainWindow::searchMessagesGiveTheFocusBack()
+{
+    open();
+    QApplication::setActiveWindow(m_main);
+    for (const char *text : {"", "zzz", "punch"}) {
+        m_main->txtSearchString->setText(QLatin1String(text));
+        m_main->cmdSearch->setFocus();
+        click("cmdSearch");
+        if (m_main->cmdFindNext->isEnabled()) {
+            m_main->cmdFindNext->setFocus();
+            click("cmdFindNext"); // runs out of matches
+        }
+        QVERIFY(!m_msgs->calls.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), m_main->txtSearchString);
+        const QString name = field(0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+        click("cmdNext");
+        click("cmdPrevious");
+        QCOMPARE(field(0), name);
+        for (QLineEdit *box : m_main->findChildren<QLineEdit *>())
+            QVERIFY2(box == m_main->txtSearchString || !box->hasSelectedText(), qPrintable(box->objectName()));
+        m_msgs->clear();
+    }
 }
 
 void TestMainWindow::searchMessagesAndFindNextState()

@@ -420,8 +420,20 @@ private slots:
         QCOMPARE(rec.calls[0].style, 0);
         QCOMPARE(w.counter(), " ");
         QVERIFY(Screen().isLoaded(w.form));
-        w.click("cmdNext");
-        QCOMPARE(rec.calls.size(), 2);
+        // Each button that needs the rows names what is missing.
+        rec.clear();
+        const char *buttons[] = {"cmdBegofFile", "cmdPrevious", "cmdNext", "cmdEndofList",
+                                 "cmdAdd",       "cmdDelete",   "cmdUpdate"};
+        for (const char *b : buttons)
+            w.click(b);
+        QCOMPARE(rec.prompts(), QStringList(std::size(buttons), DataError(ErrNoSuchSource, "cardgames").message()));
+        QCOMPARE(Screen().mousePointer(), int(vbDefault));
+        // Put back, the table opens on Refresh.
+        pvtest::execSql(app.catalogue(), "CREATE TABLE cardgames (name TEXT, instructions TEXT)");
+        rec.clear();
+        w.click("cmdRefresh");
+        QVERIFY(rec.calls.isEmpty());
+        QCOMPARE(w.counter(), w.at(0));
         w.click("cmdClose");
         QVERIFY(!Screen().isLoaded(w.form));
     }

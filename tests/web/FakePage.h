@@ -34,6 +34,15 @@ public:
     void Stop() override { op(QStringLiteral("Stop"), true); }
     bool Busy() const override { return busy; }
     QString LocationName() const override { return location; }
+    QString LocationURL() const override { return url; }
+    QString url;
+
+    // Another page is on screen.
+    void go(const QString &address)
+    {
+        url = address;
+        emit LocationChanged();
+    }
 
     // The page finished loading and is called `title`.
     void finish(const QString &title)

@@ -1,6 +1,7 @@
 // The browser window's own logic, over a page area that only records.
 #include "FakePage.h"
 #include "TestSupport.h"
+#include "web/WebConfig.h"
 #include "web/frmBrowser.h"
 
 #include <QAction>
@@ -225,6 +226,34 @@ private slots:
         QCOMPARE(page->geometry(), QRect(3, 45, 500 - 7, inner->height() - 45 - 7));
         QCOMPARE(box(f)->width(), 500 - 7);
         QCOMPARE(f->findChild<QWidget *>(QStringLiteral("picAddress"))->width(), 500);
+    }
+
+    // The box shows the page on screen, however it got there; the shipped
+    // start page shows an empty box with a hint instead of its inner address.
+    void addressBoxFollowsThePage()
+    {
+        frmBrowser *f = open(pv::web::kStartPage);
+        QCOMPARE(box(f)->currentText(), QString());
+        QVERIFY(!box(f)->lineEdit()->placeholderText().isEmpty());
+        m_page->go(pv::web::kStartPage);
+        m_page->finish(QStringLiteral("Pourvale"));
+        QCOMPARE(box(f)->currentText(), QString());
+
+        QTest::keyClicks(box(f)->lineEdit(), QStringLiteral("http://one.test/"));
+        QTest::keyClick(box(f)->lineEdit(), Qt::Key_Return);
+        m_page->go(QStringLiteral("http://one.test/welcome")); // a redirect
+        QCOMPARE(box(f)->currentText(), QStringLiteral("http://one.test/welcome"));
+        for (const char *k : {"Back", "Forward", "Home", "Search"}) {
+            click(f, QLatin1String(k));
+            const QString there = QStringLiteral("http://%1.test/").arg(QString::fromLatin1(k).toLower());
+            m_page->go(there);
+            m_page->finish(QLatin1String(k));
+            QCOMPARE(box(f)->currentText(), there);
+        }
+        m_page->go(QStringLiteral("http://search.test/result?q=1")); // a followed link
+        QCOMPARE(box(f)->currentText(), QStringLiteral("http://search.test/result?q=1"));
+        m_page->go(pv::web::kStartPage);
+        QCOMPARE(box(f)->currentText(), QString());
     }
 
     void exitUnloadsWindow()
