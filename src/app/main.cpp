@@ -1,13 +1,29 @@
 #include "app/frmSplash.h"
 #include "browser/frmMain.h"
+#include "interchange/CommandLine.h"
 #include "ui/ScreenView.h"
 #include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTextStream>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // Backups and scripts run without a window, so without a display too.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (pv::interchange::wantsCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return pv::interchange::runCommandLine(QCoreApplication::arguments().mid(1),
+                                               QCoreApplication::applicationDirPath(), out, err);
+    }
+
     pv::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pourvale"));

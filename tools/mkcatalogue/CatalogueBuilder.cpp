@@ -114,8 +114,8 @@ void CatalogueSeed::parseCollection(const QString &table, const QString &fileNam
         row.line = r.line;
         for (int i = 0; i < r.fields.size(); ++i) {
             const QString &key = r.fields[i].first;
-            const bool known = key == QLatin1String(def->longColumn)
-                               || (!def->numbered && key == QLatin1String(def->shortColumn));
+            const bool known =
+                key == QLatin1String(def->longColumn) || (!def->numbered && key == QLatin1String(def->shortColumn));
             if (!known) {
                 m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
                 continue;
@@ -182,15 +182,15 @@ const QList<Rule> &rules()
 // Words that mark an alcoholic ingredient beyond the spirit words above.
 const QStringList &alcoholWords()
 {
-    static const QStringList w = {"liqueur", "schnapps", "bitters", "campari", "aperol", "absinthe",
-                                  "amaretto", "kahlua", "sake", "soju"};
+    static const QStringList w = {"liqueur",  "schnapps", "bitters", "campari", "aperol",
+                                  "absinthe", "amaretto", "kahlua",  "sake",    "soju"};
     return w;
 }
 
 bool containsWord(const QString &text, const QString &word)
 {
-    const QRegularExpression re(QStringLiteral("(^|[^\\p{L}])") + QRegularExpression::escape(word)
-                                    + QStringLiteral("($|[^\\p{L}])"),
+    const QRegularExpression re(QStringLiteral("(^|[^\\p{L}])") + QRegularExpression::escape(word) +
+                                    QStringLiteral("($|[^\\p{L}])"),
                                 QRegularExpression::CaseInsensitiveOption);
     return re.match(text).hasMatch();
 }
@@ -229,64 +229,95 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
     }
     for (const Rule &r : rules())
         if (category == QLatin1String(r.category) && !anyIngredientHas(ingredients, r.words))
-            return QStringLiteral("is in %1 but no ingredient names %2").arg(category, r.words.join(QStringLiteral("/")));
+            return QStringLiteral("is in %1 but no ingredient names %2")
+                .arg(category, r.words.join(QStringLiteral("/")));
     return QString();
+}
+
+QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed &d, const DrinkRules &rules)
+{
+    QList<DrinkProblem> out;
+    const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
+    auto problem = [&](const QString &reason, const QString &message) { out << DrinkProblem{reason, message}; };
+    if (d.name.trimmed().isEmpty())
+        problem(QStringLiteral("the drink has no name"), QStringLiteral("a drink has no name"));
+    if ((rules.requireGlass || !d.glass.isEmpty()) && !glassNames().contains(d.glass))
+        problem(QStringLiteral("glass '%1' is not one of the twenty").arg(d.glass),
+                QStringLiteral("%1: '%2' is not one of the twenty glasses").arg(shown, d.glass));
+    qsizetype used = d.ingredients.size();
+    while (used > 0 && d.ingredients[used - 1].first.isEmpty() && d.ingredients[used - 1].second.isEmpty())
+        --used;
+    if (used > 10)
+        problem(QStringLiteral("%1 ingredients; at most ten fit").arg(used),
+                QStringLiteral("%1 has %2 ingredients; at most ten fit").arg(shown).arg(used));
+    if (rules.requireQuantities)
+        for (const auto &ing : d.ingredients) {
+            if (ing.second.isEmpty())
+                problem(QStringLiteral("a quantity without an ingredient"),
+                        QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
+            else if (ing.first.isEmpty())
+                problem(QStringLiteral("'%1' has no quantity").arg(ing.second),
+                        QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
+        }
+    if (rules.requireDirections && d.directions.trimmed().isEmpty())
+        problem(QStringLiteral("no directions"), QStringLiteral("%1 has no directions").arg(shown));
+    QStringList filled;
+    for (const QString &c : d.categories)
+        if (!c.isEmpty() || rules.requireCategories)
+            filled << c;
+    if (rules.requireCategories ? (filled.isEmpty() || filled.size() > 3) : d.categories.size() > 3)
+        problem(QStringLiteral("one to three categories are needed"),
+                QStringLiteral("%1 needs one to three categories").arg(shown));
+    QSet<QString> labels;
+    for (const Category &c : categories())
+        labels << QLatin1String(c.label);
+    for (const QString &c : filled) {
+        if (!labels.contains(c)) {
+            problem(QStringLiteral("category '%1' is not one of the sixteen").arg(c),
+                    QStringLiteral("%1: '%2' is not one of the sixteen categories").arg(shown, c));
+            continue;
+        }
+        if (rules.checkCategoryIngredients) {
+            const QString why = categoryRuleViolation(c, d.ingredients);
+            if (!why.isEmpty())
+                problem(QStringLiteral("the drink ") + why, shown + QLatin1Char(' ') + why);
+        }
+    }
+    return out;
 }
 
 QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
 {
     QList<SeedProblem> out = m_problems;
-    QSet<QString> labels;
     QMap<QString, int> perCategory;
-    for (const Category &c : categories()) {
-        labels << QLatin1String(c.label);
+    for (const Category &c : categories())
         perCategory[QLatin1String(c.label)] = 0;
-    }
     QMap<QString, const DrinkSeed *> seen;
     for (const DrinkSeed &d : drinks) {
         auto problem = [&](const QString &m) { out << SeedProblem{d.file, d.line, m}; };
-        const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
-        if (d.name.trimmed().isEmpty()) {
-            problem(QStringLiteral("a drink has no name"));
-        } else {
+        const QString shown =
+            d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
+        if (!d.name.trimmed().isEmpty()) {
             const QString key = d.name.trimmed().toCaseFolded();
             if (const DrinkSeed *other = seen.value(key))
                 problem(QStringLiteral("%1 is already named at %2:%3").arg(shown, other->file).arg(other->line));
             else
                 seen[key] = &d;
         }
-        if (!glassNames().contains(d.glass))
-            problem(QStringLiteral("%1: '%2' is not one of the twenty glasses").arg(shown, d.glass));
-        if (d.ingredients.size() > 10)
-            problem(QStringLiteral("%1 has %2 ingredients; at most ten fit").arg(shown).arg(d.ingredients.size()));
-        for (const auto &ing : d.ingredients) {
-            if (ing.second.isEmpty())
-                problem(QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
-            else if (ing.first.isEmpty())
-                problem(QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
-        }
-        if (d.directions.trimmed().isEmpty())
-            problem(QStringLiteral("%1 has no directions").arg(shown));
-        if (d.categories.isEmpty() || d.categories.size() > 3)
-            problem(QStringLiteral("%1 needs one to three categories").arg(shown));
-        for (const QString &c : d.categories) {
-            if (!labels.contains(c)) {
-                problem(QStringLiteral("%1: '%2' is not one of the sixteen categories").arg(shown, c));
-                continue;
-            }
-            ++perCategory[c];
-            if (options.checkCategoryIngredients) {
-                const QString why = categoryRuleViolation(c, d.ingredients);
-                if (!why.isEmpty())
-                    problem(shown + QLatin1Char(' ') + why);
-            }
-        }
+        DrinkRules rules;
+        rules.checkCategoryIngredients = options.checkCategoryIngredients;
+        for (const DrinkProblem &p : drinkProblems(d, rules))
+            problem(p.message);
+        for (const QString &c : d.categories)
+            if (perCategory.contains(c))
+                ++perCategory[c];
     }
     if (options.requireEveryQueryFilled)
         for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it)
             if (it.value() == 0)
-                out << SeedProblem{QStringLiteral("drinks"), 0,
-                                   QStringLiteral("no drink is in the category %1; its stored query would be empty").arg(it.key())};
+                out << SeedProblem{
+                    QStringLiteral("drinks"), 0,
+                    QStringLiteral("no drink is in the category %1; its stored query would be empty").arg(it.key())};
 
     for (const CollectionTable &t : collectionTables()) {
         const QList<CollectionRow> rows = collections.value(QLatin1String(t.table));
@@ -295,14 +326,17 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                                QStringLiteral("the table %1 has no rows").arg(QLatin1String(t.table))};
         for (const CollectionRow &row : rows) {
             if (row.values.value(QLatin1String(t.longColumn)).trimmed().isEmpty())
-                out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn))};
+                out << SeedProblem{row.file, row.line,
+                                   QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn))};
             if (!t.numbered) {
                 const QString s = row.values.value(QLatin1String(t.shortColumn));
                 if (s.trimmed().isEmpty())
-                    out << SeedProblem{row.file, row.line, QStringLiteral("'%1' is empty").arg(QLatin1String(t.shortColumn))};
-                else if (s.size() > 50)
                     out << SeedProblem{row.file, row.line,
-                                       QStringLiteral("'%1' is longer than 50 characters").arg(QLatin1String(t.shortColumn))};
+                                       QStringLiteral("'%1' is empty").arg(QLatin1String(t.shortColumn))};
+                else if (s.size() > 50)
+                    out << SeedProblem{
+                        row.file, row.line,
+                        QStringLiteral("'%1' is longer than 50 characters").arg(QLatin1String(t.shortColumn))};
             }
         }
     }
@@ -331,7 +365,8 @@ void insertRow(sqlite3 *db, const QString &table, const QStringList &cols, const
         quoted << QLatin1Char('"') + c + QLatin1Char('"');
         marks << QStringLiteral("?");
     }
-    sql += quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    sql += quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) +
+           QLatin1Char(')');
     sqlite3_stmt *st = nullptr;
     check(db, sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), "insert");
     for (int i = 0; i < values.size(); ++i) {
@@ -350,7 +385,8 @@ void CatalogueSeed::write(const QString &path) const
     const QString tmp = path + QStringLiteral(".building");
     QFile::remove(tmp);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
         throw std::runtime_error("cannot create " + tmp.toStdString() + ": " + why);
@@ -369,10 +405,11 @@ void CatalogueSeed::write(const QString &path) const
         // A joke or a pick-up line saved without a number gets the next one.
         for (const CollectionTable &t : collectionTables())
             if (t.numbered)
-                execSql(db, QStringLiteral("CREATE TRIGGER \"%1_number\" AFTER INSERT ON \"%1\" "
-                                           "WHEN NEW.\"%2\" IS NULL OR NEW.\"%2\" = '' BEGIN "
-                                           "UPDATE \"%1\" SET \"%2\" = (SELECT coalesce(max(CAST(\"%2\" AS INTEGER)), 0) + 1 "
-                                           "FROM \"%1\") WHERE rowid = NEW.rowid; END")
+                execSql(db, QStringLiteral(
+                                "CREATE TRIGGER \"%1_number\" AFTER INSERT ON \"%1\" "
+                                "WHEN NEW.\"%2\" IS NULL OR NEW.\"%2\" = '' BEGIN "
+                                "UPDATE \"%1\" SET \"%2\" = (SELECT coalesce(max(CAST(\"%2\" AS INTEGER)), 0) + 1 "
+                                "FROM \"%1\") WHERE rowid = NEW.rowid; END")
                                 .arg(QLatin1String(t.table), QLatin1String(t.shortColumn)));
         // Stored queries carry the base key so that windows edit through them.
         for (const Category &c : categories())
@@ -402,7 +439,8 @@ void CatalogueSeed::write(const QString &path) const
             int number = 0;
             for (const CollectionRow &row : collections.value(QLatin1String(t.table))) {
                 ++number;
-                const QString shortValue = t.numbered ? QString::number(number) : row.values.value(QLatin1String(t.shortColumn));
+                const QString shortValue =
+                    t.numbered ? QString::number(number) : row.values.value(QLatin1String(t.shortColumn));
                 insertRow(db, QLatin1String(t.table), {QLatin1String(t.shortColumn), QLatin1String(t.longColumn)},
                           {shortValue, row.values.value(QLatin1String(t.longColumn))});
             }
