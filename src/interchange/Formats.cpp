@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace pv::interchange::detail {
 
@@ -93,25 +92,48 @@ void appendJsonString(QByteArray &out, QByteArrayView utf8)
     out += '"';
 }
 
-QString decodeUtf8(const QByteArray &content, QString *error)
+QByteArrayView checkUtf8(const QByteArray &content, QString *error)
 {
     QByteArrayView bytes(content);
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
     if (bytes.trimmed().isEmpty()) {
         *error = QStringLiteral("The file is empty.");
-        return QString();
+        return {};
     }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) {
-        // The first replacement character that the file did not hold itself.
-        const qsizetype bad = text.indexOf(QChar(QChar::ReplacementCharacter));
-        const int line = bad < 0 ? 1 : int(QStringView(text).first(bad).count(QLatin1Char('\n'))) + 1;
-        *error = errorAtLine(line, QStringLiteral("the file is not UTF-8 text"));
-        return QString();
+    // Well-formed UTF-8 only: no overlong forms, surrogates or code points
+    // past U+10FFFF.
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = len > 0 && i + len <= n && p[i + 1] >= lo && p[i + 1] <= hi;
+        for (int k = 2; ok && k < len; ++k)
+            ok = p[i + k] >= 0x80 && p[i + k] <= 0xBF;
+        if (!ok) {
+            *error = errorAtLine(int(bytes.first(i).count('\n')) + 1, QStringLiteral("the file is not UTF-8 text"));
+            return {};
+        }
+        i += len;
     }
-    return text;
+    return bytes;
 }
 
 // ------------------------------------------------------------------ JSON
@@ -139,9 +161,9 @@ bool textOf(const QJsonValue &v, const QString &key, QString *out, QString *refu
     return false;
 }
 
-QJsonValue parseJson(const QString &text, QString *error)
+QJsonValue parseJson(QByteArrayView text, QString *error)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = QByteArray::fromRawData(text.data(), text.size());
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError) {
@@ -232,7 +254,7 @@ void jsonCollections(const QJsonObject &all, ReadResult &out)
 
 } // namespace
 
-ReadResult readJson(const QString &text)
+ReadResult readJson(QByteArrayView text)
 {
     ReadResult out;
     const QJsonValue top = parseJson(text, &out.error);
@@ -396,7 +418,7 @@ Entry recipeDrink(const QJsonObject &o, int number)
 
 } // namespace
 
-ReadResult readJsonLd(const QString &text)
+ReadResult readJsonLd(QByteArrayView text)
 {
     ReadResult out;
     const QJsonValue top = parseJson(text, &out.error);

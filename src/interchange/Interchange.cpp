@@ -251,7 +251,7 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
 ReadResult readDrinks(const QByteArray &content, Format format)
 {
     QString error;
-    const QString text = detail::decodeUtf8(content, &error);
+    const QByteArrayView text = detail::checkUtf8(content, &error);
     ReadResult out;
     if (!error.isEmpty()) {
         out.error = error;
@@ -265,7 +265,7 @@ ReadResult readDrinks(const QByteArray &content, Format format)
         out = detail::readJsonLd(text);
         break;
     case Format::Csv:
-        out = detail::readCsv(text);
+        out = detail::readCsv(QString::fromUtf8(text));
         break;
     }
     if (out.error.isEmpty() && out.entries.isEmpty() && out.collections.isEmpty())
@@ -478,7 +478,11 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
         try {
             // Names as they stand in the file at this moment; a copy kept
             // beside a duplicate takes the first free "Name (n)".
-            QHash<QString, qint64> names = existingNames(db);
+            // Without duplicates no name needs looking up.
+            const bool hasDuplicates = plan.count(PlanItem::Duplicate) > 0;
+            QHash<QString, qint64> names;
+            if (hasDuplicates)
+                names = existingNames(db);
             const QString cols = quotedColumns();
             Statement ins(db.prepare(QStringLiteral("INSERT INTO drinklst (%1) VALUES (%2)")
                                          .arg(cols, QStringList(26, QStringLiteral("?")).join(QLatin1Char(',')))));
@@ -499,6 +503,12 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                     continue;
                 const DrinkSeed &d = item.entry.drink;
                 QString name = d.name;
+                if (!hasDuplicates) {
+                    bindDrink(db, ins.st, d, name);
+                    step(db, ins.st);
+                    ++out.added;
+                    continue;
+                }
                 const QString key = nameKey(name);
                 const qint64 existing = names.value(key, 0);
                 if (item.status == PlanItem::Duplicate && names.contains(key)) {
@@ -521,7 +531,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                 }
                 bindDrink(db, ins.st, d, name);
                 step(db, ins.st);
-                names.insert(nameKey(name), sqlite3_last_insert_rowid(db.handle()));
+                names.insert(name == d.name ? key : nameKey(name), sqlite3_last_insert_rowid(db.handle()));
                 ++out.added;
             }
             out.collectionRows = importCollections(db, plan.collections);

@@ -129,9 +129,11 @@ void createEmptyCatalogue(const QString &path);
 // ------------------------------------------------------ format internals
 
 namespace detail {
-QString decodeUtf8(const QByteArray &content, QString *error);
-ReadResult readJson(const QString &text);
-ReadResult readJsonLd(const QString &text);
+// The content without a byte-order mark, or an empty view and `error` set
+// when it is empty or not UTF-8.
+QByteArrayView checkUtf8(const QByteArray &content, QString *error);
+ReadResult readJson(QByteArrayView text);
+ReadResult readJsonLd(QByteArrayView text);
 ReadResult readCsv(const QString &text);
 // One drinklst row in drinkColumns() order, as UTF-8 text.
 using Row = std::array<QByteArrayView, 26>;

@@ -268,9 +268,12 @@ QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed 
     if (rules.requireCategories ? (filled.isEmpty() || filled.size() > 3) : d.categories.size() > 3)
         problem(QStringLiteral("one to three categories are needed"),
                 QStringLiteral("%1 needs one to three categories").arg(shown));
-    QSet<QString> labels;
-    for (const Category &c : categories())
-        labels << QLatin1String(c.label);
+    static const QSet<QString> labels = [] {
+        QSet<QString> s;
+        for (const Category &c : categories())
+            s << QLatin1String(c.label);
+        return s;
+    }();
     for (const QString &c : filled) {
         if (!labels.contains(c)) {
             problem(QStringLiteral("category '%1' is not one of the sixteen").arg(c),
