@@ -10,6 +10,9 @@
 
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -112,7 +115,33 @@ void TestInterchange::roundTrip()
     QCOMPARE(exported.drinks, 10);
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(detectFormat(written.readAll()), Format(format));
+    const QByteArray bytes = written.readAll();
+    QCOMPARE(detectFormat(bytes), Format(format));
+    if (Format(format) == Format::JsonLd) {
+        // Only the schema.org properties listed in docs/formats.md, each on its type.
+        const QMap<QString, QStringList> allowed = {
+            {"Recipe", {"@type", "name", "tool", "recipeCategory", "recipeIngredient", "supply", "recipeInstructions"}},
+            {"HowToTool", {"@type", "name"}},
+            {"HowToSupply", {"@type", "position", "name", "requiredQuantity"}}};
+        const QJsonObject top = QJsonDocument::fromJson(bytes).object();
+        QCOMPARE(top.keys(), (QStringList{"@context", "@graph"}));
+        QCOMPARE(top.value("@context").toString(), QStringLiteral("https://schema.org"));
+        std::function<void(const QJsonObject &)> check = [&](const QJsonObject &node) {
+            const QString type = node.value("@type").toString();
+            QVERIFY2(allowed.contains(type), qPrintable(type));
+            for (const QString &key : node.keys()) {
+                QVERIFY2(allowed[type].contains(key), qPrintable(type + "." + key));
+                const QJsonValue v = node.value(key);
+                for (const QJsonValue &item : v.isArray() ? v.toArray() : QJsonArray{v})
+                    if (item.isObject())
+                        check(item.toObject());
+                    else
+                        QVERIFY2(item.isString() || (key == "position" && item.isDouble()), qPrintable(key));
+            }
+        };
+        for (const QJsonValue &recipe : top.value("@graph").toArray())
+            check(recipe.toObject());
+    }
 
     const QString fresh = dir.filePath(QStringLiteral("fresh.mdb"));
     createEmptyCatalogue(fresh);
