@@ -526,7 +526,10 @@ ReadResult readCsv(const QString &text)
     static const QRegularExpression slotRe(QStringLiteral("^(Ing|Qty)(\\d+)$"),
                                            QRegularExpression::CaseInsensitiveOption);
     for (const QString &h : header.fields) {
-        const QString name = h.trimmed();
+        QString name = h.trimmed();
+        // The catalogue spells its second category column so; people do not.
+        if (name.compare(QLatin1String("Category2"), Qt::CaseInsensitive) == 0)
+            name = QStringLiteral("Catagory2");
         int index = -1;
         for (int i = 0; i < columns.size(); ++i)
             if (columns[i].compare(name, Qt::CaseInsensitive) == 0)

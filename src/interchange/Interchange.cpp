@@ -313,14 +313,19 @@ QString nameKey(const QString &name)
     return foldForSearch(name);
 }
 
-QHash<QString, qint64> existingNames(Db &db)
+// Folded name -> key of the first drink of that name, and its name as written.
+QHash<QString, qint64> existingNames(Db &db, QHash<QString, QString> *shown = nullptr)
 {
     QHash<QString, qint64> names;
     Statement st(db.prepare(QStringLiteral("SELECT rowid, DrinkName FROM drinklst ORDER BY rowid")));
     while (sqlite3_step(st.st) == SQLITE_ROW) {
-        const QString key = nameKey(QString::fromUtf8(columnView(st.st, 1)));
-        if (!names.contains(key))
+        const QString name = QString::fromUtf8(columnView(st.st, 1));
+        const QString key = nameKey(name);
+        if (!names.contains(key)) {
             names.insert(key, sqlite3_column_int64(st.st, 0));
+            if (shown)
+                shown->insert(key, name);
+        }
     }
     return names;
 }
@@ -339,7 +344,7 @@ ImportPlan planImport(const QString &cataloguePath, ReadResult read)
     QHash<QString, QString> shownNames;
     try {
         Db db(cataloguePath, false);
-        names = existingNames(db);
+        names = existingNames(db, &shownNames);
     } catch (const std::exception &e) {
         plan.error = QString::fromUtf8(e.what());
         return plan;
