@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace pv
 {
@@ -243,6 +244,8 @@ bool saveRecipePdf(const RecipeText &recipe, const QFont &measureFont, double li
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(part.fileName());
+        // A printer keeps its own margins; a page of our own gets ones that look printed.
+        printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
         printer.setDocName(recipe.name.isEmpty() ? Screen().App().Title
                                                  : Screen().App().Title + QStringLiteral(" - ") + recipe.name);
         printer.setCreator(Screen().App().Title);
@@ -254,6 +257,10 @@ bool saveRecipePdf(const RecipeText &recipe, const QFont &measureFont, double li
             return false;
         }
     }
+    // The temporary file is private; the saved page is as readable as any new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(part.fileName()).constData(), 0666 & ~mask);
     if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
         *error = QStringLiteral("%1 cannot be written.").arg(fileName);
         return false;
