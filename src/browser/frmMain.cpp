@@ -20,6 +20,7 @@
 #include "web/frmBrowser.h"
 
 #include "data/Catalogue.h"
+#include "data/CatalogueUpdate.h"
 #include "data/Criterion.h"
 #include "data/JetLike.h"
 #include "ui/FitText.h"
@@ -546,7 +547,20 @@ void frmMain::Form_Load()
     if (!reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
         move(twipsToPx(1000), twipsToPx(1000));
 
-    Data1->setDatabaseName(pv::cataloguePath(app.Path));
+    const QString catalogue = pv::cataloguePath(app.Path);
+    bringCatalogueUpToDate(pv::bundledCataloguePath(app.Path), catalogue);
+    Data1->setDatabaseName(catalogue);
+}
+
+// A newer bundled catalogue reaches the user's own once, with one message;
+// a merge that fails leaves the catalogue as it was and is tried next time.
+void frmMain::bringCatalogueUpToDate(const QString &bundled, const QString &catalogue)
+{
+    const pv::CatalogueMergeResult merge = pv::mergeBundledCatalogue(bundled, catalogue);
+    if (!merge.error.isEmpty())
+        qWarning("The catalogue was not brought up to date: %s", qPrintable(merge.error));
+    else if (merge.merged && !merge.message().isEmpty())
+        Screen().MsgBox(merge.message(), pv::vbInformation);
 }
 
 void frmMain::Form_Unload(int &Cancel)

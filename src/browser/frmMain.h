@@ -132,6 +132,7 @@ public Q_SLOTS:
     void confineToDrinks(const QVector<qint64> &keys);
 
 private:
+    void bringCatalogueUpToDate(const QString &bundled, const QString &catalogue);
     void buildForm();
     void buildMenus();
     void buildToolBar();

@@ -19,6 +19,9 @@ const char *kGood = "name: Gimlet\nglass: Cocktail\ncategories: Gin\ning: 2 oz |
 QStringList problemsOf(const QString &drinks, bool fullCoverage = false)
 {
     CatalogueSeed s;
+    QFile units(QStringLiteral(PV_SOURCE_DIR "/content/catalogue/units.txt"));
+    if (units.open(QIODevice::ReadOnly))
+        s.parseUnits(units.fileName(), QString::fromUtf8(units.readAll()));
     s.parseDrinks(QStringLiteral("seed.txt"), drinks);
     pv::SeedCheckOptions o;
     o.requireEveryQueryFilled = fullCoverage;
@@ -107,6 +110,10 @@ void TestCatalogueBuilder::eachBrokenRuleIsRefused_data()
         << "seed.txt:1: 'Gimlet' is Non-Alcoholic but 'Gin' contains alcohol";
     QTest::newRow("quantity missing") << QString(good).replace("ing: 2 oz | Gin", "ing:  | Gin")
                                       << "seed.txt:1: 'Gimlet': 'Gin' has no quantity";
+    QTest::newRow("unit not in the list") << QString(good).replace("ing: 2 oz | Gin", "ing: 2 glugs | Gin")
+                                          << "seed.txt:1: 'Gimlet': '2 glugs' is not a number with a unit from units.txt";
+    QTest::newRow("unit without a number") << QString(good).replace("ing: 2 oz | Gin", "ing: oz | Gin")
+                                           << "seed.txt:1: 'Gimlet': 'oz' is not a number with a unit from units.txt";
     QTest::newRow("directions missing") << QString(good).replace("directions: Shake with ice and strain.\n", "")
                                         << "seed.txt:1: 'Gimlet' has no directions";
     QTest::newRow("no category") << QString(good).replace("categories: Gin\n", "")

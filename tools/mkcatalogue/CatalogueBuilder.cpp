@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVersionNumber>
 
 #include <sqlite3.h>
 
@@ -126,6 +127,33 @@ void CatalogueSeed::parseCollection(const QString &table, const QString &fileNam
     }
 }
 
+void CatalogueSeed::parseUnits(const QString &fileName, const QString &text)
+{
+    unitsFile = QFileInfo(fileName).fileName();
+    for (const RawRecord &r : parseRecords(fileName, text))
+        for (int i = 0; i < r.fields.size(); ++i) {
+            const QString &key = r.fields[i].first;
+            if (key == QLatin1String("unit"))
+                units << r.fields[i].second.trimmed();
+            else if (key == QLatin1String("phrase"))
+                unitPhrases << r.fields[i].second.trimmed();
+            else
+                m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
+        }
+}
+
+bool CatalogueSeed::quantityAllowed(const QString &quantity) const
+{
+    if (units.isEmpty() && unitPhrases.isEmpty())
+        return true;
+    if (unitPhrases.contains(quantity))
+        return true;
+    // "1", "2.5", "3/4", "1 1/2", optionally followed by one unit word.
+    static const QRegularExpression re(QStringLiteral("^(?:\\d+(?:\\.\\d+)?(?: \\d+/\\d+)?|\\d+/\\d+)(?: (.+))?$"));
+    const QRegularExpressionMatch m = re.match(quantity);
+    return m.hasMatch() && (m.captured(1).isEmpty() || units.contains(m.captured(1)));
+}
+
 void CatalogueSeed::loadDirectory(const QString &dir)
 {
     auto readFile = [this](const QString &path, QString &out) {
@@ -137,6 +165,23 @@ void CatalogueSeed::loadDirectory(const QString &dir)
         out = QString::fromUtf8(f.readAll());
         return true;
     };
+    const QString unitsPath = dir + QStringLiteral("/units.txt");
+    QString unitsText;
+    if (QFileInfo::exists(unitsPath) && readFile(unitsPath, unitsText))
+        parseUnits(unitsPath, unitsText);
+    const QDir shippedDir(dir + QStringLiteral("/shipped"));
+    QVersionNumber newest;
+    for (const QFileInfo &fi : shippedDir.entryInfoList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name)) {
+        QString text;
+        if (!readFile(fi.filePath(), text))
+            continue;
+        history << parseShippedHistory(fi.completeBaseName(), text);
+        const QVersionNumber v = QVersionNumber::fromString(fi.completeBaseName());
+        if (previousVersion.isEmpty() || QVersionNumber::compare(v, newest) > 0) {
+            newest = v;
+            previousVersion = fi.completeBaseName();
+        }
+    }
     const QDir drinksDir(dir + QStringLiteral("/drinks"));
     for (const QFileInfo &fi : drinksDir.entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
         QString text;
@@ -311,6 +356,12 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
         rules.checkCategoryIngredients = options.checkCategoryIngredients;
         for (const DrinkProblem &p : drinkProblems(d, rules))
             problem(p.message);
+        // The unit list belongs to the bundled seed, not to the rules a drink
+        // brought in from a file is held to.
+        for (const auto &ing : d.ingredients)
+            if (!ing.first.isEmpty() && !ing.second.isEmpty() && !quantityAllowed(ing.first))
+                problem(
+                    QStringLiteral("%1: '%2' is not a number with a unit from %3").arg(shown, ing.first, unitsFile));
         for (const QString &c : d.categories)
             if (perCategory.contains(c))
                 ++perCategory[c];
@@ -448,6 +499,9 @@ void CatalogueSeed::write(const QString &path) const
                           {shortValue, row.values.value(QLatin1String(t.longColumn))});
             }
         }
+        // What this catalogue ships, so that a later one can tell the rows
+        // a user changed from the rows as they came.
+        recordShipped(db, version, previousVersion, history);
         execSql(db, QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_close(db);

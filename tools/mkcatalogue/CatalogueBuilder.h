@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/CatalogueUpdate.h"
+
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -60,9 +62,23 @@ public:
     void loadDirectory(const QString &dir);
     void parseDrinks(const QString &fileName, const QString &text);
     void parseCollection(const QString &table, const QString &fileName, const QString &text);
+    // The quantity words recipes may use ("unit: oz", "phrase: Top with").
+    void parseUnits(const QString &fileName, const QString &text);
+    // Whether a quantity is a number with one of the units, a bare number or
+    // a phrase; always true while no unit list is loaded.
+    bool quantityAllowed(const QString &quantity) const;
 
     QList<DrinkSeed> drinks;
     QMap<QString, QList<CollectionRow>> collections;
+    QStringList units;
+    QStringList unitPhrases;
+    QString unitsFile = QStringLiteral("units.txt");
+
+    // The version the built catalogue is recorded under, and what earlier
+    // versions shipped (content/catalogue/shipped/<version>.tsv).
+    QString version = QStringLiteral("dev");
+    QString previousVersion;
+    QList<ShippedRow> history;
 
     // Problems found while reading, plus those of check().
     QList<SeedProblem> problems() const { return m_problems; }
