@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= 2
 
-.PHONY: run test build deps configure install uninstall clean
+.PHONY: run test build deps configure install uninstall package clean
 
 deps:
 	@scripts/install-deps
@@ -26,6 +26,11 @@ install: build
 
 uninstall:
 	scripts/install-user --uninstall
+
+# A Debian package in $(BUILD_DIR)/package/.
+package: build
+	rm -f $(BUILD_DIR)/package/*.deb
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,18 +1,52 @@
 #include "app/HelpCommands.h"
 
 #include "app/frmHelp.h"
+#include "data/AppFolders.h"
 #include "ui/ScreenView.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHelpEngine>
+#include <QStandardPaths>
 
-namespace pv
-{
+namespace pv {
 
-namespace
-{
+namespace {
 
 enum class HelpCommand { Contents, PartialKey };
+
+// The help search keeps its index beside the help file, and a system-wide
+// install's folder is not the user's to write: the viewer then reads a copy
+// in the user's cache, renewed when the installed help changes. Should no
+// copy be possible, the installed file is read, without the search.
+QString helpFileToRead(const QString &file)
+{
+    if (!locateAppFolders(QCoreApplication::applicationDirPath()).shared)
+        return file;
+    const QFileInfo installed(file);
+    QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help"));
+    if (!cache.mkpath(QStringLiteral(".")))
+        return file;
+    for (const QString &suffix : {QStringLiteral("qhc"), QStringLiteral("qch")}) {
+        const QFileInfo from(installed.dir().filePath(installed.completeBaseName() + QLatin1Char('.') + suffix));
+        const QFileInfo to(cache.filePath(from.fileName()));
+        if (to.exists() && to.size() == from.size() && to.lastModified() >= from.lastModified())
+            continue;
+        // A changed help file needs a new index too.
+        cache.removeRecursively();
+        if (!cache.mkpath(QStringLiteral(".")))
+            return file;
+        for (const QString &s : {QStringLiteral("qhc"), QStringLiteral("qch")}) {
+            const QString name = installed.completeBaseName() + QLatin1Char('.') + s;
+            if (!QFile::copy(installed.dir().filePath(name), cache.filePath(name)))
+                return file;
+            QFile::setPermissions(cache.filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+        }
+        break;
+    }
+    return cache.filePath(installed.fileName());
+}
 
 frmHelp *loadedViewer()
 {
@@ -25,7 +59,7 @@ frmHelp *loadedViewer()
 void showHelp(const QString &mainCaption, HelpCommand command)
 {
     ScreenView &sv = Screen();
-    const QString file = sv.App().HelpFile;
+    const QString file = sv.App().HelpFile.isEmpty() ? QString() : helpFileToRead(sv.App().HelpFile);
     if (file.isEmpty()) {
         sv.MsgBox(kNoHelpMessage, vbInformation, mainCaption);
         return;

@@ -1,14 +1,24 @@
 #include "app/frmSplash.h"
 #include "browser/frmMain.h"
+#include "data/AppFolders.h"
+#include "data/Catalogue.h"
 #include "interchange/CommandLine.h"
 #include "ui/ScreenView.h"
 #include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cstdio>
+
+namespace {
+QString userCatalogueFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/pourvale");
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -20,8 +30,14 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return pv::interchange::runCommandLine(QCoreApplication::arguments().mid(1),
-                                               QCoreApplication::applicationDirPath(), out, err);
+        // The same catalogue the windows would open.
+        const pv::AppFolders folders = pv::locateAppFolders(QCoreApplication::applicationDirPath());
+        if (folders.shared) {
+            QString problem;
+            if (!pv::useUserCatalogue(folders.data, userCatalogueFolder(), &problem))
+                err << "pourvale: " << problem << '\n';
+        }
+        return pv::interchange::runCommandLine(QCoreApplication::arguments().mid(1), folders.data, out, err);
     }
 
     pv::prepareWebEngine();
@@ -33,6 +49,14 @@ int main(int argc, char **argv)
     // name and icon for them.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pourvale.Pourvale"));
     pv::ScreenView &sv = pv::Screen();
+
+    // Installed system-wide, each user edits a catalogue of their own.
+    const pv::AppFolders folders = pv::locateAppFolders(QCoreApplication::applicationDirPath());
+    if (folders.shared) {
+        QString problem;
+        if (!pv::useUserCatalogue(folders.data, userCatalogueFolder(), &problem))
+            sv.MsgBox(problem);
+    }
 
     // "Start" unloads the start-up window and then opens the main window; the
     // program ends when its last window is gone.

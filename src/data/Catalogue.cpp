@@ -1,12 +1,63 @@
 #include "data/Catalogue.h"
 
+#include "data/CatalogueUpdate.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace pv {
 
+namespace {
+QString g_userCatalogue;
+}
+
 QString cataloguePath(const QString &applicationFolder)
 {
+    if (!g_userCatalogue.isEmpty())
+        return g_userCatalogue;
     return applicationFolder + QDir::separator() + QLatin1String(kCatalogueFileName);
+}
+
+bool useUserCatalogue(const QString &applicationFolder, const QString &userFolder, QString *error)
+{
+    g_userCatalogue.clear();
+    if (userFolder.isEmpty())
+        return true;
+    const QString name = QLatin1String(kCatalogueFileName);
+    const QString target = QDir(userFolder).filePath(name);
+    g_userCatalogue = target;
+    // Whatever is there is the user's, edited or not: it is never replaced.
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return true;
+
+    const QString bundled = bundledCataloguePath(applicationFolder);
+    const QString shown = QDir::toNativeSeparators(target);
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("Your own copy of the catalogue could not be made in %1: %2").arg(shown, why);
+        return false;
+    };
+    if (!QFileInfo(bundled).isFile())
+        return fail(QStringLiteral("the catalogue that comes with the program, %1, is missing.")
+                        .arg(QDir::toNativeSeparators(bundled)));
+    if (!QDir().mkpath(userFolder))
+        return fail(QStringLiteral("the folder cannot be created."));
+    // Copied under another name and renamed, so a copy cut short (a full
+    // disk) is never taken for the catalogue at the next start.
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    QFile source(bundled);
+    if (!source.copy(part)) {
+        QFile::remove(part);
+        return fail(source.errorString() + QLatin1Char('.'));
+    }
+    QFile::setPermissions(part, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (!QFile::rename(part, target)) {
+        QFile::remove(part);
+        return fail(QStringLiteral("the copy could not be put in place."));
+    }
+    return true;
 }
 
 const QStringList &glassNames()

@@ -15,6 +15,9 @@ constexpr Entry kTexts[] = {
     {ErrGeneral, "The catalogue engine reported an error%1."},
     {ErrNoCurrentRecord, "No current record."},
     {ErrFileNotFound, "Could not find the catalogue file%1."},
+    {ErrDiskFull, "There is not enough free disk space to save the change to%1. Free some space and try again."},
+    {ErrDiskIo, "The disk reported an error while saving the change to%1; the change was not saved. Check the disk "
+                "(or the network connection to it) and try again."},
     {ErrReadOnly, "The catalogue%1 is read-only; the change could not be saved."},
     {ErrCannotOpen, "The catalogue%1 is damaged or cannot be read."},
     {ErrSyntax, "The search criterion could not be understood%1."},

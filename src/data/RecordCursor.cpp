@@ -18,6 +18,7 @@ namespace pv {
 namespace {
 
 int g_busyTimeoutMs = 3000;
+QByteArray g_vfsForTests;
 constexpr const char *kPatternType = "pv_like_pattern";
 
 QString quoteIdent(const QString &name)
@@ -97,6 +98,13 @@ void bindValue(sqlite3_stmt *st, int i, const QVariant &v)
     }
 }
 
+// Marks the cursor as writing while a save runs, however the scope is left.
+struct SavingScope {
+    bool &flag;
+    explicit SavingScope(bool &f) : flag(f) { flag = true; }
+    ~SavingScope() { flag = false; }
+};
+
 // Finalises a statement however the scope is left.
 struct Stmt {
     sqlite3_stmt *st = nullptr;
@@ -115,6 +123,11 @@ int RecordCursor::busyTimeoutMs()
     return g_busyTimeoutMs;
 }
 
+void RecordCursor::setVfsForTests(const QByteArray &name)
+{
+    g_vfsForTests = name;
+}
+
 void RecordCursor::fail(int rc, const QString &what) const
 {
     const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
@@ -126,10 +139,17 @@ void RecordCursor::fail(int rc, const QString &what) const
     case SQLITE_PERM:
     case SQLITE_AUTH:
         throw DataError(ErrReadOnly, m_path);
+    case SQLITE_FULL:
+        throw DataError(ErrDiskFull, m_path);
+    case SQLITE_IOERR:
+        // A failed write is the disk's fault, not the file's: the file is
+        // whole (the journal undoes the half-done save) and a retry may work.
+        if (m_saving)
+            throw DataError(ErrDiskIo, m_path);
+        throw DataError(ErrCannotOpen, m_path);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
     case SQLITE_CANTOPEN:
-    case SQLITE_IOERR:
         throw DataError(ErrCannotOpen, m_path);
     default:
         break;
@@ -161,20 +181,32 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
 
     // Look at the file before the engine does: an empty file or a file of
     // another format must be refused, not opened as an empty catalogue.
+    QByteArray head;
     {
         QFile f(databasePath);
         if (!f.open(QIODevice::ReadOnly))
             throw DataError(ErrCannotOpen, databasePath);
-        const QByteArray head = f.read(100);
+        head = f.read(100);
         if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
             throw DataError(ErrNotCatalogue, databasePath);
     }
 
-    const int rc = sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(databasePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        g_vfsForTests.isEmpty() ? nullptr : g_vfsForTests.constData());
     try {
         if (rc != SQLITE_OK)
             fail(rc);
+        // A save once reported must survive a power cut. The rollback journal
+        // is synced before the file is written, and EXTRA also syncs the
+        // folder once the journal is deleted: without that a power cut can
+        // bring the deleted journal back and the next start would undo the
+        // save. Another program may have switched the file to WAL; it goes
+        // back to a single file unless that program still has it open (WAL
+        // with these syncs keeps saves as well).
+        sqlite3_exec(m_db, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
+        if (head.at(18) == 2)
+            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr); // without waiting
         sqlite3_busy_timeout(m_db, g_busyTimeoutMs);
         sqlite3_extended_result_codes(m_db, 0);
         sqlite3_create_function_v2(m_db, "pv_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
@@ -514,6 +546,7 @@ void RecordCursor::Update()
         // List every key first: the new row goes after all of them, and must
         // not come back a second time from a later chunk.
         loadAll();
+        const SavingScope saving(m_saving);
         QStringList cols;
         QVector<int> which;
         for (int i = 0; i < m_fields.size(); ++i)
@@ -556,6 +589,7 @@ void RecordCursor::Update()
     }
 
     // Editing an existing row.
+    const SavingScope saving(m_saving);
     QString sql = QStringLiteral("UPDATE ") + quoteIdent(m_baseTable) + QStringLiteral(" SET ");
     QVector<int> which;
     for (int i = 0; i < m_fields.size(); ++i)
@@ -595,6 +629,7 @@ void RecordCursor::Delete()
     if (m_mode == Mode::Adding || AbsolutePosition() < 0)
         throw DataError(ErrNoCurrentRecord);
     const qint64 key = m_keys[size_t(m_pos)];
+    const SavingScope saving(m_saving);
     Stmt st;
     const QByteArray sql = (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();
     int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st.st, nullptr);

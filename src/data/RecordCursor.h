@@ -35,6 +35,10 @@ public:
     // How long a write (or read) waits for a catalogue locked by someone else.
     static void setBusyTimeoutMs(int ms);
     static int busyTimeoutMs();
+    // Tests only: open catalogues through the named engine file layer (one
+    // that injects faults); empty means the engine's default, which the
+    // program always uses.
+    static void setVfsForTests(const QByteArray &name);
 
     const QString &databaseName() const { return m_path; }
     const QString &recordSource() const { return m_source; }
@@ -121,6 +125,7 @@ private:
     bool m_eof = true;
     bool m_onDeleted = false;
     bool m_noMatch = false;
+    bool m_saving = false; // an engine I/O error now means the save failed
 
     mutable bool m_rowLoaded = false;
     mutable QVector<QVariant> m_row;

@@ -1,5 +1,6 @@
 #include "ui/ScreenView.h"
 
+#include "data/AppFolders.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
 
@@ -61,7 +62,7 @@ ScreenView &ScreenView::instance()
 
 ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
 {
-    m_app.Path = QCoreApplication::applicationDirPath();
+    m_app.Path = locateAppFolders(QCoreApplication::applicationDirPath()).data;
 }
 
 void ScreenView::loadForm(Form *form)

@@ -1,5 +1,6 @@
 #include "web/WebEngineLoader.h"
 
+#include "data/AppFolders.h"
 #include "ui/ScreenView.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,8 @@ void loadWebEngine()
         return;
     // Kept loaded for the rest of the run: its windows live on.
     static QLibrary module;
-    module.setFileName(QCoreApplication::applicationDirPath() + QStringLiteral("/pourvale_webengine"));
+    module.setFileName(locateAppFolders(QCoreApplication::applicationDirPath()).modules +
+                       QStringLiteral("/pourvale_webengine"));
     module.setLoadHints(QLibrary::ExportExternalSymbolsHint);
     if (!module.load())
         throw ScreenError(QStringLiteral("The web browser cannot be opened: its page component could not be "

@@ -1,7 +1,8 @@
-// Printing when the print service cannot be reached. libcups settles on its
-// server once per process, so this case has a program of its own that points
-// it at a socket nobody listens on before anything asks for a printer.
+// Printing when the print service has stopped. libcups settles on its server
+// once per process, so this case has a program of its own, whose print
+// server is stopped half way.
 
+#include "PrintServer.h"
 #include "TestSupport.h"
 
 #include "browser/frmMain.h"
@@ -10,16 +11,24 @@
 
 using pv::Screen;
 
-class TestPrintService : public QObject
-{
+class TestPrintService : public QObject {
     Q_OBJECT
 
+public:
+    explicit TestPrintService(pvtest::PrintServer &server) : m_server(server) {}
+
 private slots:
-    void noServiceMeansNoPrinter();
+    void stoppedServiceMeansNoPrinter();
+
+private:
+    pvtest::PrintServer &m_server;
 };
 
-void TestPrintService::noServiceMeansNoPrinter()
+void TestPrintService::stoppedServiceMeansNoPrinter()
 {
+    QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+    QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList{m_server.queue()});
+    m_server.stop();
     QVERIFY(QPrinterInfo::availablePrinterNames().isEmpty());
 
     pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
@@ -49,12 +58,9 @@ void TestPrintService::noServiceMeansNoPrinter()
 int main(int argc, char **argv)
 {
     pvtest::prepareEnvironment();
-    static QTemporaryDir nowhere;
-    qputenv("CUPS_SERVER", (nowhere.path() + QStringLiteral("/no-cupsd.sock")).toUtf8());
-    qunsetenv("PRINTER");
-    qunsetenv("LPDEST");
+    pvtest::PrintServer server;
     QApplication app(argc, argv);
-    TestPrintService tc;
+    TestPrintService tc(server);
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);
 }

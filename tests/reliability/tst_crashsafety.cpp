@@ -77,7 +77,11 @@ void TestCrashSafety::killedWritersLoseNothingReported()
 
     qInfo("%d kill rounds survived, %d with saves under way; %d saves reported and found; %lld ms; seed %u", rounds,
           killedWhileSaving, saves, total.elapsed(), seed);
-    QVERIFY(saves > rounds); // the kills did land among saves
+    // The kills did land among saves. How many saves fit between kills
+    // depends on the machine's load and its disk's sync time, so only
+    // their presence is required.
+    QVERIFY(killedWhileSaving > 0);
+    QVERIFY(saves > 0);
 }
 
 PV_TEST_MAIN(TestCrashSafety)
