@@ -2,15 +2,44 @@
 #include "browser/frmMain.h"
 #include "data/AppFolders.h"
 #include "data/Catalogue.h"
+#include "interchange/CommandLine.h"
 #include "ui/ScreenView.h"
 #include "web/WebEngineSetup.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+QString userCatalogueFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/pourvale");
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // Backups and scripts run without a window, so without a display too.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (pv::interchange::wantsCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        // The same catalogue the windows would open.
+        const pv::AppFolders folders = pv::locateAppFolders(QCoreApplication::applicationDirPath());
+        if (folders.shared) {
+            QString problem;
+            if (!pv::useUserCatalogue(folders.data, userCatalogueFolder(), &problem))
+                err << "pourvale: " << problem << '\n';
+        }
+        return pv::interchange::runCommandLine(QCoreApplication::arguments().mid(1), folders.data, out, err);
+    }
+
     pv::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pourvale"));
@@ -24,10 +53,8 @@ int main(int argc, char **argv)
     // Installed system-wide, each user edits a catalogue of their own.
     const pv::AppFolders folders = pv::locateAppFolders(QCoreApplication::applicationDirPath());
     if (folders.shared) {
-        const QString mine =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/pourvale");
         QString problem;
-        if (!pv::useUserCatalogue(folders.data, mine, &problem))
+        if (!pv::useUserCatalogue(folders.data, userCatalogueFolder(), &problem))
             sv.MsgBox(problem);
     }
 

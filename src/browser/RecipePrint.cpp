@@ -9,10 +9,17 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTemporaryFile>
 #include <QTextEdit>
 
+#include <cstdio>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace pv
 {
@@ -45,6 +52,15 @@ bool PrinterLinePrinter::ensureStarted()
     }
     m_started = true;
     m_font = m_painter.font();
+    if (!m_picture.isEmpty()) {
+        QSvgRenderer picture(m_picture);
+        if (picture.isValid()) {
+            const double dpi = m_printer.resolution();
+            const QRectF box(m_printer.width() - 1.6 * dpi, 1.1 * dpi, 1.6 * dpi, 2.4 * dpi);
+            picture.setAspectRatioMode(Qt::KeepAspectRatio);
+            picture.render(&m_painter, box);
+        }
+    }
     return true;
 }
 
@@ -218,6 +234,46 @@ PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &m
         recipe.name.isEmpty() ? Screen().App().Title : Screen().App().Title + QStringLiteral(" - ") + recipe.name;
     return printToDefaultPrinter(
         title, [&](LinePrinter &out) { layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out); });
+}
+
+bool saveRecipePdf(const RecipeText &recipe, const QFont &measureFont, double limitTwips,
+                   const QString &glassPicture, const QString &fileName, QString *error)
+{
+    // Written beside the target and moved over it when whole.
+    const QFileInfo target(fileName);
+    QTemporaryFile part(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!part.open()) {
+        *error = QStringLiteral("%1 cannot be written: %2").arg(fileName, part.errorString());
+        return false;
+    }
+    part.close();
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(part.fileName());
+        // A printer keeps its own margins; a page of our own gets ones that look printed.
+        printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+        printer.setDocName(recipe.name.isEmpty() ? Screen().App().Title
+                                                 : Screen().App().Title + QStringLiteral(" - ") + recipe.name);
+        printer.setCreator(Screen().App().Title);
+        PrinterLinePrinter out(printer);
+        out.setPicture(glassPicture);
+        layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out);
+        if (!out.ok()) {
+            *error = QStringLiteral("%1 cannot be written.").arg(fileName);
+            return false;
+        }
+    }
+    // The temporary file is private; the saved page is as readable as any new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(part.fileName()).constData(), 0666 & ~mask);
+    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
+        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
+        return false;
+    }
+    part.setAutoRemove(false);
+    return true;
 }
 
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow)

@@ -34,6 +34,10 @@ public:
     void printLine(const QString &text) override;
     void endDoc() override;
 
+    // A picture (an SVG file or resource) drawn at the right of the first
+    // page, beside the ingredients.
+    void setPicture(const QString &svgPath) { m_picture = svgPath; }
+
     // False when the printer could not start the document or a new page;
     // everything printed after that is dropped.
     bool ok() const { return !m_failed; }
@@ -50,6 +54,7 @@ private:
     bool m_started = false;
     bool m_failed = false;
     double m_y = 0; // top of the next line, in device pixels
+    QString m_picture;
 };
 
 // The recipe in the main window's boxes (txtFields(0) to txtFields(21)), as
@@ -74,5 +79,11 @@ PrintResult printToDefaultPrinter(const QString &title, const std::function<void
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow);
 PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &measureFont,
                                         double limitTwips = kRecipeMeasureWidth);
+
+// Writes the recipe as a PDF file in the printed layout, with the glass
+// picture when one is given. The file appears whole or not at all; false
+// with `error` set when it cannot be written.
+bool saveRecipePdf(const RecipeText &recipe, const QFont &measureFont, double limitTwips,
+                   const QString &glassPicture, const QString &fileName, QString *error);
 
 } // namespace pv

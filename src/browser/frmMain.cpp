@@ -2,6 +2,7 @@
 
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
+#include "browser/RecipeExchange.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -376,6 +377,7 @@ void frmMain::buildMenus()
             pv::onEvent(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
         return a;
     };
+    auto onEventAction = [this](QAction *a, auto fn) { pv::onEvent(a, &QAction::triggered, this, fn); };
     auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
     auto menu = [](QWidget *parent, const char *name, const QString &title) {
         auto *m = new QMenu(title, parent);
@@ -386,6 +388,13 @@ void frmMain::buildMenus()
     QMenu *file = menu(bar, "mnuFile", QStringLiteral("&File"));
     mnuFilePrint = action(file, "mnuFilePrint", QStringLiteral("&Print..."), &frmMain::mnuFilePrint_Click);
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    onEventAction(action(file, "mnuFileSavePdf", QStringLiteral("Save Recipe as P&DF..."), nullptr),
+                  [this] { pv::saveRecipeAsPdfFromMainWindow(this); });
+    separator(file, "mnuFileBarExchange");
+    onEventAction(action(file, "mnuFileExport", QStringLiteral("&Export..."), nullptr),
+                  [this] { pv::exportFromMainWindow(this); });
+    onEventAction(action(file, "mnuFileImport", QStringLiteral("I&mport..."), nullptr),
+                  [this] { pv::importIntoMainWindow(this); });
     separator(file, "mnuFileBar4");
     mnuFileExit = action(file, "mnuFileExit", QStringLiteral("E&xit"), &frmMain::mnuFileExit_Click);
     bar->addMenu(file);

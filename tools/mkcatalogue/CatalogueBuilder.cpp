@@ -284,58 +284,92 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
     return QString();
 }
 
+QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed &d, const DrinkRules &rules)
+{
+    QList<DrinkProblem> out;
+    const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
+    auto problem = [&](const QString &reason, const QString &message) { out << DrinkProblem{reason, message}; };
+    if (d.name.trimmed().isEmpty())
+        problem(QStringLiteral("the drink has no name"), QStringLiteral("a drink has no name"));
+    if ((rules.requireGlass || !d.glass.isEmpty()) && !glassNames().contains(d.glass))
+        problem(QStringLiteral("glass '%1' is not one of the twenty").arg(d.glass),
+                QStringLiteral("%1: '%2' is not one of the twenty glasses").arg(shown, d.glass));
+    qsizetype used = d.ingredients.size();
+    while (used > 0 && d.ingredients[used - 1].first.isEmpty() && d.ingredients[used - 1].second.isEmpty())
+        --used;
+    if (used > 10)
+        problem(QStringLiteral("%1 ingredients; at most ten fit").arg(used),
+                QStringLiteral("%1 has %2 ingredients; at most ten fit").arg(shown).arg(used));
+    if (rules.requireQuantities)
+        for (const auto &ing : d.ingredients) {
+            if (ing.second.isEmpty())
+                problem(QStringLiteral("a quantity without an ingredient"),
+                        QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
+            else if (ing.first.isEmpty())
+                problem(QStringLiteral("'%1' has no quantity").arg(ing.second),
+                        QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
+        }
+    if (rules.requireDirections && d.directions.trimmed().isEmpty())
+        problem(QStringLiteral("no directions"), QStringLiteral("%1 has no directions").arg(shown));
+    QStringList filled;
+    for (const QString &c : d.categories)
+        if (!c.isEmpty() || rules.requireCategories)
+            filled << c;
+    if (rules.requireCategories ? (filled.isEmpty() || filled.size() > 3) : d.categories.size() > 3)
+        problem(QStringLiteral("one to three categories are needed"),
+                QStringLiteral("%1 needs one to three categories").arg(shown));
+    static const QSet<QString> labels = [] {
+        QSet<QString> s;
+        for (const Category &c : categories())
+            s << QLatin1String(c.label);
+        return s;
+    }();
+    for (const QString &c : filled) {
+        if (!labels.contains(c)) {
+            problem(QStringLiteral("category '%1' is not one of the sixteen").arg(c),
+                    QStringLiteral("%1: '%2' is not one of the sixteen categories").arg(shown, c));
+            continue;
+        }
+        if (rules.checkCategoryIngredients) {
+            const QString why = categoryRuleViolation(c, d.ingredients);
+            if (!why.isEmpty())
+                problem(QStringLiteral("the drink ") + why, shown + QLatin1Char(' ') + why);
+        }
+    }
+    return out;
+}
+
 QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
 {
     QList<SeedProblem> out = m_problems;
-    QSet<QString> labels;
     QMap<QString, int> perCategory;
-    for (const Category &c : categories()) {
-        labels << QLatin1String(c.label);
+    for (const Category &c : categories())
         perCategory[QLatin1String(c.label)] = 0;
-    }
     QMap<QString, const DrinkSeed *> seen;
     for (const DrinkSeed &d : drinks) {
         auto problem = [&](const QString &m) { out << SeedProblem{d.file, d.line, m}; };
         const QString shown =
             d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
-        if (d.name.trimmed().isEmpty()) {
-            problem(QStringLiteral("a drink has no name"));
-        } else {
+        if (!d.name.trimmed().isEmpty()) {
             const QString key = d.name.trimmed().toCaseFolded();
             if (const DrinkSeed *other = seen.value(key))
                 problem(QStringLiteral("%1 is already named at %2:%3").arg(shown, other->file).arg(other->line));
             else
                 seen[key] = &d;
         }
-        if (!glassNames().contains(d.glass))
-            problem(QStringLiteral("%1: '%2' is not one of the twenty glasses").arg(shown, d.glass));
-        if (d.ingredients.size() > 10)
-            problem(QStringLiteral("%1 has %2 ingredients; at most ten fit").arg(shown).arg(d.ingredients.size()));
-        for (const auto &ing : d.ingredients) {
-            if (ing.second.isEmpty())
-                problem(QStringLiteral("%1 has a quantity without an ingredient").arg(shown));
-            else if (ing.first.isEmpty())
-                problem(QStringLiteral("%1: '%2' has no quantity").arg(shown, ing.second));
-            else if (!quantityAllowed(ing.first))
+        DrinkRules rules;
+        rules.checkCategoryIngredients = options.checkCategoryIngredients;
+        for (const DrinkProblem &p : drinkProblems(d, rules))
+            problem(p.message);
+        // The unit list belongs to the bundled seed, not to the rules a drink
+        // brought in from a file is held to.
+        for (const auto &ing : d.ingredients)
+            if (!ing.first.isEmpty() && !ing.second.isEmpty() && !quantityAllowed(ing.first))
                 problem(
                     QStringLiteral("%1: '%2' is not a number with a unit from %3").arg(shown, ing.first, unitsFile));
-        }
-        if (d.directions.trimmed().isEmpty())
-            problem(QStringLiteral("%1 has no directions").arg(shown));
-        if (d.categories.isEmpty() || d.categories.size() > 3)
-            problem(QStringLiteral("%1 needs one to three categories").arg(shown));
-        for (const QString &c : d.categories) {
-            if (!labels.contains(c)) {
-                problem(QStringLiteral("%1: '%2' is not one of the sixteen categories").arg(shown, c));
-                continue;
-            }
-            ++perCategory[c];
-            if (options.checkCategoryIngredients) {
-                const QString why = categoryRuleViolation(c, d.ingredients);
-                if (!why.isEmpty())
-                    problem(shown + QLatin1Char(' ') + why);
-            }
-        }
+        for (const QString &c : d.categories)
+            if (perCategory.contains(c))
+                ++perCategory[c];
     }
     if (!vocabularyFile.isEmpty()) {
         QList<VocabularyProblem> vocabularyProblems;

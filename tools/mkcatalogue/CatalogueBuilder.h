@@ -34,6 +34,19 @@ struct CollectionRow {
     int line = 0;
 };
 
+// Which of the builder's rules one drink is held to. The bundled catalogue is
+// held to all of them; a drink brought in from a file to those that keep the
+// catalogue sound (a drink typed into the main window may lack the rest).
+struct DrinkRules {
+    bool requireGlass = true; // else an empty glass passes
+    bool requireDirections = true;
+    bool requireQuantities = true; // every ingredient has a quantity
+    bool requireCategories = true; // one to three, else up to three
+    bool checkCategoryIngredients = true;
+
+    static DrinkRules forImport() { return {false, false, false, false, false}; }
+};
+
 struct SeedCheckOptions {
     // The bundled catalogue must fill every stored query and table; small
     // test catalogues need not.
@@ -79,6 +92,15 @@ public:
     // Writes a fresh catalogue to `path` (through a temporary file, so a
     // failed build leaves nothing half-written). Throws std::runtime_error.
     void write(const QString &path) const;
+
+    // What is wrong with one drink. Empty
+    // ingredient pairs are unfilled slots and count only up to the last
+    // filled one; empty categories are unfilled slots too.
+    struct DrinkProblem {
+        QString reason;  // without the drink's name: "glass 'Tiki Mug' is not one of the twenty"
+        QString message; // naming the drink, as the builder reports it
+    };
+    static QList<DrinkProblem> drinkProblems(const DrinkSeed &drink, const DrinkRules &rules);
 
     // Which categories an ingredient list allows; empty means no rule.
     static QString categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients);

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "interchange/Interchange.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class frmMain;
+
+namespace pv {
+
+// Asks what to export: the main window's list or the whole catalogue, and
+// in which format.
+class ExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    ExportDialog(const QString &listName, int listCount, QWidget *parent = nullptr);
+
+    bool wholeCatalogue() const;
+    interchange::Format format() const;
+    bool collections() const;
+
+    QRadioButton *optCurrentList = nullptr;
+    QRadioButton *optWholeCatalogue = nullptr;
+    QComboBox *cboFormat = nullptr;
+    QCheckBox *chkCollections = nullptr;
+    QPushButton *cmdExport = nullptr;
+};
+
+// Shows what an import will add, which drinks are duplicates (with a choice
+// for each, or one for all) and which are refused, before anything is
+// written.
+class ImportPreview : public QDialog {
+    Q_OBJECT
+public:
+    ImportPreview(interchange::ImportPlan &plan, const QString &fileName, QWidget *parent = nullptr);
+
+    QLabel *lblSummary = nullptr;
+    QTableWidget *grdPreview = nullptr;
+    QComboBox *cboAllDuplicates = nullptr;
+    QPushButton *cmdApplyAll = nullptr;
+    QPushButton *cmdImport = nullptr;
+
+    static QString choiceText(interchange::OnDuplicate choice);
+
+    void accept() override;
+
+private:
+    void applyToAll();
+    interchange::ImportPlan &m_plan;
+};
+
+// The main window's File menu commands.
+void exportFromMainWindow(frmMain *main);
+void importIntoMainWindow(frmMain *main);
+void saveRecipeAsPdfFromMainWindow(frmMain *main);
+
+} // namespace pv

@@ -1,0 +1,807 @@
+// Reading and writing the three file formats: our own JSON, CSV with the
+// catalogue's column names, and schema.org Recipe data in JSON-LD.
+
+#include "data/Catalogue.h"
+#include "interchange/Interchange.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace pv::interchange::detail {
+
+namespace {
+
+constexpr const char *kFormatTag = "pourvale-recipes";
+constexpr int kFormatVersion = 1;
+
+int lineOfOffset(const QByteArray &bytes, qsizetype offset)
+{
+    return int(QByteArrayView(bytes).first(std::clamp<qsizetype>(offset, 0, bytes.size())).count('\n')) + 1;
+}
+
+QString errorAtLine(int line, const QString &what)
+{
+    return QStringLiteral("line %1: %2").arg(line).arg(what);
+}
+
+// Empty slots at the end of a list are not written.
+template <typename T, typename Empty> qsizetype usedLength(const T &list, qsizetype size, Empty isEmpty)
+{
+    while (size > 0 && isEmpty(list, size - 1))
+        --size;
+    return size;
+}
+
+qsizetype usedCategories(const Row &row)
+{
+    return usedLength(row, 3, [](const Row &r, qsizetype i) { return r[size_t(Cat1 + i)].isEmpty(); });
+}
+
+qsizetype usedIngredients(const Row &row)
+{
+    return usedLength(row, 10, [](const Row &r, qsizetype i) {
+        return r[size_t(Ing1 + i)].isEmpty() && r[size_t(Qty1 + i)].isEmpty();
+    });
+}
+
+QByteArrayView trimmedView(QByteArrayView v)
+{
+    return v.trimmed();
+}
+
+} // namespace
+
+void appendJsonString(QByteArray &out, QByteArrayView utf8)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const char *p = utf8.data();
+    const char *end = p + utf8.size();
+    const char *run = p;
+    for (; p < end; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(run, p - run);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+        run = p + 1;
+    }
+    out.append(run, end - run);
+    out += '"';
+}
+
+QByteArrayView checkUtf8(const QByteArray &content, QString *error)
+{
+    QByteArrayView bytes(content);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    if (bytes.trimmed().isEmpty()) {
+        *error = QStringLiteral("The file is empty.");
+        return {};
+    }
+    // Well-formed UTF-8 only: no overlong forms, surrogates or code points
+    // past U+10FFFF.
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = len > 0 && i + len <= n && p[i + 1] >= lo && p[i + 1] <= hi;
+        for (int k = 2; ok && k < len; ++k)
+            ok = p[i + k] >= 0x80 && p[i + k] <= 0xBF;
+        if (!ok) {
+            *error = errorAtLine(int(bytes.first(i).count('\n')) + 1, QStringLiteral("the file is not UTF-8 text"));
+            return {};
+        }
+        i += len;
+    }
+    return bytes;
+}
+
+// ------------------------------------------------------------------ JSON
+
+namespace {
+
+// Text of a field that should hold text: absent and null are empty; any
+// other kind is a refusal.
+bool textOf(const QJsonValue &v, const QString &key, QString *out, QString *refusal)
+{
+    if (v.isString()) {
+        *out = v.toString();
+        return true;
+    }
+    if (v.isUndefined() || v.isNull()) {
+        out->clear();
+        return true;
+    }
+    if (refusal->isEmpty())
+        *refusal = QStringLiteral("'%1' is %2 where text belongs")
+                       .arg(key, v.isDouble()  ? QStringLiteral("a number")
+                                 : v.isBool()  ? QStringLiteral("true or false")
+                                 : v.isArray() ? QStringLiteral("a list")
+                                               : QStringLiteral("an object"));
+    return false;
+}
+
+QJsonValue parseJson(QByteArrayView text, QString *error)
+{
+    const QByteArray bytes = QByteArray::fromRawData(text.data(), text.size());
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+    if (err.error != QJsonParseError::NoError) {
+        *error = errorAtLine(lineOfOffset(bytes, err.offset),
+                             QStringLiteral("the file is not valid JSON (%1)").arg(err.errorString()));
+        return QJsonValue();
+    }
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+}
+
+Entry jsonDrink(const QJsonValue &value, int number)
+{
+    Entry e;
+    e.where = QStringLiteral("entry %1").arg(number);
+    if (!value.isObject()) {
+        e.refusal = QStringLiteral("a drink must be an object");
+        return e;
+    }
+    const QJsonObject o = value.toObject();
+    DrinkSeed &d = e.drink;
+    textOf(o.value(QLatin1String("name")), QStringLiteral("name"), &d.name, &e.refusal);
+    textOf(o.value(QLatin1String("glass")), QStringLiteral("glass"), &d.glass, &e.refusal);
+    d.glass = d.glass.trimmed();
+    textOf(o.value(QLatin1String("directions")), QStringLiteral("directions"), &d.directions, &e.refusal);
+    const QJsonValue cats = o.value(QLatin1String("categories"));
+    if (cats.isArray()) {
+        for (const QJsonValue &c : cats.toArray()) {
+            QString label;
+            textOf(c, QStringLiteral("categories"), &label, &e.refusal);
+            d.categories << label.trimmed();
+        }
+    } else {
+        QString label;
+        if (textOf(cats, QStringLiteral("categories"), &label, &e.refusal) && !label.isEmpty())
+            d.categories << label.trimmed();
+    }
+    const QJsonValue ings = o.value(QLatin1String("ingredients"));
+    if (ings.isArray()) {
+        for (const QJsonValue &i : ings.toArray()) {
+            QString qty, ing;
+            if (!i.isObject()) {
+                if (e.refusal.isEmpty())
+                    e.refusal = QStringLiteral("an ingredient must be an object with a quantity and an ingredient");
+                continue;
+            }
+            textOf(i.toObject().value(QLatin1String("quantity")), QStringLiteral("quantity"), &qty, &e.refusal);
+            textOf(i.toObject().value(QLatin1String("ingredient")), QStringLiteral("ingredient"), &ing, &e.refusal);
+            d.ingredients << qMakePair(qty, ing);
+        }
+    } else if (!ings.isUndefined() && !ings.isNull() && e.refusal.isEmpty()) {
+        e.refusal = QStringLiteral("'ingredients' must be a list");
+    }
+    return e;
+}
+
+void jsonCollections(const QJsonObject &all, ReadResult &out)
+{
+    for (const CollectionTable &t : collectionTables()) {
+        const QString table = QLatin1String(t.table);
+        const QJsonArray rows = all.value(table).toArray();
+        int number = 0;
+        for (const QJsonValue &v : rows) {
+            ++number;
+            const QJsonObject o = v.toObject();
+            CollectionRow row;
+            row.line = number;
+            QString refusal;
+            for (const char *column : {t.shortColumn, t.longColumn}) {
+                const QString col = QLatin1String(column);
+                const QJsonValue cell = o.value(col);
+                QString text;
+                // A number column may hold a number.
+                if (t.numbered && column == t.shortColumn && cell.isDouble())
+                    text = QString::number(cell.toInteger());
+                else
+                    textOf(cell, col, &text, &refusal);
+                row.values[col] = text;
+            }
+            if (refusal.isEmpty() && row.values.value(QLatin1String(t.longColumn)).trimmed().isEmpty())
+                refusal = QStringLiteral("'%1' is empty").arg(QLatin1String(t.longColumn));
+            if (refusal.isEmpty())
+                out.collections[table] << row;
+            else
+                out.collectionRefusals << QStringLiteral("%1 entry %2: %3").arg(table).arg(number).arg(refusal);
+        }
+    }
+}
+
+} // namespace
+
+ReadResult readJson(QByteArrayView text)
+{
+    ReadResult out;
+    const QJsonValue top = parseJson(text, &out.error);
+    if (!out.error.isEmpty())
+        return out;
+    const QJsonObject o = top.toObject();
+    if (!top.isObject() || !o.value(QLatin1String("drinks")).isArray()) {
+        out.error = QStringLiteral("The file is not a Pourvale recipe file: it has no list of \"drinks\".");
+        return out;
+    }
+    const QJsonValue version = o.value(QLatin1String("version"));
+    if (version.isDouble() && version.toDouble() > kFormatVersion) {
+        out.error = QStringLiteral("The file was written by a newer Pourvale (format version %1); this one reads "
+                                   "version %2.")
+                        .arg(version.toDouble())
+                        .arg(kFormatVersion);
+        return out;
+    }
+    int number = 0;
+    const QJsonArray drinks = o.value(QLatin1String("drinks")).toArray();
+    out.entries.reserve(drinks.size());
+    for (const QJsonValue &v : drinks)
+        out.entries << jsonDrink(v, ++number);
+    jsonCollections(o.value(QLatin1String("collections")).toObject(), out);
+    return out;
+}
+
+// --------------------------------------------------------------- JSON-LD
+
+namespace {
+
+bool isType(const QJsonObject &o, const QString &type)
+{
+    const QJsonValue t = o.value(QLatin1String("@type"));
+    if (t.isArray())
+        return t.toArray().contains(type);
+    const QString s = t.toString();
+    return s == type || s == QStringLiteral("schema:") + type || s == QStringLiteral("https://schema.org/") + type ||
+           s == QStringLiteral("http://schema.org/") + type;
+}
+
+void collectRecipes(const QJsonValue &v, QList<QJsonObject> &out, int depth)
+{
+    // Recipes stand at the top, in a @graph, or in a list; no deeper.
+    if (depth > 4)
+        return;
+    if (v.isArray()) {
+        for (const QJsonValue &item : v.toArray())
+            collectRecipes(item, out, depth + 1);
+        return;
+    }
+    const QJsonObject o = v.toObject();
+    if (isType(o, QStringLiteral("Recipe"))) {
+        out << o;
+        return;
+    }
+    if (o.contains(QLatin1String("@graph")))
+        collectRecipes(o.value(QLatin1String("@graph")), out, depth + 1);
+    if (o.contains(QLatin1String("itemListElement")))
+        collectRecipes(o.value(QLatin1String("itemListElement")), out, depth + 1);
+    if (isType(o, QStringLiteral("ListItem")))
+        collectRecipes(o.value(QLatin1String("item")), out, depth + 1);
+}
+
+// A name given as text, or as an object with a name.
+QString nameOf(const QJsonValue &v)
+{
+    if (v.isObject())
+        return v.toObject().value(QLatin1String("name")).toString();
+    if (v.isArray())
+        return v.toArray().isEmpty() ? QString() : nameOf(v.toArray().first());
+    return v.toString();
+}
+
+QString instructionsOf(const QJsonValue &v, int depth = 0)
+{
+    if (depth > 4)
+        return QString();
+    if (v.isString())
+        return v.toString();
+    if (v.isArray()) {
+        QStringList steps;
+        for (const QJsonValue &s : v.toArray()) {
+            const QString t = instructionsOf(s, depth + 1);
+            if (!t.isEmpty())
+                steps << t;
+        }
+        return steps.join(QLatin1Char(' '));
+    }
+    const QJsonObject o = v.toObject();
+    if (o.contains(QLatin1String("itemListElement")))
+        return instructionsOf(o.value(QLatin1String("itemListElement")), depth + 1);
+    return o.value(QLatin1String("text")).toString();
+}
+
+QString quantityOf(const QJsonValue &v)
+{
+    if (v.isObject()) {
+        const QJsonObject q = v.toObject();
+        const QJsonValue value = q.value(QLatin1String("value"));
+        const QString amount = value.isDouble() ? QString::number(value.toDouble()) : value.toString();
+        return (amount + QLatin1Char(' ') + q.value(QLatin1String("unitText")).toString()).trimmed();
+    }
+    return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
+}
+
+// "2 1/2 oz London Dry Gin" -> "2 1/2 oz", "London Dry Gin".
+QPair<QString, QString> splitIngredient(const QString &line)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*((?:[\\d\\x{00BC}-\\x{00BE}\\x{2150}-\\x{215E}]+(?:[./]\\d+)?\\s*(?:-\\s*)?)+"
+                       "(?:(?:fl\\.?\\s*)?(?:oz|ounces?|ml|cl|l|dash(?:es)?|tsp|teaspoons?|tbsp|tablespoons?|cups?|"
+                       "parts?|slices?|wedges?|wheels?|twists?|sprigs?|leaves|leaf|drops?|splash(?:es)?|"
+                       "pinch(?:es)?|barspoons?|bar\\s+spoons?|shots?|jiggers?|pints?|bottles?|cans?|scoops?|"
+                       "cubes?|pieces?|sticks?|cl|dl)\\b\\.?)?)\\s+(\\S.*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(line);
+    if (!m.hasMatch())
+        return qMakePair(QString(), line.trimmed());
+    return qMakePair(m.captured(1).trimmed(), m.captured(2).trimmed());
+}
+
+Entry recipeDrink(const QJsonObject &o, int number)
+{
+    Entry e;
+    e.where = QStringLiteral("recipe %1").arg(number);
+    DrinkSeed &d = e.drink;
+    textOf(o.value(QLatin1String("name")), QStringLiteral("name"), &d.name, &e.refusal);
+    d.glass = nameOf(o.value(QLatin1String("tool"))).trimmed();
+    const QJsonValue cats = o.value(QLatin1String("recipeCategory"));
+    for (const QJsonValue &c : cats.isArray() ? cats.toArray() : QJsonArray{cats})
+        if (!c.toString().trimmed().isEmpty())
+            d.categories << c.toString().trimmed();
+    d.directions = instructionsOf(o.value(QLatin1String("recipeInstructions")));
+
+    // The structured supplies say quantity and slot exactly; the ingredient
+    // lines are all that most pages give.
+    const QJsonArray supplies = o.value(QLatin1String("supply")).toArray();
+    if (!supplies.isEmpty()) {
+        for (const QJsonValue &s : supplies) {
+            const QJsonObject item = s.toObject();
+            const int position = item.value(QLatin1String("position")).toInt(0);
+            const auto pair = qMakePair(quantityOf(item.value(QLatin1String("requiredQuantity"))),
+                                        item.value(QLatin1String("name")).toString());
+            if (position >= 1 && position <= 10 && position > d.ingredients.size()) {
+                while (d.ingredients.size() < position - 1)
+                    d.ingredients << qMakePair(QString(), QString());
+                d.ingredients << pair;
+            } else {
+                d.ingredients << pair;
+            }
+        }
+    } else {
+        const QJsonValue lines = o.value(QLatin1String("recipeIngredient"));
+        for (const QJsonValue &l : lines.isArray() ? lines.toArray() : QJsonArray{lines})
+            if (l.isString() && !l.toString().trimmed().isEmpty())
+                d.ingredients << splitIngredient(l.toString());
+    }
+    return e;
+}
+
+} // namespace
+
+ReadResult readJsonLd(QByteArrayView text)
+{
+    ReadResult out;
+    const QJsonValue top = parseJson(text, &out.error);
+    if (!out.error.isEmpty())
+        return out;
+    QList<QJsonObject> recipes;
+    collectRecipes(top, recipes, 0);
+    if (recipes.isEmpty()) {
+        out.error = QStringLiteral("The file holds no schema.org Recipe.");
+        return out;
+    }
+    int number = 0;
+    for (const QJsonObject &r : recipes)
+        out.entries << recipeDrink(r, ++number);
+    return out;
+}
+
+// ------------------------------------------------------------------- CSV
+
+namespace {
+
+struct CsvRecord {
+    QStringList fields;
+    int line = 0;
+};
+
+// RFC 4180, lenient where spreadsheets are: CR, LF or CRLF line ends, a
+// quote inside an unquoted field taken as it stands.
+bool parseCsv(const QString &text, QList<CsvRecord> &records, QString *error)
+{
+    const QChar *p = text.constData();
+    const QChar *end = p + text.size();
+    int line = 1;
+    while (p < end) {
+        CsvRecord rec;
+        rec.line = line;
+        QString field;
+        bool atRecordEnd = false;
+        while (!atRecordEnd) {
+            field.clear();
+            if (p < end && *p == QLatin1Char('"')) {
+                const int opened = line;
+                ++p;
+                for (;;) {
+                    if (p >= end) {
+                        *error = errorAtLine(opened,
+                                             QStringLiteral("a quoted field is not closed (is the file cut short?)"));
+                        return false;
+                    }
+                    if (*p == QLatin1Char('"')) {
+                        if (p + 1 < end && p[1] == QLatin1Char('"')) {
+                            field += QLatin1Char('"');
+                            p += 2;
+                            continue;
+                        }
+                        ++p;
+                        break;
+                    }
+                    if (*p == QLatin1Char('\n'))
+                        ++line;
+                    field += *p++;
+                }
+            }
+            // Unquoted text, or whatever follows a closing quote.
+            const QChar *start = p;
+            while (p < end && *p != QLatin1Char(',') && *p != QLatin1Char('\n') && *p != QLatin1Char('\r'))
+                ++p;
+            field.append(start, p - start);
+            rec.fields << field;
+            if (p >= end) {
+                atRecordEnd = true;
+            } else if (*p == QLatin1Char(',')) {
+                ++p;
+            } else {
+                if (*p == QLatin1Char('\r') && p + 1 < end && p[1] == QLatin1Char('\n'))
+                    ++p;
+                ++p;
+                ++line;
+                atRecordEnd = true;
+            }
+        }
+        // Blank lines hold no record.
+        if (!(rec.fields.size() == 1 && rec.fields.first().isEmpty()))
+            records << rec;
+    }
+    return true;
+}
+
+} // namespace
+
+ReadResult readCsv(const QString &text)
+{
+    ReadResult out;
+    QList<CsvRecord> records;
+    if (!parseCsv(text, records, &out.error))
+        return out;
+    if (records.isEmpty()) {
+        out.error = QStringLiteral("The file is empty.");
+        return out;
+    }
+    const QStringList columns = drinkColumns();
+    const CsvRecord header = records.takeFirst();
+    QList<int> columnOf;  // field index -> drinkColumns index, -1 ignored
+    QList<int> extraSlot; // field index -> ingredient slot past ten, else 0
+    static const QRegularExpression slotRe(QStringLiteral("^(Ing|Qty)(\\d+)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    for (const QString &h : header.fields) {
+        QString name = h.trimmed();
+        // The catalogue spells its second category column so; people do not.
+        if (name.compare(QLatin1String("Category2"), Qt::CaseInsensitive) == 0)
+            name = QStringLiteral("Catagory2");
+        int index = -1;
+        for (int i = 0; i < columns.size(); ++i)
+            if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+                index = i;
+        if (index >= 0 && columnOf.contains(index)) {
+            out.error = errorAtLine(header.line, QStringLiteral("the column %1 is named twice").arg(columns[index]));
+            return out;
+        }
+        columnOf << index;
+        const QRegularExpressionMatch m = slotRe.match(name);
+        extraSlot << (index < 0 && m.hasMatch() ? m.captured(2).toInt() : 0);
+    }
+    if (!columnOf.contains(Name)) {
+        out.error =
+            errorAtLine(header.line, QStringLiteral("the first line must name the columns, DrinkName among them"));
+        return out;
+    }
+    out.entries.reserve(records.size());
+    for (const CsvRecord &r : records) {
+        Entry e;
+        e.where = QStringLiteral("line %1").arg(r.line);
+        if (r.fields.size() != header.fields.size())
+            e.refusal =
+                QStringLiteral("%1 fields where the header has %2").arg(r.fields.size()).arg(header.fields.size());
+        std::array<QString, 26> v;
+        int lastSlot = 0;
+        for (qsizetype i = 0; i < r.fields.size() && i < columnOf.size(); ++i) {
+            if (columnOf[i] >= 0)
+                v[size_t(columnOf[i])] = r.fields[i];
+            else if (extraSlot[i] > 10 && !r.fields[i].isEmpty())
+                lastSlot = std::max(lastSlot, extraSlot[i]);
+        }
+        DrinkSeed &d = e.drink;
+        d.name = v[Name];
+        d.glass = v[Glass].trimmed();
+        d.directions = v[Directions];
+        for (int i = 0; i < 3; ++i)
+            d.categories << v[size_t(Cat1 + i)].trimmed();
+        while (!d.categories.isEmpty() && d.categories.last().isEmpty())
+            d.categories.removeLast();
+        for (int i = 0; i < 10; ++i)
+            d.ingredients << qMakePair(v[size_t(Qty1 + i)], v[size_t(Ing1 + i)]);
+        while (!d.ingredients.isEmpty() && d.ingredients.last().first.isEmpty() &&
+               d.ingredients.last().second.isEmpty())
+            d.ingredients.removeLast();
+        // Slots past the tenth are counted so the rules can refuse them.
+        while (d.ingredients.size() < lastSlot)
+            d.ingredients << qMakePair(QStringLiteral("?"), QStringLiteral("?"));
+        d.line = r.line;
+        out.entries << e;
+    }
+    return out;
+}
+
+// --------------------------------------------------------------- writers
+
+namespace {
+
+class JsonWriter : public Writer {
+public:
+    explicit JsonWriter(bool withCollections) : m_collections(withCollections) {}
+    void begin(QByteArray &out) override
+    {
+        out += "{\n  \"format\": \"";
+        out += kFormatTag;
+        out += "\",\n  \"version\": ";
+        out += QByteArray::number(kFormatVersion);
+        out += ",\n  \"drinks\": [";
+    }
+    void drink(QByteArray &out, const Row &row, bool first) override
+    {
+        out += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
+        appendJsonString(out, row[Name]);
+        out += ", \"glass\": ";
+        appendJsonString(out, row[Glass]);
+        out += ", \"categories\": [";
+        const qsizetype cats = usedCategories(row);
+        for (qsizetype i = 0; i < cats; ++i) {
+            if (i)
+                out += ", ";
+            appendJsonString(out, row[size_t(Cat1 + i)]);
+        }
+        out += "], \"ingredients\": [";
+        const qsizetype ings = usedIngredients(row);
+        for (qsizetype i = 0; i < ings; ++i) {
+            out += i ? ", {\"quantity\": " : "{\"quantity\": ";
+            appendJsonString(out, row[size_t(Qty1 + i)]);
+            out += ", \"ingredient\": ";
+            appendJsonString(out, row[size_t(Ing1 + i)]);
+            out += '}';
+        }
+        out += "], \"directions\": ";
+        appendJsonString(out, row[Directions]);
+        out += '}';
+    }
+    void collections(QByteArray &out, const QMap<QString, QList<std::array<QByteArray, 2>>> &tables) override
+    {
+        out += "\n  ],\n  \"collections\": {";
+        bool firstTable = true;
+        for (const CollectionTable &t : collectionTables()) {
+            out += firstTable ? "\n    " : ",\n    ";
+            firstTable = false;
+            appendJsonString(out, QByteArray(t.table));
+            out += ": [";
+            bool firstRow = true;
+            for (const auto &row : tables.value(QLatin1String(t.table))) {
+                out += firstRow ? "\n      {" : ",\n      {";
+                firstRow = false;
+                appendJsonString(out, QByteArray(t.shortColumn));
+                out += ": ";
+                appendJsonString(out, row[0]);
+                out += ", ";
+                appendJsonString(out, QByteArray(t.longColumn));
+                out += ": ";
+                appendJsonString(out, row[1]);
+                out += '}';
+            }
+            out += "\n    ]";
+        }
+        out += "\n  }";
+        m_closedDrinks = true;
+    }
+    void end(QByteArray &out) override
+    {
+        if (!m_closedDrinks)
+            out += "\n  ]";
+        out += "\n}\n";
+    }
+
+private:
+    bool m_collections;
+    bool m_closedDrinks = false;
+};
+
+class CsvWriter : public Writer {
+public:
+    void begin(QByteArray &out) override
+    {
+        out += drinkColumns().join(QLatin1Char(',')).toUtf8();
+        out += "\r\n";
+    }
+    static void field(QByteArray &out, QByteArrayView v)
+    {
+        bool quote = false;
+        for (char c : v)
+            if (c == ',' || c == '"' || c == '\n' || c == '\r') {
+                quote = true;
+                break;
+            }
+        if (!quote) {
+            out.append(v);
+            return;
+        }
+        out += '"';
+        for (char c : v) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    void drink(QByteArray &out, const Row &row, bool) override
+    {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i)
+                out += ',';
+            field(out, row[i]);
+        }
+        out += "\r\n";
+    }
+    void end(QByteArray &) override {}
+};
+
+class JsonLdWriter : public Writer {
+public:
+    explicit JsonLdWriter(bool single) : m_single(single) {}
+    void begin(QByteArray &out) override
+    {
+        out += m_single ? "{\n  \"@context\": \"https://schema.org\","
+                        : "{\n  \"@context\": \"https://schema.org\",\n  \"@graph\": [";
+    }
+    void drink(QByteArray &out, const Row &row, bool first) override
+    {
+        if (m_single)
+            out += "\n  \"@type\": \"Recipe\",\n  \"name\": ";
+        else
+            out += first ? "\n    {\"@type\": \"Recipe\", \"name\": " : ",\n    {\"@type\": \"Recipe\", \"name\": ";
+        const char *sep = m_single ? ",\n  " : ", ";
+        appendJsonString(out, row[Name]);
+        if (!row[Glass].isEmpty()) {
+            out += sep;
+            out += "\"tool\": {\"@type\": \"HowToTool\", \"name\": ";
+            appendJsonString(out, row[Glass]);
+            out += '}';
+        }
+        const qsizetype cats = usedCategories(row);
+        bool any = false;
+        for (qsizetype i = 0; i < cats; ++i) {
+            if (row[size_t(Cat1 + i)].isEmpty())
+                continue;
+            out += any ? ", " : sep;
+            if (!any)
+                out += "\"recipeCategory\": [";
+            any = true;
+            appendJsonString(out, row[size_t(Cat1 + i)]);
+        }
+        if (any)
+            out += ']';
+        const qsizetype ings = usedIngredients(row);
+        out += sep;
+        out += "\"recipeIngredient\": [";
+        QByteArray line;
+        bool firstLine = true;
+        for (qsizetype i = 0; i < ings; ++i) {
+            const QByteArrayView qty = trimmedView(row[size_t(Qty1 + i)]);
+            const QByteArrayView ing = trimmedView(row[size_t(Ing1 + i)]);
+            if (qty.isEmpty() && ing.isEmpty())
+                continue;
+            line.clear();
+            line.append(qty);
+            if (!qty.isEmpty() && !ing.isEmpty())
+                line += ' ';
+            line.append(ing);
+            if (!firstLine)
+                out += ", ";
+            firstLine = false;
+            appendJsonString(out, line);
+        }
+        out += ']';
+        out += sep;
+        out += "\"supply\": [";
+        firstLine = true;
+        for (qsizetype i = 0; i < ings; ++i) {
+            if (row[size_t(Qty1 + i)].isEmpty() && row[size_t(Ing1 + i)].isEmpty())
+                continue;
+            if (!firstLine)
+                out += ", ";
+            firstLine = false;
+            out += "{\"@type\": \"HowToSupply\", \"position\": ";
+            out += QByteArray::number(i + 1);
+            out += ", \"name\": ";
+            appendJsonString(out, row[size_t(Ing1 + i)]);
+            out += ", \"requiredQuantity\": ";
+            appendJsonString(out, row[size_t(Qty1 + i)]);
+            out += '}';
+        }
+        out += ']';
+        out += sep;
+        out += "\"recipeInstructions\": ";
+        appendJsonString(out, row[Directions]);
+        if (!m_single)
+            out += '}';
+    }
+    void end(QByteArray &out) override { out += m_single ? "\n}\n" : "\n  ]\n}\n"; }
+
+private:
+    bool m_single;
+};
+
+} // namespace
+
+std::unique_ptr<Writer> makeWriter(Format format, bool single, bool withCollections)
+{
+    switch (format) {
+    case Format::Json:
+        return std::make_unique<JsonWriter>(withCollections);
+    case Format::Csv:
+        return std::make_unique<CsvWriter>();
+    case Format::JsonLd:
+        return std::make_unique<JsonLdWriter>(single);
+    }
+    return nullptr;
+}
+
+} // namespace pv::interchange::detail

@@ -1,0 +1,566 @@
+#include "interchange/Interchange.h"
+
+#include "data/Catalogue.h"
+#include "data/RecordCursor.h"
+#include "data/TextFold.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace pv::interchange {
+
+QString formatName(Format format)
+{
+    switch (format) {
+    case Format::Json:
+        return QStringLiteral("json");
+    case Format::Csv:
+        return QStringLiteral("csv");
+    case Format::JsonLd:
+        return QStringLiteral("jsonld");
+    }
+    return QString();
+}
+
+bool formatFromName(const QString &name, Format *format)
+{
+    for (Format f : {Format::Json, Format::Csv, Format::JsonLd})
+        if (name.compare(formatName(f), Qt::CaseInsensitive) == 0) {
+            *format = f;
+            return true;
+        }
+    return false;
+}
+
+Format formatForFileName(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("csv"))
+        return Format::Csv;
+    if (suffix == QLatin1String("jsonld"))
+        return Format::JsonLd;
+    return Format::Json;
+}
+
+Format detectFormat(const QByteArray &content)
+{
+    qsizetype i = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < content.size() && (content[i] == ' ' || content[i] == '\t' || content[i] == '\r' || content[i] == '\n'))
+        ++i;
+    if (i >= content.size() || (content[i] != '{' && content[i] != '['))
+        return Format::Csv;
+    // Our own format names itself near the top; schema.org data does not.
+    const QByteArray head = content.mid(i, 4096);
+    if (head.contains("\"pourvale-recipes\""))
+        return Format::Json;
+    if (head.contains("\"@context\"") || head.contains("\"@type\"") || head.contains("\"@graph\"") || content[i] == '[')
+        return Format::JsonLd;
+    return Format::Json;
+}
+
+bool duplicateChoiceFromName(const QString &name, OnDuplicate *choice)
+{
+    if (name == QLatin1String("skip"))
+        *choice = OnDuplicate::Skip;
+    else if (name == QLatin1String("replace"))
+        *choice = OnDuplicate::Replace;
+    else if (name == QLatin1String("keep-both"))
+        *choice = OnDuplicate::KeepBoth;
+    else
+        return false;
+    return true;
+}
+
+namespace {
+
+// A connection to the catalogue file for one export or import.
+class Db {
+public:
+    explicit Db(const QString &path, bool write)
+    {
+        if (!QFileInfo::exists(path))
+            throw std::runtime_error(QStringLiteral("The catalogue %1 does not exist.").arg(path).toStdString());
+        const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+            fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
+        sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
+        // Anything but a catalogue (another kind of file, a damaged one) is
+        // refused before a byte is written.
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM drinklst", -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            fail(QStringLiteral("%1 is not a Pourvale catalogue").arg(path));
+        }
+        sqlite3_finalize(st);
+    }
+    ~Db() { sqlite3_close(m_db); }
+    Db(const Db &) = delete;
+    Db &operator=(const Db &) = delete;
+
+    [[noreturn]] void fail(const QString &what) const
+    {
+        throw std::runtime_error((what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db))).toStdString());
+    }
+    void exec(const char *sql)
+    {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(QString::fromUtf8(sql));
+    }
+    sqlite3_stmt *prepare(const QString &sql)
+    {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            fail(QStringLiteral("The catalogue cannot be read"));
+        }
+        return st;
+    }
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+struct Statement {
+    explicit Statement(sqlite3_stmt *s) : st(s) {}
+    ~Statement() { sqlite3_finalize(st); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    sqlite3_stmt *st;
+};
+
+QString quotedColumns()
+{
+    QStringList cols;
+    for (const QString &c : drinkColumns())
+        cols << QLatin1Char('"') + c + QLatin1Char('"');
+    return cols.join(QLatin1Char(','));
+}
+
+// A row source as SQL: a plain name stands for its table or stored query.
+QString sourceSql(const QString &rowSource)
+{
+    static const QRegularExpression plainName(QStringLiteral("^\\[?(\\w+)\\]?$"));
+    const QRegularExpressionMatch m = plainName.match(rowSource.trimmed());
+    if (m.hasMatch())
+        return QStringLiteral("SELECT * FROM \"%1\"").arg(m.captured(1));
+    return rowSource;
+}
+
+QByteArrayView columnView(sqlite3_stmt *st, int i)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(st, i)) : QByteArrayView("", 0);
+}
+
+} // namespace
+
+ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName, const ExportOptions &options,
+                          const Progress &progress)
+{
+    ExportResult result;
+    try {
+        Db db(cataloguePath, false);
+        // One read transaction: the count and the rows agree.
+        db.exec("BEGIN");
+        const QString source = sourceSql(options.rowSource);
+        qint64 total = 0;
+        {
+            Statement count(db.prepare(QStringLiteral("SELECT count(*) FROM (%1)").arg(source)));
+            if (sqlite3_step(count.st) == SQLITE_ROW)
+                total = sqlite3_column_int64(count.st, 0);
+        }
+        const bool collections = options.collections && options.format == Format::Json;
+        auto writer = detail::makeWriter(options.format, total == 1, collections);
+
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly)) {
+            result.error = QStringLiteral("%1 cannot be written: %2").arg(fileName, file.errorString());
+            return result;
+        }
+        QByteArray buffer;
+        buffer.reserve(1 << 20);
+        auto flush = [&](bool always) {
+            if (always || buffer.size() >= (1 << 20)) {
+                if (file.write(buffer) != buffer.size())
+                    throw std::runtime_error(
+                        QStringLiteral("%1 cannot be written: %2").arg(fileName, file.errorString()).toStdString());
+                buffer.clear();
+            }
+        };
+        writer->begin(buffer);
+        Statement rows(db.prepare(QStringLiteral("SELECT %1 FROM (%2)").arg(quotedColumns(), source)));
+        detail::Row row;
+        int rc;
+        while ((rc = sqlite3_step(rows.st)) == SQLITE_ROW) {
+            for (int i = 0; i < 26; ++i)
+                row[size_t(i)] = columnView(rows.st, i);
+            writer->drink(buffer, row, result.drinks == 0);
+            ++result.drinks;
+            if ((result.drinks & 1023) == 0) {
+                flush(false);
+                if (progress && !progress(result.drinks, total)) {
+                    file.cancelWriting();
+                    result.cancelled = true;
+                    return result;
+                }
+            }
+        }
+        if (rc != SQLITE_DONE)
+            db.fail(QStringLiteral("The catalogue cannot be read"));
+        if (collections) {
+            QMap<QString, QList<std::array<QByteArray, 2>>> tables;
+            for (const CollectionTable &t : collectionTables()) {
+                Statement st(db.prepare(
+                    QStringLiteral("SELECT \"%1\", \"%2\" FROM \"%3\" ORDER BY rowid")
+                        .arg(QLatin1String(t.shortColumn), QLatin1String(t.longColumn), QLatin1String(t.table))));
+                auto &list = tables[QLatin1String(t.table)];
+                while (sqlite3_step(st.st) == SQLITE_ROW)
+                    list.append({columnView(st.st, 0).toByteArray(), columnView(st.st, 1).toByteArray()});
+            }
+            writer->collections(buffer, tables);
+        }
+        writer->end(buffer);
+        flush(true);
+        if (progress && !progress(result.drinks, total)) {
+            file.cancelWriting();
+            result.cancelled = true;
+            return result;
+        }
+        if (!file.commit()) {
+            result.error = QStringLiteral("%1 cannot be written: %2").arg(fileName, file.errorString());
+            return result;
+        }
+        result.ok = true;
+    } catch (const std::exception &e) {
+        result.error = QString::fromUtf8(e.what());
+    }
+    return result;
+}
+
+// ----------------------------------------------------------------- import
+
+ReadResult readDrinks(const QByteArray &content, Format format)
+{
+    QString error;
+    const QByteArrayView text = detail::checkUtf8(content, &error);
+    ReadResult out;
+    if (!error.isEmpty()) {
+        out.error = error;
+        return out;
+    }
+    switch (format) {
+    case Format::Json:
+        out = detail::readJson(text);
+        break;
+    case Format::JsonLd:
+        out = detail::readJsonLd(text);
+        break;
+    case Format::Csv:
+        out = detail::readCsv(QString::fromUtf8(text));
+        break;
+    }
+    if (out.error.isEmpty() && out.entries.isEmpty() && out.collections.isEmpty())
+        out.error = QStringLiteral("The file holds no drinks.");
+    const DrinkRules rules = DrinkRules::forImport();
+    for (Entry &e : out.entries)
+        if (e.refusal.isEmpty()) {
+            const auto problems = CatalogueSeed::drinkProblems(e.drink, rules);
+            if (!problems.isEmpty())
+                e.refusal = problems.first().reason;
+        }
+    return out;
+}
+
+ReadResult readDrinkFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ReadResult r;
+        r.error = QStringLiteral("%1 cannot be read: %2").arg(fileName, file.errorString());
+        return r;
+    }
+    const QByteArray content = file.readAll();
+    return readDrinks(content, detectFormat(content));
+}
+
+int ImportPlan::count(PlanItem::Status status) const
+{
+    int n = 0;
+    for (const PlanItem &i : items)
+        n += i.status == status;
+    return n;
+}
+
+void ImportPlan::chooseForAll(OnDuplicate choice)
+{
+    for (PlanItem &i : items)
+        i.choice = choice;
+}
+
+namespace {
+
+QString nameKey(const QString &name)
+{
+    return foldForSearch(name);
+}
+
+// Folded name -> key of the first drink of that name, and its name as written.
+QHash<QString, qint64> existingNames(Db &db, QHash<QString, QString> *shown = nullptr)
+{
+    QHash<QString, qint64> names;
+    Statement st(db.prepare(QStringLiteral("SELECT rowid, DrinkName FROM drinklst ORDER BY rowid")));
+    while (sqlite3_step(st.st) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(columnView(st.st, 1));
+        const QString key = nameKey(name);
+        if (!names.contains(key)) {
+            names.insert(key, sqlite3_column_int64(st.st, 0));
+            if (shown)
+                shown->insert(key, name);
+        }
+    }
+    return names;
+}
+
+} // namespace
+
+ImportPlan planImport(const QString &cataloguePath, ReadResult read)
+{
+    ImportPlan plan;
+    plan.error = read.error;
+    plan.collections = std::move(read.collections);
+    plan.collectionRefusals = read.collectionRefusals;
+    if (!plan.error.isEmpty())
+        return plan;
+    QHash<QString, qint64> names;
+    QHash<QString, QString> shownNames;
+    try {
+        Db db(cataloguePath, false);
+        names = existingNames(db, &shownNames);
+    } catch (const std::exception &e) {
+        plan.error = QString::fromUtf8(e.what());
+        return plan;
+    }
+    plan.items.reserve(read.entries.size());
+    for (Entry &e : read.entries) {
+        PlanItem item;
+        item.entry = std::move(e);
+        if (!item.entry.refusal.isEmpty()) {
+            item.status = PlanItem::Refused;
+        } else {
+            const QString key = nameKey(item.entry.drink.name);
+            if (names.contains(key)) {
+                item.status = PlanItem::Duplicate;
+                item.duplicateOf = shownNames.value(key, item.entry.drink.name);
+            } else {
+                names.insert(key, -1);
+                shownNames.insert(key, item.entry.drink.name);
+            }
+        }
+        plan.items << std::move(item);
+    }
+    return plan;
+}
+
+QString ImportOutcome::summary() const
+{
+    auto drinks = [](int n) { return n == 1 ? QStringLiteral("1 drink") : QStringLiteral("%1 drinks").arg(n); };
+    auto dups = [](int n) { return n == 1 ? QStringLiteral("1 duplicate") : QStringLiteral("%1 duplicates").arg(n); };
+    QStringList parts;
+    parts << QStringLiteral("Imported ") + drinks(added);
+    if (replaced)
+        parts << QStringLiteral("replaced ") + dups(replaced);
+    if (skipped)
+        parts << QStringLiteral("skipped ") + dups(skipped);
+    if (collectionRows)
+        parts << QStringLiteral("added %1 collection row%2").arg(collectionRows).arg(collectionRows == 1 ? "" : "s");
+    if (!refusals.isEmpty()) {
+        QStringList shown = refusals.mid(0, 3);
+        if (refusals.size() > 3)
+            shown << QStringLiteral("and %1 more").arg(refusals.size() - 3);
+        parts << QStringLiteral("refused %1 (%2)").arg(refusals.size()).arg(shown.join(QStringLiteral("; ")));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+namespace {
+
+void bindText(Db &db, sqlite3_stmt *st, int index, const QString &text)
+{
+    const QByteArray u = text.toUtf8();
+    if (sqlite3_bind_text(st, index, u.constData(), int(u.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+        db.fail(QStringLiteral("The drink cannot be written"));
+}
+
+void bindDrink(Db &db, sqlite3_stmt *st, const DrinkSeed &d, const QString &name)
+{
+    bindText(db, st, 1, name);
+    bindText(db, st, 2, d.glass);
+    for (int i = 0; i < 3; ++i)
+        bindText(db, st, 3 + i, d.categories.value(i));
+    bindText(db, st, 6, d.directions);
+    for (int i = 0; i < 10; ++i) {
+        const bool has = i < d.ingredients.size();
+        bindText(db, st, 7 + i, has ? d.ingredients[i].second : QString());
+        bindText(db, st, 17 + i, has ? d.ingredients[i].first : QString());
+    }
+}
+
+void step(Db &db, sqlite3_stmt *st)
+{
+    if (sqlite3_step(st) != SQLITE_DONE)
+        db.fail(QStringLiteral("The catalogue cannot be written"));
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+}
+
+// Imports collection rows that the table does not hold yet. A number that
+// is taken is dropped, so the table numbers the row itself.
+int importCollections(Db &db, const QMap<QString, QList<CollectionRow>> &collections)
+{
+    int added = 0;
+    for (const CollectionTable &t : collectionTables()) {
+        const QList<CollectionRow> rows = collections.value(QLatin1String(t.table));
+        if (rows.isEmpty())
+            continue;
+        const QString shortCol = QLatin1String(t.shortColumn);
+        const QString longCol = QLatin1String(t.longColumn);
+        QSet<QString> texts;
+        QSet<QString> numbers;
+        {
+            Statement st(db.prepare(
+                QStringLiteral("SELECT \"%1\", \"%2\" FROM \"%3\"").arg(shortCol, longCol, QLatin1String(t.table))));
+            while (sqlite3_step(st.st) == SQLITE_ROW) {
+                numbers << QString::fromUtf8(columnView(st.st, 0));
+                texts << QString::fromUtf8(columnView(st.st, 1));
+            }
+        }
+        Statement ins(db.prepare(QStringLiteral("INSERT INTO \"%3\" (\"%1\", \"%2\") VALUES (?, ?)")
+                                     .arg(shortCol, longCol, QLatin1String(t.table))));
+        for (const CollectionRow &row : rows) {
+            const QString text = row.values.value(longCol);
+            if (texts.contains(text))
+                continue;
+            QString shortValue = row.values.value(shortCol);
+            if (t.numbered && (shortValue.isEmpty() || numbers.contains(shortValue)))
+                sqlite3_bind_null(ins.st, 1);
+            else
+                bindText(db, ins.st, 1, shortValue);
+            bindText(db, ins.st, 2, text);
+            step(db, ins.st);
+            texts << text;
+            numbers << shortValue;
+            ++added;
+        }
+    }
+    return added;
+}
+
+} // namespace
+
+ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, const Progress &progress)
+{
+    ImportOutcome out;
+    if (!plan.error.isEmpty()) {
+        out.error = plan.error;
+        return out;
+    }
+    for (const PlanItem &i : plan.items)
+        if (i.status == PlanItem::Refused)
+            out.refusals << i.entry.where + QStringLiteral(": ") + i.entry.refusal;
+    out.refusals << plan.collectionRefusals;
+    try {
+        Db db(cataloguePath, true);
+        db.exec("BEGIN IMMEDIATE");
+        try {
+            // Names as they stand in the file at this moment; a copy kept
+            // beside a duplicate takes the first free "Name (n)".
+            // Without duplicates no name needs looking up.
+            const bool hasDuplicates = plan.count(PlanItem::Duplicate) > 0;
+            QHash<QString, qint64> names;
+            if (hasDuplicates)
+                names = existingNames(db);
+            const QString cols = quotedColumns();
+            Statement ins(db.prepare(QStringLiteral("INSERT INTO drinklst (%1) VALUES (%2)")
+                                         .arg(cols, QStringList(26, QStringLiteral("?")).join(QLatin1Char(',')))));
+            QStringList assignments;
+            for (const QString &c : drinkColumns())
+                assignments << QStringLiteral("\"%1\" = ?").arg(c);
+            Statement upd(db.prepare(
+                QStringLiteral("UPDATE drinklst SET %1 WHERE rowid = ?27").arg(assignments.join(QLatin1Char(',')))));
+            const qint64 total = plan.items.size();
+            qint64 done = 0;
+            for (const PlanItem &item : plan.items) {
+                if (progress && (++done & 255) == 0 && !progress(done, total)) {
+                    db.exec("ROLLBACK");
+                    out.cancelled = true;
+                    return out;
+                }
+                if (item.status == PlanItem::Refused)
+                    continue;
+                const DrinkSeed &d = item.entry.drink;
+                QString name = d.name;
+                if (!hasDuplicates) {
+                    bindDrink(db, ins.st, d, name);
+                    step(db, ins.st);
+                    ++out.added;
+                    continue;
+                }
+                const QString key = nameKey(name);
+                const qint64 existing = names.value(key, 0);
+                if (item.status == PlanItem::Duplicate && names.contains(key)) {
+                    if (item.choice == OnDuplicate::Skip) {
+                        ++out.skipped;
+                        continue;
+                    }
+                    if (item.choice == OnDuplicate::Replace) {
+                        bindDrink(db, upd.st, d, name);
+                        sqlite3_bind_int64(upd.st, 27, existing);
+                        step(db, upd.st);
+                        ++out.replaced;
+                        continue;
+                    }
+                    for (int n = 2;; ++n) {
+                        name = QStringLiteral("%1 (%2)").arg(d.name).arg(n);
+                        if (!names.contains(nameKey(name)))
+                            break;
+                    }
+                }
+                bindDrink(db, ins.st, d, name);
+                step(db, ins.st);
+                names.insert(name == d.name ? key : nameKey(name), sqlite3_last_insert_rowid(db.handle()));
+                ++out.added;
+            }
+            out.collectionRows = importCollections(db, plan.collections);
+            if (progress && !progress(total, total)) {
+                db.exec("ROLLBACK");
+                out.cancelled = true;
+                return out;
+            }
+            db.exec("COMMIT");
+        } catch (...) {
+            sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+        out.ok = true;
+    } catch (const std::exception &e) {
+        out = ImportOutcome();
+        out.error = QString::fromUtf8(e.what()) + QStringLiteral("\nNothing was imported; the catalogue is as it was.");
+    }
+    return out;
+}
+
+void createEmptyCatalogue(const QString &path)
+{
+    CatalogueSeed().write(path);
+}
+
+} // namespace pv::interchange

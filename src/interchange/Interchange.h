@@ -1,0 +1,156 @@
+#pragma once
+
+#include "CatalogueBuilder.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <QByteArrayView>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+namespace pv::interchange {
+
+// The file formats drinks travel in.
+enum class Format { Json, Csv, JsonLd };
+
+QString formatName(Format format); // "json", "csv", "jsonld"
+bool formatFromName(const QString &name, Format *format);
+// The format a file name's suffix suggests; JSON when it suggests none.
+Format formatForFileName(const QString &fileName);
+// The format a file's content is in: CSV unless it opens as JSON, and
+// JSON-LD when that JSON speaks schema.org.
+Format detectFormat(const QByteArray &content);
+
+// Called now and then with the work done and the work in all; returning
+// false cancels.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// ---------------------------------------------------------------- export
+
+struct ExportOptions {
+    Format format = Format::Json;
+    // What to export: a table, a stored query, or a SELECT over drinklst, as
+    // the main window's data control names it.
+    QString rowSource = QStringLiteral("drinklst");
+    // The nine collection tables too (JSON only).
+    bool collections = false;
+};
+
+struct ExportResult {
+    bool ok = false;
+    bool cancelled = false;
+    int drinks = 0;
+    QString error;
+};
+
+// Writes the drinks of `options.rowSource` to `fileName` through a temporary
+// file: a failed or cancelled export leaves no file, and an existing file
+// as it was.
+ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName, const ExportOptions &options,
+                          const Progress &progress = {});
+
+// ---------------------------------------------------------------- import
+
+// One drink read from a file, with where it stood and, when it cannot be
+// imported, why.
+struct Entry {
+    DrinkSeed drink;
+    QString where;   // "line 12", "entry 3"
+    QString refusal; // empty when the drink passes the rules
+};
+
+struct ReadResult {
+    QList<Entry> entries;
+    QMap<QString, QList<CollectionRow>> collections;
+    QStringList collectionRefusals;
+    // Set when the file as a whole cannot be read; nothing is imported then.
+    QString error;
+};
+
+// Reads drinks in `format` and holds each to the catalogue's rules.
+ReadResult readDrinks(const QByteArray &content, Format format);
+// The same for a file; the format is detected from its content.
+ReadResult readDrinkFile(const QString &fileName);
+
+enum class OnDuplicate { Skip, Replace, KeepBoth };
+bool duplicateChoiceFromName(const QString &name, OnDuplicate *choice);
+
+struct PlanItem {
+    enum Status { New, Duplicate, Refused };
+    Entry entry;
+    Status status = New;
+    OnDuplicate choice = OnDuplicate::Skip;
+    QString duplicateOf; // the name it clashes with
+};
+
+struct ImportPlan {
+    QList<PlanItem> items;
+    QMap<QString, QList<CollectionRow>> collections;
+    QStringList collectionRefusals;
+    QString error; // the catalogue or the file could not be read
+
+    int count(PlanItem::Status status) const;
+    void chooseForAll(OnDuplicate choice);
+};
+
+// Sorts what was read into new drinks, duplicates of drinks in the
+// catalogue or earlier in the file (same name in any case, accents folded),
+// and refusals.
+ImportPlan planImport(const QString &cataloguePath, ReadResult read);
+
+struct ImportOutcome {
+    bool ok = false;
+    bool cancelled = false;
+    QString error;
+    int added = 0; // new drinks and kept-both copies
+    int replaced = 0;
+    int skipped = 0;
+    int collectionRows = 0;
+    QStringList refusals; // "line 12: glass 'Tiki Mug' is not one of the twenty"
+
+    // "Imported 37 drinks; skipped 3 duplicates; refused 1 (line 12: ...)"
+    QString summary() const;
+};
+
+// Applies the plan in one transaction: a fault or a cancel leaves the
+// catalogue exactly as it was. Refused drinks are left out and reported.
+ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, const Progress &progress = {});
+
+// Creates an empty catalogue (the ten tables and the sixteen stored queries)
+// at `path`. Throws std::runtime_error.
+void createEmptyCatalogue(const QString &path);
+
+// ------------------------------------------------------ format internals
+
+namespace detail {
+// The content without a byte-order mark, or an empty view and `error` set
+// when it is empty or not UTF-8.
+QByteArrayView checkUtf8(const QByteArray &content, QString *error);
+ReadResult readJson(QByteArrayView text);
+ReadResult readJsonLd(QByteArrayView text);
+ReadResult readCsv(const QString &text);
+// One drinklst row in drinkColumns() order, as UTF-8 text.
+using Row = std::array<QByteArrayView, 26>;
+enum Column { Name = 0, Glass = 1, Cat1 = 2, Directions = 5, Ing1 = 6, Qty1 = 16 };
+
+// Writers append the drinks one at a time.
+class Writer {
+public:
+    virtual ~Writer() = default;
+    virtual void begin(QByteArray &out) = 0;
+    virtual void drink(QByteArray &out, const Row &row, bool first) = 0;
+    // Table name -> rows of (short column, long column); JSON only.
+    virtual void collections(QByteArray &, const QMap<QString, QList<std::array<QByteArray, 2>>> &) {}
+    virtual void end(QByteArray &out) = 0;
+};
+std::unique_ptr<Writer> makeWriter(Format format, bool single, bool withCollections);
+void appendJsonString(QByteArray &out, QByteArrayView utf8);
+} // namespace detail
+
+} // namespace pv::interchange
