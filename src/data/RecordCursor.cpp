@@ -65,8 +65,8 @@ QVariant columnValue(sqlite3_stmt *st, int i)
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
     default:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
-                                          sqlite3_column_bytes(st, i)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i)));
     }
 }
 
@@ -235,8 +235,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         }
 
         static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(.*)$"),
-                                                   QRegularExpression::CaseInsensitiveOption
-                                                       | QRegularExpression::DotMatchesEverythingOption);
+                                                   QRegularExpression::CaseInsensitiveOption |
+                                                       QRegularExpression::DotMatchesEverythingOption);
         QString keyExpr;
         QString fromPart;
         if (kind == QLatin1String("table")) {
@@ -255,8 +255,9 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                     break;
                 }
             if (keyExpr.isEmpty())
-                throw DataError(ErrGeneral, QStringLiteral("the stored query '%1' does not carry the keys of its rows")
-                                                .arg(objectName));
+                throw DataError(
+                    ErrGeneral,
+                    QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(objectName));
             fromPart = QStringLiteral("* FROM ") + quoteIdent(objectName);
         } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
             keyExpr = QStringLiteral("rowid");
@@ -284,8 +285,9 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                     if (m_baseTable.isEmpty())
                         m_baseTable = t;
                     else if (m_baseTable.compare(t, Qt::CaseInsensitive) != 0)
-                        throw DataError(ErrGeneral, QStringLiteral("the rows of '%1' come from more than one table")
-                                                        .arg(recordSource));
+                        throw DataError(
+                            ErrGeneral,
+                            QStringLiteral("the rows of '%1' come from more than one table").arg(recordSource));
                 }
                 const QString fieldName = QString::fromUtf8(sqlite3_column_name(probe.st, i));
                 if (!m_fieldIndex.contains(fieldName.toCaseFolded())) {
@@ -307,8 +309,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         // texts may order rows otherwise and are listed whole.
         m_chunked = kind == QLatin1String("table") || kind == QLatin1String("view");
         if (m_chunked) {
-            const QByteArray sql = (QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery
-                                    + QStringLiteral(") WHERE pv__key > ?1 ORDER BY pv__key LIMIT ?2"))
+            const QByteArray sql = (QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery +
+                                    QStringLiteral(") WHERE pv__key > ?1 ORDER BY pv__key LIMIT ?2"))
                                        .toUtf8();
             const int r = sqlite3_prepare_v3(m_db, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_chunk, nullptr);
             if (r != SQLITE_OK)
@@ -586,6 +588,13 @@ void RecordCursor::Update()
         if (r != SQLITE_DONE)
             fail(r);
         const qint64 key = sqlite3_last_insert_rowid(m_db);
+        // The engine hands out again the key of a last row that another
+        // program deleted. The list keeps that row's place, as it keeps any
+        // deleted row's, under a key no row can have, so no key is listed twice.
+        if (const int stale = indexOfKey(key); stale >= 0) {
+            m_keys[size_t(stale)] = std::numeric_limits<qint64>::min() + m_retiredKeys++;
+            m_sorted = false;
+        }
         if (!m_keys.empty() && key <= m_keys.back())
             m_sorted = false;
         m_keys.push_back(key);
@@ -642,7 +651,8 @@ void RecordCursor::Delete()
     const qint64 key = m_keys[size_t(m_pos)];
     const SavingScope saving(m_saving);
     Stmt st;
-    const QByteArray sql = (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();
+    const QByteArray sql =
+        (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();
     int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st.st, nullptr);
     if (r != SQLITE_OK)
         fail(r);
@@ -764,14 +774,15 @@ void RecordCursor::find(const QString &criterion, int startIndex)
     int found = -1;
     // FindFirst searches from the first row wherever the cursor stands.
     if (startIndex < int(m_keys.size()) || !m_complete) {
-        QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(")
-                      + quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
+        QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(") +
+                      quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
         const bool bounded = m_sorted && startIndex > 0;
         if (bounded)
             sql += QStringLiteral(" AND pv__key > ?2");
         sqlite3_stmt *st = m_findStatements.value(sql);
         if (!st) {
-            const int r = sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+            const int r =
+                sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
             if (r != SQLITE_OK)
                 fail(r);
             m_findStatements.insert(sql, st);
@@ -795,8 +806,10 @@ void RecordCursor::find(const QString &criterion, int startIndex)
     }
 
     if (found < 0) {
-        // The row that was current stays current.
+        // The row that was current stays current, read afresh: another
+        // program may have changed or deleted it meanwhile.
         m_noMatch = true;
+        m_rowLoaded = false;
         return;
     }
     m_noMatch = false;

@@ -123,6 +123,7 @@ private:
     bool m_chunked = false;
     sqlite3_stmt *m_chunk = nullptr;
     bool m_sorted = true;
+    qint64 m_retiredKeys = 0;
     int m_pos = -1;
     bool m_bof = true;
     bool m_eof = true;

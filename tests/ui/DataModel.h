@@ -163,6 +163,7 @@ public:
     }
 
     // The engine gives a new row the key after the highest one in the file.
+    std::int64_t retired = 0;
     std::int64_t nextKey() const
     {
         std::int64_t k = 0;
@@ -273,6 +274,11 @@ private:
                 r.fields[size_t(idField)] = std::to_string(top.value_or(0) + 1);
             }
             file.push_back(r);
+            // A key the engine hands out again (another program deleted the
+            // last row) leaves the old place a deleted row.
+            for (std::int64_t &k : keys)
+                if (k == r.key)
+                    k = -(++retired);
             keys.push_back(r.key);
             if (bof && eof)
                 bof = false;
