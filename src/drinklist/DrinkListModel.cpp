@@ -260,6 +260,12 @@ void DrinkListModel::setFilter(const QString &text)
     m_needle = needle;
     if (!m_db)
         return;
+    relistFromStart();
+}
+
+// Lists the keys anew from the first; a failure leaves an empty table.
+void DrinkListModel::relistFromStart()
+{
     beginResetModel();
     try {
         prepareListing();
@@ -282,17 +288,7 @@ void DrinkListModel::sort(int column, Qt::SortOrder order)
     m_order = order;
     if (!m_db)
         return;
-    beginResetModel();
-    try {
-        prepareListing();
-        relist(0);
-    } catch (...) {
-        m_keys.clear();
-        m_complete = true;
-        endResetModel();
-        throw;
-    }
-    endResetModel();
+    relistFromStart();
 }
 
 qint64 DrinkListModel::dataVersion() const

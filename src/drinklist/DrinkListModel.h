@@ -70,6 +70,7 @@ private:
 
     void closeDb();
     void prepareListing();
+    void relistFromStart();
     void listChunk();
     void listAll();
     void relist(size_t atLeast);
