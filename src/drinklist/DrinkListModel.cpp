@@ -159,15 +159,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     m_indexed = next.m_indexed;
     m_cache.clear();
     m_dataVersion = dataVersion();
-    try {
-        relist(0);
-    } catch (...) {
-        m_keys.clear();
-        m_complete = true;
-        endResetModel();
-        throw;
-    }
-    endResetModel();
+    endResetWithList(false);
 }
 
 void DrinkListModel::prepareListing()
@@ -267,8 +259,15 @@ void DrinkListModel::setFilter(const QString &text)
 void DrinkListModel::relistFromStart()
 {
     beginResetModel();
+    endResetWithList(true);
+}
+
+// Ends a model reset begun by the caller with the first keys listed.
+void DrinkListModel::endResetWithList(bool prepare)
+{
     try {
-        prepareListing();
+        if (prepare)
+            prepareListing();
         relist(0);
     } catch (...) {
         m_keys.clear();

@@ -71,6 +71,7 @@ private:
     void closeDb();
     void prepareListing();
     void relistFromStart();
+    void endResetWithList(bool prepare);
     void listChunk();
     void listAll();
     void relist(size_t atLeast);
