@@ -29,11 +29,13 @@
 #include "data/Criterion.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
+#include "ui/CutTextTip.h"
 #include "ui/FitText.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
@@ -187,6 +189,7 @@ frmMain::frmMain()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pourvale"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    setProperty(pv::kKeepsPlacement, true);
     buildForm();
     buildMenus();
     buildToolBar();
@@ -284,6 +287,20 @@ void frmMain::buildForm()
     }
     Data1->bind(txtFields[21], QStringLiteral("Directions"));
     Data1->bind(txtGlassname, QStringLiteral("Glass"));
+    // Names and ingredients longer than their boxes can be read whole.
+    for (int i = 0; i <= 20; ++i)
+        pv::showCutTextInToolTip(static_cast<QLineEdit *>(txtFields[size_t(i)]));
+    pv::showCutTextInToolTip(txtGlassname);
+    // The twenty glasses with a picture are offered while typing; any other
+    // name is still taken as typed.
+    QStringList glassNames;
+    for (const GlassPicture &g : kGlassPictures)
+        glassNames << QLatin1String(g.glass);
+    auto *glassCompleter = new QCompleter(glassNames, txtGlassname);
+    glassCompleter->setObjectName(QStringLiteral("glassCompleter"));
+    glassCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    glassCompleter->setFilterMode(Qt::MatchContains);
+    txtGlassname->setCompleter(glassCompleter);
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
@@ -442,7 +459,7 @@ void frmMain::buildMenus()
     separator(queries, "mnuQueriesBar1");
     pv::onEvent(action(queries, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."), nullptr),
                 &QAction::triggered, this, [this] { pv::findDrinksWithIngredient(this); });
-    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"),
+    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can &Make"),
            &frmMain::mnuCanMake_Click);
     bar->addMenu(queries);
 

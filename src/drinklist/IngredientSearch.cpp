@@ -35,7 +35,9 @@ void watchListChanges(frmMain *main)
         const QString source = main->property("pvIngredientSource").toString();
         if (!source.isEmpty() && main->Data1->RecordSource() != source) {
             main->setProperty("pvIngredientSource", QVariant());
-            main->setProperty(kListName, QVariant());
+            // A list named since then keeps its name.
+            if (main->property("pvListSource").toString() == source)
+                main->setProperty(kListName, QVariant());
             main->setWindowTitle(QStringLiteral("Pourvale"));
         }
     });
@@ -59,6 +61,7 @@ bool confineToIngredient(frmMain *main, const QString &text)
     const QString name = QObject::tr("Drinks with %1").arg(quoted(text));
     main->setProperty("pvIngredientSource", main->Data1->RecordSource());
     main->setProperty(kListName, name);
+    main->setProperty("pvListSource", main->Data1->RecordSource());
     main->setWindowTitle(QStringLiteral("Pourvale - ") + name);
     return true;
 }

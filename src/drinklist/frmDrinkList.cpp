@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -27,20 +28,25 @@ void saveSetting(const QString &key, const QString &value)
     Screen().SaveSetting(Screen().App().Title, kSection, key, value);
 }
 
-// What the main window's list holds, for the caption.
+// What the main window's list holds, in words for the caption. A list the
+// main window made itself (an ingredient, what My Bar can make) is named
+// where it was made, for as long as that list is the one shown.
 QString listName(const frmMain *main)
 {
     const QString source = main->Data1->RecordSource();
-    const QString described = main->property("pvListName").toString();
-    if (!described.isEmpty())
-        return described;
+    if (main->property("pvListSource").toString() == source) {
+        const QString described = main->property("pvListName").toString();
+        if (!described.isEmpty())
+            return described;
+    }
     if (source.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
         return QObject::tr("All Drinks");
     if (source == QLatin1String("HotDrinks"))
         return QObject::tr("Hot Drinks");
     if (source == QLatin1String("NonAlcoholic"))
         return QObject::tr("Non-Alcoholic");
-    return source.size() <= 40 ? source : source.left(39) + QChar(0x2026);
+    static const QRegularExpression plainName(QStringLiteral("^\\w{1,40}$"));
+    return plainName.match(source).hasMatch() ? source : QObject::tr("Drinks Found");
 }
 
 } // namespace
@@ -80,7 +86,8 @@ frmDrinkList::frmDrinkList()
     grdDrinks->verticalHeader()->setDefaultSectionSize(grdDrinks->fontMetrics().height() + 6);
     grdDrinks->horizontalHeader()->setStretchLastSection(true);
     grdDrinks->horizontalHeader()->setSortIndicatorShown(true);
-    grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // Sorted by name from the start, and the header says so.
+    grdDrinks->horizontalHeader()->setSortIndicator(pv::DrinkListModel::Name, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
     column->addWidget(grdDrinks, 1);
@@ -88,6 +95,8 @@ frmDrinkList::frmDrinkList()
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
+    // It quotes what was typed into the filter.
+    lblCount->setTextFormat(Qt::PlainText);
     bottom->addWidget(lblCount, 1);
     cmdClose = new QPushButton(tr("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -236,15 +245,25 @@ void frmDrinkList::selectMainDrink()
 void frmDrinkList::updateCaption()
 {
     if (m_main)
-        setWindowTitle(tr("Drink List - %1").arg(listName(m_main)));
+        setWindowTitle(tr("Drink List %1 %2").arg(QChar(0x2013), listName(m_main)));
+    const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
+    const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
+    if (m_model->filterText().trimmed().isEmpty()) {
+        lblCount->setText(total == 0 ? tr("No drinks in this list") : drinks(total));
+        return;
+    }
+    // The filter as typed, on one line and not too long.
+    QString typed = m_model->filterText().simplified();
+    if (typed.size() > 40)
+        typed = typed.left(39) + QChar(0x2026);
+    const QString quoted = QChar(0x201C) + typed + QChar(0x201D);
     if (!m_model->isComplete())
-        lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
+        lblCount->setText(tr("More than %1 of %2 match %3").arg(n).arg(total).arg(quoted));
     else if (n == 0)
-        lblCount->setText(m_model->filterText().isEmpty() ? tr("No drinks in this list")
-                                                          : tr("No drink's name or ingredients hold that text"));
+        lblCount->setText(tr("None of %1 match %2").arg(drinks(total), quoted));
     else
-        lblCount->setText(n == 1 ? tr("1 drink") : tr("%1 drinks").arg(n));
+        lblCount->setText(tr("%1 of %2 match %3").arg(n).arg(total).arg(quoted));
 }
 
 void frmDrinkList::txtFilter_Change()
