@@ -91,7 +91,9 @@ std::unique_ptr<QHelpEngine> frmHelp::openHelpFile(const QString &path)
         QString why = engine->error();
         if (why.isEmpty())
             why = QStringLiteral("it is not a help file");
-        throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: %2").arg(shown, why));
+        throw pv::ScreenError(QStringLiteral("Install Pourvale again to put its help back: the help file %1 cannot "
+                                             "be opened (%2).")
+                                  .arg(shown, why));
     }
     if (engine->registeredDocumentations().isEmpty())
         throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: it holds no help pages.").arg(shown));
