@@ -8,6 +8,8 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -76,8 +78,24 @@ QStringList CategoryDialog::categories() const
     return out;
 }
 
-void bindCategoryBoxes(frmMain *main)
+void addCategoryCommand(frmMain *main)
 {
+    QMenuBar *bar = main->menuBar();
+    auto *edit = bar->findChild<QMenu *>(QStringLiteral("mnuEdit"));
+    if (!edit) {
+        edit = new QMenu(QStringLiteral("&Edit"), bar);
+        edit->setObjectName(QStringLiteral("mnuEdit"));
+        auto *file = bar->findChild<QMenu *>(QStringLiteral("mnuFile"));
+        const QList<QAction *> top = bar->actions();
+        const qsizetype at = file ? top.indexOf(file->menuAction()) : -1;
+        bar->insertMenu(at >= 0 && at + 1 < top.size() ? top.at(at + 1) : nullptr, edit);
+    }
+    if (!edit->isEmpty())
+        edit->addSeparator()->setObjectName(QStringLiteral("mnuEditBarCategories"));
+    QAction *command = edit->addAction(QObject::tr("Set &Categories..."));
+    command->setObjectName(QStringLiteral("mnuEditCategories"));
+    onEvent(command, &QAction::triggered, main, [main] { setCategoriesOfCurrentDrink(main); });
+
     for (int i = 0; i < 3; ++i) {
         auto *box = new QLineEdit(main);
         box->setObjectName(QStringLiteral("txtCategory(%1)").arg(i + 1));

@@ -22,10 +22,11 @@ public:
     std::array<QComboBox *, 3> cboCategory{};
 };
 
-// Gives the main window three boxes, never shown, bound to the category
-// columns, so that categories set by the command are saved as any edit is:
-// when the drink is left, or by Update. Call once, while building the window.
-void bindCategoryBoxes(frmMain *main);
+// Edit > "Set Categories..." in the main window (the Edit menu is made
+// after File when it is not there yet), with three boxes, never shown,
+// bound to the category columns, so that categories set by the command are
+// saved as any edit is: when the drink is left, or by Update.
+void addCategoryCommand(frmMain *main);
 
 // Edit > "Set Categories...": the dialog for the drink on screen.
 void setCategoriesOfCurrentDrink(frmMain *main);

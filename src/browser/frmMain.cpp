@@ -2,6 +2,7 @@
 
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
+#include "browser/CategoryCommand.h"
 #include "browser/RecipeExchange.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
@@ -15,6 +16,7 @@
 #include "collections/frmToasting.h"
 #include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
+#include "mybar/CanMake.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
 #include "reference/frmGlasses.h"
@@ -33,6 +35,7 @@
 #include "ui/FitText.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCompleter>
@@ -194,6 +197,8 @@ frmMain::frmMain()
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    pv::addCategoryCommand(this);
+    pv::addHelpKey(this);
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 
@@ -573,14 +578,49 @@ void frmMain::Form_Load()
     const double width = placementSetting(QStringLiteral("MainWidth"), 6500, 1500, 200000);
     const double height = placementSetting(QStringLiteral("MainHeight"), 6500, 1500, 200000);
     move(twipsToPx(left), twipsToPx(top));
+    if (firstStart()) {
+        // The designed 6500 x 6500 would hide the glass picture, the buttons
+        // and the search box: the first start shows the whole layout,
+        // cut to the screen should that be smaller.
+        resize(designedSize());
+        pv::keepOnScreen(this, nullptr);
+        loadCatalogue();
+        return;
+    }
     resize(twipsToPx(width), twipsToPx(height));
     // A place off every screen (a value from another desktop, or nonsense)
     // would hide the window: it opens at the default place instead.
     if (!reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
         move(twipsToPx(1000), twipsToPx(1000));
+    loadCatalogue();
+}
 
-    const QString catalogue = pv::cataloguePath(app.Path);
-    bringCatalogueUpToDate(pv::bundledCataloguePath(app.Path), catalogue);
+bool frmMain::firstStart() const
+{
+    pv::ScreenView &sv = Screen();
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        if (!sv.GetSetting(sv.App().Title, QStringLiteral("Settings"), QLatin1String(key)).isEmpty())
+            return false;
+    return true;
+}
+
+QSize frmMain::designedSize() const
+{
+    // The designed client area, or what the form's lowest controls need
+    // between the strips in the desktop's font, whichever is more.
+    const QWidget *toolStrip = findChild<QWidget *>(QStringLiteral("toolStrip"));
+    const QWidget *statusStrip = findChild<QWidget *>(QStringLiteral("statusStrip"));
+    const int form = twipsToPx(6090);
+    // The strips have fixed heights.
+    const int client = std::max(twipsToPx(7260), toolStrip->maximumHeight() + form + Data1->sizeHint().height() +
+                                                     statusStrip->maximumHeight());
+    return QSize(twipsToPx(9900), client + menuBar()->sizeHint().height());
+}
+
+void frmMain::loadCatalogue()
+{
+    const QString catalogue = pv::cataloguePath(Screen().App().Path);
+    bringCatalogueUpToDate(pv::bundledCataloguePath(Screen().App().Path), catalogue);
     Data1->setDatabaseName(catalogue);
 }
 
@@ -886,19 +926,7 @@ void frmMain::mnuMyBar_Click()
 
 void frmMain::mnuCanMake_Click()
 {
-    QVector<qint64> keys;
-    try {
-        keys = pv::drinksICanMake(Data1->DatabaseName());
-    } catch (const std::exception &e) {
-        Screen().MsgBox(QString::fromStdString(e.what()));
-        return;
-    }
-    if (keys.isEmpty()) {
-        Screen().MsgBox(QStringLiteral("You cannot make any drink with what is ticked in My Bar yet. "
-                                       "Open View, My Bar... and tick what you have."));
-        return;
-    }
-    confineToDrinks(keys);
+    pv::confineToDrinksICanMake(this);
 }
 
 void frmMain::mnuViewAll_Click() { confineTo(QStringLiteral("drinklst")); }
@@ -923,6 +951,14 @@ void frmMain::mnuWine_Click() { confineTo(QStringLiteral("Wine")); }
 
 void frmMain::txtGlassname_Change()
 {
+    // A name that is none of the twenty shows no picture, rather than the
+    // picture of the drink before.
+    bool known = false;
+    for (const GlassPicture &g : kGlassPictures)
+        known = known || txtGlassname->text() == QLatin1String(g.glass);
+    if (!known)
+        for (QSvgWidget *pic : glassPictures)
+            pic->hide();
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;

@@ -474,6 +474,8 @@ void TestKeyboard::keysThatCloseAndOpenHelp_data()
         QTest::newRow(name) << QString::fromLatin1(name) << QKeySequence(Qt::Key_Escape);
     QTest::newRow("frmHelp, Esc") << QStringLiteral("frmHelp") << QKeySequence(Qt::Key_Escape);
     QTest::newRow("frmHelp, Ctrl+W") << QStringLiteral("frmHelp") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    // F1 opens the help instead.
+    QTest::newRow("frmMain, F1") << QStringLiteral("frmMain") << QKeySequence(Qt::Key_F1);
 }
 
 void TestKeyboard::keysThatCloseAndOpenHelp()
@@ -484,10 +486,25 @@ void TestKeyboard::keysThatCloseAndOpenHelp()
     QVERIFY(w);
     auto *form = dynamic_cast<pv::Form *>(w);
     QVERIFY(Screen().isLoaded(form));
+    if (window == QLatin1String("frmMain"))
+        Screen().App().HelpFile = desk::helpFile();
     // From whatever box has the focus.
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : w;
     QTest::keySequence(focus, key);
-    QTRY_VERIFY(!Screen().isLoaded(form));
+    if (key == QKeySequence(Qt::Key_F1)) {
+        auto viewer = [] {
+            for (pv::Form *f : Screen().forms())
+                if (auto *h = dynamic_cast<frmHelp *>(f))
+                    return h;
+            return static_cast<frmHelp *>(nullptr);
+        };
+        QTRY_VERIFY(viewer() && viewer()->isVisible() && !viewer()->brwHelp->source().isEmpty());
+        frmHelp *help = viewer();
+        QCOMPARE(help->tabNavigation->currentWidget(), help->tabContents);
+        QVERIFY(Screen().isLoaded(form));
+    } else {
+        QTRY_VERIFY(!Screen().isLoaded(form));
+    }
     QVERIFY(m_msgs->calls.isEmpty());
 }
 
