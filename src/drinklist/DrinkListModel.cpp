@@ -295,12 +295,20 @@ qint64 DrinkListModel::countAll() const
 {
     qint64 n = 0;
     sqlite3_stmt *st = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT count(*) FROM (%1)").arg(m_rowsQuery).toUtf8();
+    const QByteArray sql =
+        QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) LIMIT %2)").arg(m_rowsQuery).arg(kCountLimit + 1).toUtf8();
     const int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr);
     if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
         n = sqlite3_column_int64(st, 0);
     sqlite3_finalize(st);
-    return n;
+    return n > kCountLimit ? -1 : n;
+}
+
+qint64 DrinkListModel::totalCount() const
+{
+    if (m_total < 0 && m_complete && m_needle.isEmpty())
+        return qint64(m_keys.size());
+    return m_total;
 }
 
 qint64 DrinkListModel::dataVersion() const

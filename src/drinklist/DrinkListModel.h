@@ -46,8 +46,11 @@ public:
     qint64 keyAt(int row) const { return m_keys.at(size_t(row)); }
     int rowOfKey(qint64 key) const;
     bool isComplete() const { return m_complete; }
-    // The number of drinks of the row source, the filter aside.
-    qint64 totalCount() const { return m_total; }
+    // The number of drinks of the row source, the filter aside; -1 when it
+    // is more than kCountLimit and not all of them are listed (counting a
+    // million rows would cost the first screen).
+    static constexpr qint64 kCountLimit = 50000;
+    qint64 totalCount() const;
     // True when the filter runs on the folded index kept in the catalogue.
     bool usesIndex() const { return m_indexed; }
 

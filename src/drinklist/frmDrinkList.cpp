@@ -86,8 +86,7 @@ frmDrinkList::frmDrinkList()
     grdDrinks->verticalHeader()->setDefaultSectionSize(grdDrinks->fontMetrics().height() + 6);
     grdDrinks->horizontalHeader()->setStretchLastSection(true);
     grdDrinks->horizontalHeader()->setSortIndicatorShown(true);
-    // Sorted by name from the start, and the header says so.
-    grdDrinks->horizontalHeader()->setSortIndicator(pv::DrinkListModel::Name, Qt::AscendingOrder);
+    grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
     column->addWidget(grdDrinks, 1);
@@ -206,7 +205,12 @@ void frmDrinkList::followMain(bool moved)
     if (path.isEmpty())
         return;
     if (!m_model->isOpen() || source != m_model->recordSource()) {
+        const bool first = !m_model->isOpen();
         m_model->open(path, source);
+        // The window opens sorted by name, and the header says so; a list
+        // too long to sort at once opens in its own order, unmarked.
+        if (first && m_model->totalCount() >= 0)
+            grdDrinks->sortByColumn(pv::DrinkListModel::Name, Qt::AscendingOrder);
         selectMainDrink();
     } else if (m_model->fileChanged()) {
         const QModelIndex current = grdDrinks->currentIndex();
@@ -249,8 +253,13 @@ void frmDrinkList::updateCaption()
     const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
     const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
+    // Past the counting limit the total is known once every row is listed.
+    const QString of = total >= 0 ? QString::number(total) : tr("more than %1").arg(pv::DrinkListModel::kCountLimit);
     if (m_model->filterText().trimmed().isEmpty()) {
-        lblCount->setText(total == 0 ? tr("No drinks in this list") : drinks(total));
+        if (total < 0)
+            lblCount->setText(tr("More than %1 drinks").arg(std::max<qint64>(n, pv::DrinkListModel::kCountLimit)));
+        else
+            lblCount->setText(total == 0 ? tr("No drinks in this list") : drinks(total));
         return;
     }
     // The filter as typed, on one line and not too long.
@@ -259,11 +268,11 @@ void frmDrinkList::updateCaption()
         typed = typed.left(39) + QChar(0x2026);
     const QString quoted = QChar(0x201C) + typed + QChar(0x201D);
     if (!m_model->isComplete())
-        lblCount->setText(tr("More than %1 of %2 match %3").arg(n).arg(total).arg(quoted));
+        lblCount->setText(tr("More than %1 of %2 match %3").arg(n).arg(of, quoted));
     else if (n == 0)
-        lblCount->setText(tr("None of %1 match %2").arg(drinks(total), quoted));
+        lblCount->setText(tr("None of %1 match %2").arg(total >= 0 ? drinks(total) : of + tr(" drinks"), quoted));
     else
-        lblCount->setText(tr("%1 of %2 match %3").arg(n).arg(total).arg(quoted));
+        lblCount->setText(tr("%1 of %2 match %3").arg(n).arg(of, quoted));
 }
 
 void frmDrinkList::txtFilter_Change()
