@@ -68,6 +68,10 @@ CategoryDialog::CategoryDialog(const QString &drinkName, const QStringList &curr
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
     cboCategory[0]->setFocus();
+    // Wide enough for its caption and a category of one's own.
+    const int wanted = std::max(fontMetrics().horizontalAdvance(windowTitle()) + 120,
+                                fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
+    resize(std::max(sizeHint().width(), wanted), sizeHint().height());
 }
 
 QStringList CategoryDialog::categories() const

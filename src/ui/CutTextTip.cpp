@@ -20,7 +20,9 @@ void update(QLineEdit *box)
     // Two pixels of the box's own margin on either side.
     const bool cut = box->fontMetrics().horizontalAdvance(text) > room.width() - 4;
     // Escaped and set as markup, so no text is ever read as markup itself.
-    box->setToolTip(cut ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : QString());
+    // Up to a line's worth it stays on one line; a longer text wraps.
+    const Qt::WhiteSpaceMode wrap = text.size() <= 80 ? Qt::WhiteSpaceNoWrap : Qt::WhiteSpaceNormal;
+    box->setToolTip(cut ? Qt::convertFromPlainText(text, wrap) : QString());
 }
 
 class Watcher : public QObject {
