@@ -70,7 +70,7 @@ CategoryDialog::CategoryDialog(const QString &drinkName, const QStringList &curr
     cboCategory[0]->setFocus();
     // Wide enough for its caption and a category of one's own.
     const int wanted = std::max(fontMetrics().horizontalAdvance(windowTitle()) + 120,
-                                fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
+                                fontMetrics().horizontalAdvance(QLatin1Char('M')) * 40);
     resize(std::max(sizeHint().width(), wanted), sizeHint().height());
 }
 
