@@ -20,6 +20,7 @@
 
 #include "data/AccentPattern.h"
 #include "data/Catalogue.h"
+#include "data/CatalogueUpdate.h"
 #include "data/Criterion.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
@@ -34,7 +35,6 @@
 #include <QSvgRenderer>
 #include <QTime>
 #include <QVBoxLayout>
-
 
 using pv::Screen;
 using pv::twipsToPx;
