@@ -1,7 +1,8 @@
 #include "drinklist/frmDrinkList.h"
 
-#include "browser/frmMain.h"
 #include "data/DataError.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -28,17 +29,15 @@ void saveSetting(const QString &key, const QString &value)
     Screen().SaveSetting(Screen().App().Title, kSection, key, value);
 }
 
-// What the main window's list holds, in words for the caption. A list the
-// main window made itself (an ingredient, what My Bar can make) is named
-// where it was made, for as long as that list is the one shown.
-QString listName(const frmMain *main)
+// What the main window's list holds, in words for the caption: the title
+// of a list the main window made itself (an ingredient, what My Bar can
+// make), else the category.
+QString listName(const pv::DrinkHost *main)
 {
-    const QString source = main->Data1->RecordSource();
-    if (main->property("pvListSource").toString() == source) {
-        const QString described = main->property("pvListName").toString();
-        if (!described.isEmpty())
-            return described;
-    }
+    const QString source = main->drinkData()->RecordSource();
+    const QString described = main->listTitle();
+    if (!described.isEmpty())
+        return described;
     if (source.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
         return QObject::tr("All Drinks");
     if (source == QLatin1String("HotDrinks"))
@@ -140,10 +139,10 @@ bool frmDrinkList::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmDrinkList::open(frmMain *main)
+void frmDrinkList::open(pv::DrinkHost *main)
 {
     auto *w = Screen().Load<frmDrinkList>();
-    if (w->m_main != main)
+    if (w->host() != main)
         w->attach(main);
     Screen().Show(w);
     w->grdDrinks->setFocus();
@@ -186,10 +185,11 @@ void frmDrinkList::Form_Unload(int &Cancel)
     saveSetting(QStringLiteral("DrinkListColumns"), widths.join(QLatin1Char(',')));
 }
 
-void frmDrinkList::attach(frmMain *main)
+void frmDrinkList::attach(pv::DrinkHost *main)
 {
     m_main = main;
-    connect(main->Data1, &pv::DataControl::Reposition, this, [this] {
+    m_mainWindow = main->hostWindow();
+    connect(main->drinkData(), &pv::DataControl::Reposition, this, [this] {
         // After the main window's handler has finished its own work.
         QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(true); }); });
     });
@@ -198,10 +198,11 @@ void frmDrinkList::attach(frmMain *main)
 
 void frmDrinkList::followMain(bool moved)
 {
-    if (!m_main)
+    pv::DrinkHost *main = host();
+    if (!main)
         return;
-    const QString path = m_main->Data1->DatabaseName();
-    const QString source = m_main->Data1->RecordSource();
+    const QString path = main->drinkData()->DatabaseName();
+    const QString source = main->drinkData()->RecordSource();
     if (path.isEmpty())
         return;
     if (!m_model->isOpen() || source != m_model->recordSource()) {
@@ -231,25 +232,20 @@ void frmDrinkList::followMain(bool moved)
 
 void frmDrinkList::selectMainDrink()
 {
-    if (!m_main || !m_main->Data1->cursor())
+    pv::DrinkHost *main = host();
+    const qint64 key = main ? main->currentDrink() : -1;
+    if (key < 0)
         return;
-    try {
-        const pv::RecordCursor *c = m_main->Data1->cursor();
-        if (c->AbsolutePosition() < 0)
-            return;
-        const int row = m_model->rowOfKey(c->Bookmark());
-        if (row >= 0 && row != grdDrinks->currentIndex().row())
-            grdDrinks->setCurrentIndex(
-                m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
-    } catch (const pv::DataError &) {
-        // No drink is current in the main window.
-    }
+    const int row = m_model->rowOfKey(key);
+    if (row >= 0 && row != grdDrinks->currentIndex().row())
+        grdDrinks->setCurrentIndex(
+            m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
 }
 
 void frmDrinkList::updateCaption()
 {
-    if (m_main)
-        setWindowTitle(tr("Drink List %1 %2").arg(QChar(0x2013), listName(m_main)));
+    if (pv::DrinkHost *main = host())
+        setWindowTitle(tr("Drink List %1 %2").arg(QChar(0x2013), listName(main)));
     const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
     const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
@@ -295,15 +291,17 @@ void frmDrinkList::txtFilter_Change()
 
 void frmDrinkList::grdDrinks_Activated(const QModelIndex &index)
 {
-    if (!index.isValid() || !m_main)
+    pv::DrinkHost *main = host();
+    if (!index.isValid() || !main)
         return;
     const qint64 key = m_model->keyAt(index.row());
     try {
-        m_main->Data1->recordset().setBookmark(key);
+        main->drinkData()->recordset().setBookmark(key);
     } catch (const pv::DataError &) {
         Screen().MsgBox(tr("That drink is no longer in the main window's list."));
         followMain(true);
         return;
     }
-    Screen().Show(m_main);
+    if (auto *form = dynamic_cast<pv::Form *>(main))
+        Screen().Show(form);
 }

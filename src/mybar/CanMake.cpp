@@ -1,33 +1,33 @@
 #include "mybar/CanMake.h"
 
-#include "browser/frmMain.h"
-#include "data/DataError.h"
 #include "mybar/MyBar.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
+#include "ui/ScreenView.h"
+
+#include <QPointer>
+#include <QWidget>
 
 namespace pv {
 
 namespace {
 
-constexpr char kFollowing[] = "pvCanMakeFollows";
-
-bool showsCanMake(const frmMain *main)
+QString canMakeTitle()
 {
-    const QString source = main->Data1->RecordSource();
-    return !source.isEmpty() && main->property(kFollowing).toString() == source &&
-           main->property("pvListSource").toString() == source;
+    return QObject::tr("Drinks I can make");
 }
 
 // False when the list could not be made; `following`: a change of the ticks,
 // which shows an empty list rather than a message.
-bool confine(frmMain *main, bool following)
+bool confine(DrinkHost *host, bool following)
 {
     QVector<qint64> keys;
     try {
-        keys = drinksICanMake(main->Data1->DatabaseName());
+        keys = drinksICanMake(host->drinkData()->DatabaseName());
     } catch (const std::exception &e) {
         if (!following)
-            Screen().MsgBox(QObject::tr("Open the catalogue again (View All Drinks) and try once more; the drinks "
-                                        "you can make could not be worked out.\n\nWhat went wrong: %1")
+            Screen().MsgBox(QObject::tr("Choose View All Drinks and try once more; the drinks you can make could "
+                                        "not be worked out.\n\nWhat went wrong: %1")
                                 .arg(QString::fromUtf8(e.what())));
         return false;
     }
@@ -36,39 +36,27 @@ bool confine(frmMain *main, bool following)
                                     "Open View, My Bar... and tick what you have."));
         return false;
     }
-    qint64 current = -1;
-    try {
-        if (main->Data1->cursor() && main->Data1->cursor()->hasCurrentRow())
-            current = main->Data1->recordset().Bookmark();
-    } catch (const DataError &) {
-    }
-    main->confineToDrinks(keys);
-    const QString source = main->Data1->RecordSource();
-    main->setProperty(kFollowing, source);
-    main->setProperty("pvListSource", source);
-    main->setProperty("pvListName", QObject::tr("Drinks I can make"));
-    if (current >= 0 && keys.contains(current)) {
-        try {
-            main->Data1->recordset().setBookmark(current);
-        } catch (const DataError &) {
-            // Gone meanwhile: the list shows its first drink.
-        }
-    }
+    const qint64 current = host->currentDrink();
+    host->confineToDrinks(keys, canMakeTitle());
+    if (current >= 0 && keys.contains(current))
+        host->showDrink(current);
     return true;
 }
 
 } // namespace
 
-void confineToDrinksICanMake(frmMain *main)
+void confineToDrinksICanMake(DrinkHost *host)
 {
-    if (!main->property("pvCanMakeWatch").toBool()) {
-        main->setProperty("pvCanMakeWatch", true);
-        QObject::connect(&ShelfNotifier::instance(), &ShelfNotifier::shelfSaved, main, [main] {
-            if (showsCanMake(main))
-                Screen().guard([main] { confine(main, true); });
+    QWidget *window = host->hostWindow();
+    if (!window->property("pvCanMakeWatch").toBool()) {
+        window->setProperty("pvCanMakeWatch", true);
+        // The window outlives no connection: the context ends it.
+        QObject::connect(&ShelfNotifier::instance(), &ShelfNotifier::shelfSaved, window, [host] {
+            if (host->listTitle() == canMakeTitle())
+                Screen().guard([host] { confine(host, true); });
         });
     }
-    confine(main, false);
+    confine(host, false);
 }
 
 } // namespace pv
