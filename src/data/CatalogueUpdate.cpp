@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMap>
 #include <QSet>
+#include <QVersionNumber>
 
 #include <sqlite3.h>
 
@@ -240,6 +241,17 @@ void sortDrinksByName(sqlite3 *db, const TableShape &shape)
     }
 }
 
+QString oldestVersion(const QList<ShippedRow> &rows, const QString &own, const QString &fallback)
+{
+    QString oldest;
+    for (const ShippedRow &r : rows)
+        if (r.version != own &&
+            (oldest.isEmpty() ||
+             QVersionNumber::compare(QVersionNumber::fromString(r.version), QVersionNumber::fromString(oldest)) < 0))
+            oldest = r.version;
+    return oldest.isEmpty() ? fallback : oldest;
+}
+
 QString counted(int n, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -364,11 +376,14 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
             return r;
 
         // What this user was shipped: their own record, or for a catalogue
-        // from before records were kept, the release before this bundle.
+        // from before records were kept, the first release (taking the one
+        // before this bundle would count every later addition as deleted).
         const QList<ShippedRow> bundleShipped = readShipped(bundle.db);
         const QList<ShippedRow> userShipped = readShipped(user.db);
-        const QString userVersion =
-            userMeta.value(QStringLiteral("version"), bundleMeta.value(QStringLiteral("previous")));
+        const QString userVersion = userMeta.value(
+            QStringLiteral("version"),
+            oldestVersion(bundleShipped, bundleMeta.value(QStringLiteral("version")),
+                          bundleMeta.value(QStringLiteral("previous"))));
         QHash<QString, QSet<QString>> known; // table + key -> every fingerprint shipped
         QSet<QString> base;                  // table + key shipped to this user
         auto id = [](const QString &table, const QString &key) { return table + QLatin1Char('\n') + key; };

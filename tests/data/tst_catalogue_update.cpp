@@ -61,7 +61,7 @@ void build(const QString &path, bool newer, const QString &version, const QList<
     s.parseDrinks(QStringLiteral("d.txt"), drinks);
     s.parseCollection(QStringLiteral("cardgames"), QStringLiteral("c.txt"), games);
     s.version = version;
-    s.previousVersion = history.isEmpty() ? QString() : history.first().version;
+    s.previousVersion = history.isEmpty() ? QString() : history.last().version;
     s.history = history;
     s.write(path);
 }
@@ -75,12 +75,19 @@ QList<pv::ShippedRow> shippedBy(const QString &path, const QString &version)
     return rows;
 }
 
-// A 1.0 catalogue the user has worked on, and the 2.0 bundle beside it.
-void prepare(const QString &dir, bool recorded)
+// A 1.0 catalogue the user has worked on, and the 2.0 bundle beside it; with
+// `between`, a 1.5 release already brought the bundle's changes.
+void prepare(const QString &dir, bool recorded, bool between = false)
 {
     const QString user = dir + QStringLiteral("/pv.mdb");
     build(user, false, QStringLiteral("1.0"));
-    build(dir + QStringLiteral("/pv-bundled.mdb"), true, QStringLiteral("2.0"), shippedBy(user, QStringLiteral("1.0")));
+    QList<pv::ShippedRow> history = shippedBy(user, QStringLiteral("1.0"));
+    if (between) {
+        const QString mid = dir + QStringLiteral("/pv-1.5.mdb");
+        build(mid, true, QStringLiteral("1.5"), history);
+        history += shippedBy(mid, QStringLiteral("1.5"));
+    }
+    build(dir + QStringLiteral("/pv-bundled.mdb"), true, QStringLiteral("2.0"), history);
     if (!recorded)
         pvtest::execSql(user, "DROP TABLE pv_shipped; DROP TABLE pv_catalogue");
     for (const Case &c : kCases) {
@@ -120,15 +127,19 @@ private Q_SLOTS:
 void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt_data()
 {
     QTest::addColumn<bool>("recorded");
-    QTest::newRow("catalogue from before records") << false;
-    QTest::newRow("catalogue with its record") << true;
+    QTest::addColumn<bool>("between");
+    QTest::newRow("catalogue from before records") << false << false;
+    QTest::newRow("catalogue with its record") << true << false;
+    QTest::newRow("before records, a release skipped") << false << true;
+    QTest::newRow("with its record, a release skipped") << true << true;
 }
 
 void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
 {
     QFETCH(bool, recorded);
+    QFETCH(bool, between);
     QTemporaryDir dir;
-    prepare(dir.path(), recorded);
+    prepare(dir.path(), recorded, between);
     const QString user = dir.path() + QStringLiteral("/pv.mdb");
     const QStringList before = dump(user);
 
