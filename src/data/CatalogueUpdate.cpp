@@ -222,12 +222,8 @@ void backUp(sqlite3 *from, const QString &to)
         throw std::runtime_error("cannot back up the catalogue: " + std::string(sqlite3_errstr(rc)));
 }
 
-void sortDrinksByName(sqlite3 *db, const TableShape &shape)
+void rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows)
 {
-    QList<Row> rows = readRows(db, shape);
-    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
-        return QString::compare(a.values.value(0), b.values.value(0), Qt::CaseInsensitive) < 0;
-    });
     exec(db, QStringLiteral("DELETE FROM ") + quoted(shape.table));
     QStringList marks;
     for (int i = 1; i <= shape.columns.size(); ++i)
@@ -239,6 +235,36 @@ void sortDrinksByName(sqlite3 *db, const TableShape &shape)
         bind(ins.get(), r.values);
         check(db, sqlite3_step(ins.get()), "reorder");
     }
+}
+
+void sortDrinksByName(sqlite3 *db, const TableShape &shape)
+{
+    QList<Row> rows = readRows(db, shape);
+    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+        return QString::compare(a.values.value(0), b.values.value(0), Qt::CaseInsensitive) < 0;
+    });
+    rewriteInOrder(db, shape, rows);
+}
+
+// Toasts are browsed in stored order, grouped by theme: a new one goes after
+// the last of its theme rather than to the end, and the rest stay as they are.
+void placeWithTheirTheme(sqlite3 *db, const TableShape &shape, const QSet<qint64> &added)
+{
+    QList<Row> placed;
+    QList<Row> newcomers;
+    for (const Row &r : readRows(db, shape))
+        (added.contains(r.rowid) ? newcomers : placed) << r;
+    for (const Row &n : newcomers) {
+        const QString theme = n.values.value(0).trimmed().toCaseFolded();
+        qsizetype at = placed.size();
+        for (qsizetype i = placed.size(); i-- > 0;)
+            if (placed[i].values.value(0).trimmed().toCaseFolded() == theme) {
+                at = i + 1;
+                break;
+            }
+        placed.insert(at, n);
+    }
+    rewriteInOrder(db, shape, placed);
 }
 
 QString oldestVersion(const QList<ShippedRow> &rows, const QString &own, const QString &fallback)
@@ -416,6 +442,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 for (const Row &u : theirs)
                     byKey[u.key] << &u;
                 QSet<QString> bundleKeys;
+                QSet<qint64> addedRows;
                 QStringList marks;
                 QStringList sets;
                 for (int i = 1; i <= shape.columns.size(); ++i) {
@@ -440,6 +467,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                         sqlite3_reset(ins.get());
                         bind(ins.get(), b.values);
                         check(user.db, sqlite3_step(ins.get()), "add");
+                        addedRows.insert(sqlite3_last_insert_rowid(user.db));
                         ++added;
                     } else if (mine.size() == 1 && mine[0]->fingerprint == b.fingerprint) {
                         continue;
@@ -467,6 +495,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // The main window browses in stored order, which is alphabetical.
                 if (drinks && added)
                     sortDrinksByName(user.db, shape);
+                else if (shape.keyedByContent && !addedRows.isEmpty())
+                    placeWithTheirTheme(user.db, shape, addedRows);
             }
             writeRecord(user.db, bundleShipped, bundleMeta);
             exec(user.db, QStringLiteral("COMMIT"));

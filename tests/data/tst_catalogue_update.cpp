@@ -120,6 +120,7 @@ class TestCatalogueUpdate : public QObject {
 private Q_SLOTS:
     void eachChangeMergesAsTheUserLeftIt_data();
     void eachChangeMergesAsTheUserLeftIt();
+    void aChangedToastStaysWithItsTheme();
     void killedMergeLeavesTheCatalogueAndIsRetried();
     void startUpTellsOnce();
 };
@@ -172,6 +173,35 @@ void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
     const QStringList after = dump(user);
     QVERIFY(!pv::mergeBundledCatalogue(dir.path() + QStringLiteral("/pv-bundled.mdb"), user).merged);
     QCOMPARE(dump(user), after);
+}
+
+void TestCatalogueUpdate::aChangedToastStaysWithItsTheme()
+{
+    QTemporaryDir dir;
+    auto toasts = [&](const QString &path, const QString &version, const QStringList &rows,
+                      const QList<pv::ShippedRow> &history) {
+        QString text;
+        for (const QString &r : rows)
+            text += QStringLiteral("Cat: %1\nToasts: %2\n\n").arg(r.section(QLatin1Char(':'), 0, 0),
+                                                                   r.section(QLatin1Char(':'), 1));
+        pv::CatalogueSeed s;
+        s.parseDrinks(QStringLiteral("d.txt"), drink(QStringLiteral("Gimlet"), QStringLiteral("old")));
+        s.parseCollection(QStringLiteral("Toasting"), QStringLiteral("t.txt"), text);
+        s.version = version;
+        s.history = history;
+        s.previousVersion = history.isEmpty() ? QString() : history.last().version;
+        s.write(path);
+    };
+    const QString user = dir.path() + QStringLiteral("/pv.mdb");
+    const QString bundled = dir.path() + QStringLiteral("/pv-bundled.mdb");
+    toasts(user, QStringLiteral("1.0"), {"Birthday:b1", "Birthday:b2", "Wedding:w1"}, {});
+    toasts(bundled, QStringLiteral("2.0"), {"Birthday:b1", "Birthday:b2 mended", "Wedding:w1", "Wedding:w2"},
+           shippedBy(user, QStringLiteral("1.0")));
+    pvtest::execSql(user, "INSERT INTO Toasting VALUES ('Mine', 'm1')");
+    const pv::CatalogueMergeResult r = pv::mergeBundledCatalogue(bundled, user);
+    QVERIFY2(r.merged, qPrintable(r.error));
+    QCOMPARE(pvtest::queryColumn(user, "SELECT Cat || ':' || Toasts FROM Toasting ORDER BY rowid"),
+             (QStringList{"Birthday:b1", "Birthday:b2 mended", "Wedding:w1", "Wedding:w2", "Mine:m1"}));
 }
 
 void TestCatalogueUpdate::killedMergeLeavesTheCatalogueAndIsRetried()
