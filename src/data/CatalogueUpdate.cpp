@@ -484,9 +484,12 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // Rows the bundle no longer ships go only if the user left them as shipped.
                 for (const Row &u : theirs) {
                     const QString k = id(shape.table, u.key);
-                    if (bundleKeys.contains(u.key) || !base.contains(k) || byKey.value(u.key).size() != 1 ||
-                        !known.value(k).contains(u.fingerprint))
+                    if (bundleKeys.contains(u.key) || !base.contains(k))
                         continue;
+                    if (byKey.value(u.key).size() != 1 || !known.value(k).contains(u.fingerprint)) {
+                        ++kept; // the user's edited copy of a retired row
+                        continue;
+                    }
                     sqlite3_reset(del.get());
                     sqlite3_bind_int64(del.get(), 1, u.rowid);
                     check(user.db, sqlite3_step(del.get()), "retire");
