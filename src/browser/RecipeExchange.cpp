@@ -7,6 +7,7 @@
 #include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 #include "ui/Twips.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -53,31 +53,6 @@ const FormatInfo &infoOf(Format f)
             return i;
     return kFormats[0];
 }
-
-// A progress dialog shown when the work takes a while; its Cancel stops it.
-class ProgressWindow {
-public:
-    ProgressWindow(QWidget *parent, const QString &label) : m_dialog(label, QStringLiteral("Cancel"), 0, 100, parent)
-    {
-        m_dialog.setObjectName(QStringLiteral("dlgProgress"));
-        m_dialog.setWindowTitle(Screen().App().Title);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(400);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-    }
-    interchange::Progress callback()
-    {
-        return [this](qint64 done, qint64 total) {
-            m_dialog.setValue(total > 0 ? int(done * 100 / total) : 0);
-            QApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
 
 // Edits made in the window are saved first, so that what is exported or
 // compared is what the user sees, and nothing typed is lost by a re-read.
@@ -384,12 +359,15 @@ void exportFromMainWindow(DrinkHost *host)
     options.format = ask.format();
     options.rowSource = ask.wholeCatalogue() ? QLatin1String(kDrinkTable) : source;
     options.collections = ask.collections();
-    ProgressWindow progress(main, QStringLiteral("Exporting drinks..."));
+    WorkProgress progress(main, QStringLiteral("Exporting drinks..."));
     const ExportResult r = exportDrinks(data->DatabaseName(), file, options, progress.callback());
+    progress.finish();
     if (r.cancelled)
         Screen().MsgBox(QStringLiteral("The export was cancelled; no file was written."));
     else if (!r.ok)
-        Screen().MsgBox(QStringLiteral("The drinks could not be exported.\n\n") + r.error);
+        Screen().MsgBox(QStringLiteral("Choose another folder or file name and export again; no file was written."
+                                       "\n\nWhat went wrong: ") +
+                        r.error);
     else
         Screen().MsgBox(QStringLiteral("Exported %1 drink%2 to %3.")
                             .arg(r.drinks)
@@ -424,7 +402,7 @@ void importIntoMainWindow(DrinkHost *host)
 
     ImportOutcome outcome;
     {
-        ProgressWindow progress(main, QStringLiteral("Importing drinks..."));
+        WorkProgress progress(main, QStringLiteral("Importing drinks..."));
         outcome = applyImport(catalogue, plan, progress.callback());
     }
     if (outcome.cancelled) {
@@ -432,7 +410,9 @@ void importIntoMainWindow(DrinkHost *host)
         return;
     }
     if (!outcome.ok) {
-        Screen().MsgBox(QStringLiteral("The drinks could not be imported.\n\n") + outcome.error);
+        Screen().MsgBox(QStringLiteral("Close any other program that uses the catalogue and import again.\n\n"
+                                       "What went wrong: ") +
+                        outcome.error);
         return;
     }
     // The window re-reads its list and stays on its drink.

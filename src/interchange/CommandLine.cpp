@@ -3,6 +3,7 @@
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -130,6 +131,12 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (!o.onDuplicate.isEmpty())
         duplicateChoiceFromName(o.onDuplicate, &choice);
 
+    // Said once, in words, before the file is read.
+    const QFileInfo input(o.importFile);
+    if (!input.exists() || input.isDir()) {
+        err << "pourvale: " << o.importFile << (input.isDir() ? " is a folder, not a file of drinks.\n" : " does not exist.\n");
+        return ExitRefused;
+    }
     ReadResult read = readDrinkFile(o.importFile);
     if (!read.error.isEmpty()) {
         err << "pourvale: " << o.importFile << ": " << read.error << '\n';
@@ -221,6 +228,14 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
+    if (QFileInfo(catalogue).isDir()) {
+        err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+        if (!o.catalogue.isEmpty())
+            err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                << '.';
+        err << '\n';
+        return ExitRefused;
+    }
     return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
 }
 
