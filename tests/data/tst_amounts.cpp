@@ -289,12 +289,12 @@ void TestAmounts::strength_data()
     QTest::addColumn<double>("abv");
     QTest::addColumn<double>("ml");
     QTest::addColumn<QString>("method");
-    // 3 oz at 27.7%: stirred d = 0.397 -> 19.8%, 124 ml.
+    // 3 oz (88.7 ml) at 26.7%: stirred d = 0.391 -> 19.2%, 123 ml.
     QTest::newRow("Negroni") << recipe("Negroni", "Old-Fashioned",
                                        {{"1 oz", "Gin"}, {"1 oz", "Campari"}, {"1 oz", "Sweet Vermouth"},
                                         {"1 slice", "Orange"}},
                                        "Stir with ice until well chilled. Strain over fresh ice.")
-                             << 19.8 << 124.0 << "stirred";
+                             << 19.2 << 123.4 << "stirred";
     // 2 oz rum, 3/4 lime, 1/2 syrup: 96 ml at 24.6%; shaken d = 0.537 -> 16.0%, 148 ml.
     QTest::newRow("Daiquiri") << recipe("Daiquiri", "Cocktail",
                                         {{"2 oz", "White Rum"}, {"3/4 oz", "Fresh Lime Juice"},
