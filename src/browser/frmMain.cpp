@@ -14,6 +14,7 @@
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
 #include "drinklist/IngredientSearch.h"
+#include "card/frmRecipeCard.h"
 #include "drinklist/frmDrinkList.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
@@ -390,6 +391,8 @@ void frmMain::buildMenus()
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     onEventAction(action(file, "mnuFileSavePdf", QStringLiteral("Save Recipe as P&DF..."), nullptr),
                   [this] { pv::saveRecipeAsPdfFromMainWindow(this); });
+    onEventAction(action(file, "mnuFileSaveCardPdf", QStringLiteral("Save Recipe &Card as PDF..."), nullptr),
+                  [this] { pv::saveRecipeCardAsPdf(this, Data1); });
     separator(file, "mnuFileBarExchange");
     onEventAction(action(file, "mnuFileExport", QStringLiteral("&Export..."), nullptr),
                   [this] { pv::exportFromMainWindow(this); });
@@ -402,6 +405,8 @@ void frmMain::buildMenus()
     QMenu *view = menu(bar, "mnuView", QStringLiteral("&View"));
     pv::onEvent(action(view, "mnuDrinkList", QStringLiteral("&Drink List..."), nullptr), &QAction::triggered, this,
                 [this] { frmDrinkList::open(this); });
+    pv::onEvent(action(view, "mnuRecipeCard", QStringLiteral("Recipe &Card..."), nullptr), &QAction::triggered, this,
+                [this] { frmRecipeCard::open(Data1); });
     separator(view, "mnuDrinkListBar");
     QMenu *supplies = menu(view, "mnuSupplies", QStringLiteral("&Supplies"));
     action(supplies, "mnuUtensils", QStringLiteral("Utensils"), &frmMain::mnuUtensils_Click);

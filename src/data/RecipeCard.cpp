@@ -1,5 +1,9 @@
 #include "data/RecipeCard.h"
 
+#include <QHash>
+
+#include <sqlite3.h>
+
 #include <cmath>
 
 namespace pv {
@@ -217,6 +221,57 @@ QString RecipeCard::toPlainText(const CardOptions &o) const
     if (o.batchMl <= 0 && o.servings > 1)
         out += QStringLiteral("Amounts for %1 servings; the strength is that of one glass.\n").arg(o.servings);
     return out;
+}
+
+} // namespace pv
+
+namespace pv {
+
+bool readCardRecipe(const QString &catalogue, qint64 key, CardRecipe *recipe, QString *error)
+{
+    sqlite3 *db = nullptr;
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        sqlite3_close(db);
+        return false;
+    };
+    if (sqlite3_open_v2(catalogue.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("%1 cannot be opened").arg(catalogue));
+    sqlite3_busy_timeout(db, 2000);
+    const char *sql = "SELECT DrinkName, Glass, Category1, Catagory2, Category3, Directions, "
+                      "Qty1, Ing1, Qty2, Ing2, Qty3, Ing3, Qty4, Ing4, Qty5, Ing5, "
+                      "Qty6, Ing6, Qty7, Ing7, Qty8, Ing8, Qty9, Ing9, Qty10, Ing10 FROM drinklst WHERE rowid = ?1";
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+    sqlite3_bind_int64(st, 1, key);
+    auto column = [st](int i) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        return text ? QString::fromUtf8(text, sqlite3_column_bytes(st, i)) : QString();
+    };
+    const int rc = sqlite3_step(st);
+    bool found = false;
+    if (rc == SQLITE_ROW) {
+        CardRecipe r;
+        r.name = column(0);
+        r.glass = column(1);
+        for (int c = 2; c <= 4; ++c)
+            if (!column(c).trimmed().isEmpty())
+                r.categories << column(c).trimmed();
+        r.directions = column(5);
+        for (int k = 0; k < 10; ++k) {
+            r.quantities[k] = column(6 + 2 * k);
+            r.ingredients[k] = column(7 + 2 * k);
+        }
+        *recipe = r;
+        found = true;
+    } else if (rc != SQLITE_DONE && error) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return found;
 }
 
 } // namespace pv

@@ -83,3 +83,12 @@ RecipeCard buildRecipeCard(const CardRecipe &recipe, const CardOptions &options,
 double glassFillMillilitres(const QString &glass);
 
 } // namespace pv
+
+namespace pv {
+
+// The drink with this drinklst key as a card reads it, from the catalogue
+// file; false (with `error` set when the file cannot be read) when there
+// is no such drink.
+bool readCardRecipe(const QString &catalogue, qint64 key, CardRecipe *recipe, QString *error = nullptr);
+
+} // namespace pv
