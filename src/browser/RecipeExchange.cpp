@@ -1,6 +1,8 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
+#include "card/CardDocument.h"
+#include "card/frmRecipeCard.h"
 #include "browser/frmMain.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
@@ -456,15 +458,19 @@ void saveRecipeAsPdfFromMainWindow(frmMain *main)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    QString picture;
-    for (QSvgWidget *w : main->glassPictures)
-        if (w->isVisibleTo(main))
-            picture = w->property("pvPicture").toString();
-    const QWidget *measure = main->Picture1;
+    // The text as the boxes hold it, unsaved edits too; the categories,
+    // which no box shows, as saved.
+    CardRecipe shown;
+    currentCardRecipe(main->Data1, &shown);
+    shown.name = recipe.name;
+    shown.quantities = recipe.quantities;
+    shown.ingredients = recipe.ingredients;
+    shown.directions = recipe.directions;
+    if (const auto *glass = main->findChild<QLineEdit *>(QStringLiteral("txtGlassname")))
+        shown.glass = glass->text();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),
-                                  measure ? pxToTwips(measure->width()) : kRecipeMeasureWidth, picture, file, &error);
+    const bool ok = saveCardPdf(buildRecipeCard(shown, CardOptions{}), CardOptions{}, {false, false}, file, &error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         Screen().MsgBox(QStringLiteral("The recipe could not be saved as a PDF.\n\n") + error);

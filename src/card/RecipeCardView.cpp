@@ -123,7 +123,9 @@ RecipeCardView::RecipeCardView(QWidget *parent) : QWidget(parent)
     batchRow->addWidget(cboBatch);
     batchRow->addWidget(spnBatchMl);
     batchRow->addStretch();
-    form->addRow(QStringLiteral("&Batch for:"), batchRow);
+    auto *lblBatch = new QLabel(QStringLiteral("&Batch for:"), this);
+    lblBatch->setBuddy(cboBatch);
+    form->addRow(lblBatch, batchRow);
 
     spnPartMl = new QSpinBox(this);
     spnPartMl->setObjectName(QStringLiteral("spnPartMl"));

@@ -26,7 +26,8 @@ bool alcoholicKind(IngredientKind kind)
 MethodReading methodFromDirections(const QString &d)
 {
     MethodReading m;
-    m.withIce = mentions(d, "\\bice\\b|\\brocks\\b");
+    // "Ice-cold water" is no ice in the glass.
+    m.withIce = mentions(d, "\\bice\\b(?!-cold)|\\brocks\\b");
     if (mentions(d, "\\bblend")) {
         m.method = Method::Blended;
         m.frozen = mentions(d, "until smooth|\\bfrozen\\b|slush");

@@ -1,6 +1,7 @@
 #include "drinklist/frmDrinkList.h"
 
 #include "browser/frmMain.h"
+#include "card/RecipeCardView.h"
 #include "data/DataError.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 using pv::Screen;
@@ -83,7 +85,16 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
-    column->addWidget(grdDrinks, 1);
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("splDrinks"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(grdDrinks);
+    paneCard = new pv::RecipeCardView(split);
+    paneCard->setObjectName(QStringLiteral("paneCard"));
+    split->addWidget(paneCard);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    column->addWidget(split, 1);
 
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
@@ -95,7 +106,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(960, 540);
+    resize(1280, 620);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -110,6 +121,8 @@ frmDrinkList::frmDrinkList()
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::showPaneCard);
+    connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
 
     // Other programs write the file too.
@@ -231,6 +244,17 @@ void frmDrinkList::selectMainDrink()
     } catch (const pv::DataError &) {
         // No drink is current in the main window.
     }
+}
+
+void frmDrinkList::showPaneCard()
+{
+    const QModelIndex current = grdDrinks->currentIndex();
+    pv::CardRecipe recipe;
+    if (m_main && current.isValid() &&
+        pv::readCardRecipe(m_main->Data1->DatabaseName(), m_model->keyAt(current.row()), &recipe))
+        paneCard->setRecipe(recipe);
+    else
+        paneCard->clear();
 }
 
 void frmDrinkList::updateCaption()

@@ -13,6 +13,10 @@
 
 class frmMain;
 
+namespace pv {
+class RecipeCardView;
+}
+
 // "Drink List": the main window's current list as a table, sortable and
 // filtered as one types; Enter or a double-click shows the drink in the main
 // window. It follows the main window: another category, an edit, an added or
@@ -34,6 +38,8 @@ public:
     QTableView *grdDrinks = nullptr;
     QLabel *lblCount = nullptr;
     QPushButton *cmdClose = nullptr;
+    // The recipe card of the drink picked in the table, beside it.
+    pv::RecipeCardView *paneCard = nullptr;
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -49,6 +55,7 @@ private:
     void attach(frmMain *main);
     void updateCaption();
     void selectMainDrink();
+    void showPaneCard();
 
     pv::DrinkListModel *m_model = nullptr;
     QPointer<frmMain> m_main;
