@@ -1,6 +1,9 @@
 #include "data/Quantity.h"
 
 #include <QHash>
+#include <QList>
+
+#include <array>
 
 #include <cmath>
 
@@ -70,22 +73,47 @@ const char *const kOtherPhrases[] = {"to taste", "a splash", "as needed", "as re
                                      "a few", "a handful", "some"};
 
 struct Tables {
-    QHash<QString, int> words; // lower-case word -> index in kUnits
+    QHash<QString, int> words;    // lower-case word -> index in kUnits
     QHash<QString, bool> phrases; // lower-case phrase -> fills up
+    QList<QString> unitIds;       // kUnits[i].unit, shared so a result costs no copy
+    // The words again by their first letter, for a lookup that needs no
+    // lower-cased copy of the text.
+    struct Spelling {
+        QString word;
+        int unit;
+    };
+    std::array<QList<Spelling>, 26> byLetter;
     Tables()
     {
         for (int i = 0; i < int(std::size(kUnits)); ++i) {
             words.insert(QString::fromLatin1(kUnits[i].singular), i);
             words.insert(QString::fromLatin1(kUnits[i].plural), i);
+            unitIds << QString::fromLatin1(kUnits[i].unit);
         }
         for (const auto &[spelling, unit] : kSpellings)
             for (int i = 0; i < int(std::size(kUnits)); ++i)
                 if (qstrcmp(kUnits[i].unit, unit) == 0)
                     words.insert(QString::fromLatin1(spelling), i);
+        for (auto it = words.cbegin(); it != words.cend(); ++it)
+            byLetter[it.key()[0].unicode() - 'a'].append({it.key(), it.value()});
         for (const char *p : kTopPhrases)
             phrases.insert(QString::fromLatin1(p), true);
         for (const char *p : kOtherPhrases)
             phrases.insert(QString::fromLatin1(p), false);
+    }
+    // The unit of a word as written, any case; -1 when it is not one.
+    int unitOf(QStringView word, const QString **spelling) const
+    {
+        if (word.isEmpty())
+            return -1;
+        const char16_t first = QChar(word[0]).toLower().unicode();
+        if (first >= 'a' && first <= 'z' && !word.endsWith(QLatin1Char('.')) && !word.contains(u"  "))
+            for (const Spelling &s : byLetter[first - 'a'])
+                if (s.word.size() == word.size() && word.compare(s.word, Qt::CaseInsensitive) == 0) {
+                    *spelling = &s.word;
+                    return s.unit;
+                }
+        return -2; // not a plain spelling: try the normalised text
     }
 };
 
@@ -323,7 +351,7 @@ Quantity parseQuantity(QStringView text)
     }
     const Tables &t = tables();
     // Phrases first: "a splash" is no measure, though "a dash" is one dash.
-    if (s.size() <= 20) {
+    if (s.size() <= 20 && s[0].isLetter() && vulgarFraction(s[0]) < 0) {
         const auto phrase = t.phrases.constFind(normalised(s));
         if (phrase != t.phrases.constEnd()) {
             q.kind = QuantityKind::Phrase;
@@ -371,14 +399,18 @@ Quantity parseQuantity(QStringView text)
     if (rest.isEmpty()) {
         q.kind = QuantityKind::Count;
     } else {
-        const QString word = normalised(rest);
-        const auto found = t.words.constFind(word);
-        if (found == t.words.constEnd())
+        const QString *spelling = nullptr;
+        int unit = t.unitOf(rest, &spelling);
+        if (unit == -2) {
+            const auto found = t.words.constFind(normalised(rest));
+            unit = found == t.words.constEnd() ? -1 : found.value();
+        }
+        if (unit < 0)
             return Quantity{};
-        const UnitInfo &u = kUnits[found.value()];
-        q.kind = u.kind;
-        q.unit = QString::fromLatin1(u.unit);
-        q.word = rest.trimmed().toString();
+        q.kind = kUnits[unit].kind;
+        q.unit = t.unitIds[unit];
+        // Written as the list spells it, the word is shared, not copied.
+        q.word = spelling && *spelling == rest ? *spelling : rest.trimmed().toString();
     }
 
     if (sc.dividedByZero)
