@@ -4,6 +4,7 @@
 #include "ui/ScreenView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,11 +22,6 @@ namespace {
 
 const char kGroup[] = "RecipeCard";
 
-QSettings settings()
-{
-    const QString app = Screen().App().Title;
-    return QSettings(app, app);
-}
 
 } // namespace
 
@@ -56,9 +52,27 @@ CardOptions CardChoices::options() const
     return o;
 }
 
+QSettings *CardChoices::store()
+{
+    // One store kept open: writing it costs nothing until it is synced.
+    if (!m_store) {
+        const QString app = Screen().App().Title;
+        m_store = new QSettings(app, app, this);
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &CardChoices::flush);
+    }
+    return m_store;
+}
+
+void CardChoices::flush()
+{
+    if (m_store)
+        m_store->sync();
+}
+
 void CardChoices::load()
 {
-    QSettings s = settings();
+    QSettings &s = *store();
+    s.sync();
     s.beginGroup(QLatin1String(kGroup));
     // What a stranger's settings file says is taken only within range.
     UnitChoice u = UnitChoice::AsWritten;
@@ -74,11 +88,12 @@ void CardChoices::load()
     batchMl = number("BatchMl", kLeastBatchMl, kMostBatchMl, 1500);
     partMl = number("PartMl", 5, 250, 30);
     standard = int(number("Standard", 0, drinkStandards().size(), 0));
+    s.endGroup();
 }
 
 void CardChoices::save()
 {
-    QSettings s = settings();
+    QSettings &s = *store();
     s.beginGroup(QLatin1String(kGroup));
     s.setValue(QStringLiteral("Units"), unitChoiceName(units));
     s.setValue(QStringLiteral("Servings"), QString::number(servings));
@@ -86,6 +101,7 @@ void CardChoices::save()
     s.setValue(QStringLiteral("BatchMl"), QString::number(batchMl));
     s.setValue(QStringLiteral("PartMl"), QString::number(partMl));
     s.setValue(QStringLiteral("Standard"), QString::number(standard));
+    s.endGroup();
     Q_EMIT changed();
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QSettings;
 class QLabel;
 class QSpinBox;
 class QSvgWidget;
@@ -27,11 +28,19 @@ public:
     int standard = 0;       // 0 by locale, else drinkStandards()[standard - 1]
 
     CardOptions options() const;
+    // Takes the new choices at once; they reach the settings file soon
+    // after, and at the latest by flush() (a card window's closing, the
+    // program's end).
     void save();
     void load();
+    void flush();
 
 Q_SIGNALS:
     void changed();
+
+private:
+    QSettings *store();
+    QSettings *m_store = nullptr;
 };
 
 // A recipe card: the choices of units, servings and batch above, the card

@@ -76,6 +76,7 @@ void frmRecipeCard::Form_Load()
 void frmRecipeCard::Form_Unload(int &Cancel)
 {
     (void)Cancel;
+    pv::CardChoices::instance().flush();
     if (isMinimized() || isMaximized())
         return;
     Screen().SaveSetting(Screen().App().Title, kSection, QStringLiteral("RecipeCardWidth"), QString::number(width()));
