@@ -10,6 +10,7 @@
 #include "ui/FileChooser.h"
 
 #include <QComboBox>
+#include <QStyle>
 #include <QProcess>
 #include <QSettings>
 #include <QSpinBox>
@@ -228,5 +229,100 @@ void TestRecipeCard::commandLine()
     }
 }
 
-PV_TEST_MAIN(TestRecipeCard)
+// With PV_SCREENSHOTS set to a folder, writes the card's pictures of
+// docs/screenshots there instead of testing: the card batched in light
+// colours (at the scale QT_SCALE_FACTOR gives), in dark ones, the Drink
+// List with its card, and both PDFs.
+namespace {
+
+QPalette darkColours()
+{
+    QPalette p;
+    const QColor window(0x2a, 0x2e, 0x32), text(0xee, 0xf0, 0xf1);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::Base, QColor(0x1b, 0x1e, 0x20));
+    p.setColor(QPalette::AlternateBase, QColor(0x23, 0x26, 0x29));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        p.setColor(role, text);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    return p;
+}
+
+int writeScreenshots(const QString &folder)
+{
+    QDir().mkpath(folder);
+    pvtest::AppFolder app;
+    pvtest::MsgRecorder msgs;
+    const QString scale = QString::number(qRound(qApp->devicePixelRatio() * 100));
+    auto *main = Screen().Load<frmMain>();
+    Screen().Show(main);
+    for (int i = 0; i < 100 && !main->Data1->cursor(); ++i)
+        QTest::qWait(10);
+    auto show = [&](const char *name) {
+        main->showDrink(pvtest::queryColumn(app.catalogue(),
+                                            QStringLiteral("SELECT rowid FROM drinklst WHERE DrinkName = '%1'")
+                                                .arg(QLatin1String(name)))
+                            .value(0)
+                            .toLongLong());
+        QTest::qWait(100);
+    };
+    auto &choices = pv::CardChoices::instance();
+    show("Daiquiri");
+    frmRecipeCard::open(main->Data1);
+    auto *card = Screen().Load<frmRecipeCard>();
+    choices.units = pv::UnitChoice::Ml;
+    choices.batch = 1;
+    choices.save();
+    QTest::qWait(200);
+    card->grab().save(QStringLiteral("%1/card-%2.png").arg(folder, scale));
+    if (scale != QLatin1String("100"))
+        return 0;
+    const auto chooser = pv::setFileChooser([&](const pv::FileRequest &) { return folder + "/card.pdf"; });
+    QTest::mouseClick(card->cmdSavePdf, Qt::LeftButton);
+    pv::setFileChooser([&](const pv::FileRequest &) { return folder + "/recipe.pdf"; });
+    show("Zombie");
+    main->findChild<QAction *>(QStringLiteral("mnuFileSavePdf"))->trigger();
+    pv::setFileChooser(chooser);
+
+    QApplication::setPalette(darkColours());
+    show("Negroni");
+    choices.batch = 0;
+    choices.servings = 8;
+    choices.save();
+    QTest::qWait(200);
+    card->grab().save(QStringLiteral("%1/card-dark.png").arg(folder));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    choices.servings = 1;
+    choices.units = pv::UnitChoice::AsWritten;
+    choices.save();
+    main->findChild<QAction *>(QStringLiteral("mnuDrinkList"))->trigger();
+    auto *list = Screen().Load<frmDrinkList>();
+    QTest::qWait(300);
+    QTest::keyClick(list->grdDrinks, Qt::Key_Down);
+    QTest::qWait(200);
+    list->grab().save(QStringLiteral("%1/drinklist-card-100.png").arg(folder));
+    pvtest::unloadAll();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QString folder = qEnvironmentVariable("PV_SCREENSHOTS");
+    if (folder.isEmpty()) {
+        pvtest::prepareEnvironment();
+        QApplication app(argc, argv);
+        app.setAttribute(Qt::AA_Use96Dpi, true);
+        TestRecipeCard tc;
+        QTEST_SET_MAIN_SOURCE_PATH
+        return QTest::qExec(&tc, argc, argv);
+    }
+    pvtest::prepareEnvironment();
+    QApplication app(argc, argv);
+    return writeScreenshots(folder);
+}
 #include "tst_recipecard.moc"
