@@ -78,6 +78,7 @@ private Q_SLOTS:
     void strength();
     void batchAddsTheIcesWater();
     void strengthTableProblems();
+    void partsTakeTheChosenSize();
 };
 
 void TestAmounts::parser_data()
@@ -383,6 +384,22 @@ void TestAmounts::strengthTableProblems()
                                "0: 'Overproof Rum' has no typical strength", "0: 'Campari' has no typical strength",
                                "0: 'Sweet Vermouth' has no typical strength", "0: 'Prosecco' has no typical strength",
                                "0: 'Angostura Bitters' has no typical strength"}));
+}
+
+void TestAmounts::partsTakeTheChosenSize()
+{
+    const pv::CardRecipe r = recipe("Parts", "Old-Fashioned", {{"2 parts", "Gin"}, {"1 part", "Campari"}},
+                                    "Pour over ice.");
+    pv::CardOptions o;
+    o.units = UnitChoice::Ml;
+    o.partMl = 25;
+    o.servings = 2;
+    const pv::RecipeCard card = pv::buildRecipeCard(r, o, fixtureStrengths());
+    QVERIFY(card.usesParts);
+    QCOMPARE(card.lines[0].amount, QStringLiteral("2 parts (100 ml)"));
+    QCOMPARE(card.lines[1].amount, QStringLiteral("1 part (50 ml)"));
+    // One glass: 75 ml at (50 x 40% + 25 x 24%) / 75, built over ice (+10%).
+    QVERIFY(std::abs(card.abv - (50 * 0.40 + 25 * 0.24) / 75 / 1.1) < 1e-9);
 }
 
 PV_TEST_MAIN(TestAmounts)
