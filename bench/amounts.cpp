@@ -2,8 +2,8 @@
 // drinks against a plain SQLite scan of the same ten columns, and redrawing
 // a recipe card after a change of servings or units.
 //   build/bench/bench_amounts
-#include "CatalogueBuilder.h"
-#include "card/RecipeCardView.h"
+#include "data/CatalogueBuilder.h"
+#include "ui/RecipeCardView.h"
 #include "data/Quantity.h"
 
 #include <QApplication>

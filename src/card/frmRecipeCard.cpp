@@ -1,9 +1,10 @@
 #include "card/frmRecipeCard.h"
 
-#include "card/CardDocument.h"
+#include "ui/CardDocument.h"
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
 #include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 
 #include <QApplication>
@@ -84,12 +85,13 @@ void frmRecipeCard::Form_Unload(int &Cancel)
                          QString::number(height()));
 }
 
-void frmRecipeCard::open(pv::DataControl *drinks)
+void frmRecipeCard::open(pv::DrinkHost *host)
 {
     auto *w = Screen().Load<frmRecipeCard>();
-    if (w->m_drinks != drinks) {
-        w->m_drinks = drinks;
-        connect(drinks, &pv::DataControl::Reposition, w, [w] {
+    if (w->host() != host) {
+        w->m_host = host;
+        w->m_hostWindow = host->hostWindow();
+        connect(host->drinkData(), &pv::DataControl::Reposition, w, [w] {
             // After the main window has done its own work on the move.
             QTimer::singleShot(0, w, [w] { Screen().guard([w] { w->followDrink(); }); });
         });
@@ -101,7 +103,8 @@ void frmRecipeCard::open(pv::DataControl *drinks)
 void frmRecipeCard::followDrink()
 {
     pv::CardRecipe recipe;
-    if (m_drinks && pv::currentCardRecipe(m_drinks, &recipe)) {
+    pv::DrinkHost *h = host();
+    if (h && pv::currentCardRecipe(h->drinkData(), &recipe)) {
         card->setRecipe(recipe);
         setWindowTitle(tr("Recipe Card - %1").arg(recipe.name.trimmed().isEmpty() ? tr("(no name)") : recipe.name));
     } else {
@@ -121,7 +124,8 @@ void frmRecipeCard::changeEvent(QEvent *event)
 
 void frmRecipeCard::cmdSavePdf_Click()
 {
-    pv::saveRecipeCardAsPdf(this, m_drinks);
+    if (pv::DrinkHost *h = host())
+        pv::saveRecipeCardAsPdf(h);
 }
 
 namespace pv {
@@ -139,10 +143,10 @@ bool currentCardRecipe(DataControl *drinks, CardRecipe *recipe)
     return readCardRecipe(drinks->DatabaseName(), key, recipe);
 }
 
-void saveRecipeCardAsPdf(QWidget *owner, DataControl *drinks)
+void saveRecipeCardAsPdf(DrinkHost *host)
 {
     CardRecipe recipe;
-    if (!currentCardRecipe(drinks, &recipe)) {
+    if (!currentCardRecipe(host->drinkData(), &recipe)) {
         Screen().MsgBox(QStringLiteral("There is no drink to save: the list shown is empty."));
         return;
     }
@@ -153,7 +157,7 @@ void saveRecipeCardAsPdf(QWidget *owner, DataControl *drinks)
     request.caption = QStringLiteral("Save Recipe Card as PDF");
     request.suggested = QDir::home().filePath(safeName(recipe.name) + QStringLiteral(".pdf"));
     request.filter = QStringLiteral("PDF files (*.pdf)");
-    QString file = chooseFile(owner, request);
+    QString file = chooseFile(host->hostWindow(), request);
     if (file.isEmpty())
         return;
     if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "card/RecipeCardView.h"
+#include "ui/RecipeCardView.h"
 #include "ui/ScreenView.h"
 
 #include <QPointer>
@@ -9,6 +9,7 @@
 
 namespace pv {
 class DataControl;
+class DrinkHost;
 }
 
 // "Recipe Card": the main window's current drink with its amounts in the
@@ -22,9 +23,9 @@ public:
     void Form_Load() override;
     void Form_Unload(int &Cancel) override;
 
-    // Opens the one card window on this data control's drinks, or brings it
+    // Opens the one card window on the drinks of this window, or brings it
     // forward.
-    static void open(pv::DataControl *drinks);
+    static void open(pv::DrinkHost *host);
 
     pv::RecipeCardView *card = nullptr;
     QPushButton *cmdSavePdf = nullptr;
@@ -39,14 +40,17 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    QPointer<pv::DataControl> m_drinks;
+    pv::DrinkHost *host() const { return m_hostWindow ? m_host : nullptr; }
+
+    pv::DrinkHost *m_host = nullptr;
+    QPointer<QWidget> m_hostWindow; // gone with the window it belongs to
 };
 
 namespace pv {
 
-// File > "Save Recipe Card as PDF...": the card of this data control's
-// current drink, with the chosen units, servings and batch.
-void saveRecipeCardAsPdf(QWidget *owner, DataControl *drinks);
+// File > "Save Recipe Card as PDF...": the card of the window's current
+// drink, with the chosen units, servings and batch.
+void saveRecipeCardAsPdf(DrinkHost *host);
 
 // The current drink of a data control over drinks, as saved; false when no
 // drink is current.

@@ -271,7 +271,7 @@ int writeScreenshots(const QString &folder)
     };
     auto &choices = pv::CardChoices::instance();
     show("Daiquiri");
-    frmRecipeCard::open(main->Data1);
+    frmRecipeCard::open(main);
     auto *card = Screen().Load<frmRecipeCard>();
     choices.units = pv::UnitChoice::Ml;
     choices.batch = 1;

@@ -1,6 +1,6 @@
-#include "card/RecipeCardView.h"
+#include "ui/RecipeCardView.h"
 
-#include "card/CardDocument.h"
+#include "ui/CardDocument.h"
 #include "ui/ScreenView.h"
 
 #include <QComboBox>

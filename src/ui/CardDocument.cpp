@@ -1,4 +1,4 @@
-#include "card/CardDocument.h"
+#include "ui/CardDocument.h"
 
 #include <QDir>
 #include <QFile>

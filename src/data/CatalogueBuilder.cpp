@@ -1,4 +1,4 @@
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include "data/DrinkStrength.h"
 #include "data/Quantity.h"
