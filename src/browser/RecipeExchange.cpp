@@ -1,10 +1,10 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
-#include "ui/CardDocument.h"
 #include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/CardDocument.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
