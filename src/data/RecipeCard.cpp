@@ -117,6 +117,9 @@ RecipeCard buildRecipeCard(const CardRecipe &recipe, const CardOptions &o, const
                               .arg(qty.trimmed(), ing.trimmed());
             break;
         }
+        // Without the amount of something alcoholic, any strength would be wrong.
+        if ((q.kind == QuantityKind::Absurd || q.kind == QuantityKind::Unparsed) && (!s.known || s.abv > 0))
+            unknown(QStringLiteral("%1 has no usable amount").arg(s.name));
         if (ml <= 0)
             continue;
         if (!s.known)

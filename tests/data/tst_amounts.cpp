@@ -365,6 +365,8 @@ void TestAmounts::batchAddsTheIcesWater()
                                  "1 wheel (each glass)|Lime", "999 oz|Rum", "260 ml|Water"}));
     QVERIFY(card.notes.join(QLatin1Char('\n')).contains(QLatin1String("\"999 oz\" for Rum is more than five litres")));
     QVERIFY(card.notes.join(QLatin1Char('\n')).contains(QLatin1String("Water is added")));
+    // Without the rum's amount no strength is claimed.
+    QCOMPARE(card.strengthLine(o.units), QStringLiteral("strength unknown: Rum has no usable amount"));
     // The bottle holds what the lines add up to.
     QVERIFY(std::abs(300 + 115 + 75 + 260 - 750) <= 15);
 }
