@@ -1,5 +1,8 @@
 #include "data/CatalogueBuilder.h"
 
+#include "data/DrinkStrength.h"
+#include "data/Quantity.h"
+
 #include "data/Catalogue.h"
 #include "data/IngredientVocabulary.h"
 
@@ -135,25 +138,42 @@ void CatalogueSeed::parseUnits(const QString &fileName, const QString &text)
     for (const RawRecord &r : parseRecords(fileName, text))
         for (int i = 0; i < r.fields.size(); ++i) {
             const QString &key = r.fields[i].first;
-            if (key == QLatin1String("unit"))
-                units << r.fields[i].second.trimmed();
-            else if (key == QLatin1String("phrase"))
-                unitPhrases << r.fields[i].second.trimmed();
-            else
+            const QString value = r.fields[i].second.trimmed();
+            if (key == QLatin1String("unit")) {
+                units << value;
+                // The list only narrows what the quantity reader knows.
+                if (!isKnownUnitWord(value))
+                    m_problems << SeedProblem{fileName, r.fieldLines[i],
+                                              QStringLiteral("'%1' is not a unit the quantities are read with").arg(value)};
+            } else if (key == QLatin1String("phrase")) {
+                unitPhrases << value;
+                if (!isKnownPhrase(value))
+                    m_problems << SeedProblem{fileName, r.fieldLines[i],
+                                              QStringLiteral("'%1' is not a phrase the quantities are read with").arg(value)};
+            } else
                 m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
         }
 }
 
 bool CatalogueSeed::quantityAllowed(const QString &quantity) const
 {
+    return quantityProblem(quantity).isEmpty();
+}
+
+QString CatalogueSeed::quantityProblem(const QString &quantity) const
+{
     if (units.isEmpty() && unitPhrases.isEmpty())
-        return true;
+        return QString();
     if (unitPhrases.contains(quantity))
-        return true;
-    // "1", "2.5", "3/4", "1 1/2", optionally followed by one unit word.
-    static const QRegularExpression re(QStringLiteral("^(?:\\d+(?:\\.\\d+)?(?: \\d+/\\d+)?|\\d+/\\d+)(?: (.+))?$"));
-    const QRegularExpressionMatch m = re.match(quantity);
-    return m.hasMatch() && (m.captured(1).isEmpty() || units.contains(m.captured(1)));
+        return QString();
+    // The program computes with every bundled amount, so each must read as
+    // one, in a unit of the list.
+    const Quantity q = parseQuantity(quantity);
+    if (q.kind == QuantityKind::Absurd)
+        return QStringLiteral("'%1' %2").arg(quantity, q.problem);
+    if (!q.isAmount() || (!q.word.isEmpty() && !units.contains(q.word)))
+        return QStringLiteral("'%1' is not a number with a unit from %2").arg(quantity, unitsFile);
+    return QString();
 }
 
 void CatalogueSeed::loadDirectory(const QString &dir)
@@ -170,6 +190,9 @@ void CatalogueSeed::loadDirectory(const QString &dir)
     const QString vocabulary = dir + QStringLiteral("/ingredients.txt");
     if (QFileInfo::exists(vocabulary) && readFile(vocabulary, vocabularyText))
         vocabularyFile = vocabulary;
+    const QString strength = dir + QStringLiteral("/strength.txt");
+    if (QFileInfo::exists(strength) && readFile(strength, strengthText))
+        strengthFile = strength;
     const QString unitsPath = dir + QStringLiteral("/units.txt");
     QString unitsText;
     if (QFileInfo::exists(unitsPath) && readFile(unitsPath, unitsText))
@@ -389,10 +412,14 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
             problem(p.message);
         // The unit list belongs to the bundled seed, not to the rules a drink
         // brought in from a file is held to.
-        for (const auto &ing : d.ingredients)
-            if (!ing.first.isEmpty() && !ing.second.isEmpty() && !quantityAllowed(ing.first))
-                problem(
-                    QStringLiteral("%1: '%2' is not a number with a unit from %3").arg(shown, ing.first, unitsFile));
+        for (int i = 0; i < d.ingredients.size(); ++i) {
+            const auto &ing = d.ingredients[i];
+            if (ing.first.isEmpty() || ing.second.isEmpty())
+                continue;
+            const QString why = quantityProblem(ing.first);
+            if (!why.isEmpty())
+                out << SeedProblem{d.file, d.ingredientLines.value(i, d.line), shown + QStringLiteral(": ") + why};
+        }
         for (const QString &c : d.categories)
             if (perCategory.contains(c))
                 ++perCategory[c];
@@ -406,6 +433,17 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                     out << SeedProblem{d.file, d.ingredientLines.value(i, d.line),
                                        QStringLiteral("'%1' is not placed in the ingredient vocabulary %2")
                                            .arg(d.ingredients[i].second, vocabularyFile)};
+        if (!strengthFile.isEmpty()) {
+            QList<StrengthTable::Problem> strengthProblems;
+            StrengthTable::parse(strengthText, v, &strengthProblems);
+            for (const StrengthTable::Problem &p : strengthProblems)
+                out << (p.line > 0 ? SeedProblem{strengthFile, p.line, p.message}
+                                   : SeedProblem{vocabularyFile, p.vocabularyLine,
+                                                 p.message + QStringLiteral(" in ") +
+                                                     QFileInfo(strengthFile).fileName()});
+        } else if (options.requireEveryQueryFilled) {
+            out << SeedProblem{QStringLiteral("strength.txt"), 0, QStringLiteral("the typical strengths are missing")};
+        }
     } else if (options.requireEveryQueryFilled) {
         out << SeedProblem{QStringLiteral("ingredients.txt"), 0,
                            QStringLiteral("the ingredient vocabulary is missing")};

@@ -69,6 +69,9 @@ public:
     // Whether a quantity is a number with one of the units, a bare number or
     // a phrase; always true while no unit list is loaded.
     bool quantityAllowed(const QString &quantity) const;
+    // Why a bundled quantity is refused: it does not read as an amount, its
+    // amount is absurd, or its unit is not in the list. Empty when it passes.
+    QString quantityProblem(const QString &quantity) const;
 
     QList<DrinkSeed> drinks;
     QMap<QString, QList<CollectionRow>> collections;
@@ -76,6 +79,9 @@ public:
     // the drinks must be placed in it when it is there.
     QString vocabularyFile;
     QString vocabularyText;
+    // The typical strengths of its alcoholic ingredients (strength.txt).
+    QString strengthFile;
+    QString strengthText;
     QStringList units;
     QStringList unitPhrases;
     QString unitsFile = QStringLiteral("units.txt");

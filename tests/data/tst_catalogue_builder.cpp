@@ -121,9 +121,13 @@ void TestCatalogueBuilder::eachBrokenRuleIsRefused_data()
     QTest::newRow("quantity missing") << QString(good).replace("ing: 2 oz | Gin", "ing:  | Gin")
                                       << "seed.txt:1: 'Gimlet': 'Gin' has no quantity";
     QTest::newRow("unit not in the list") << QString(good).replace("ing: 2 oz | Gin", "ing: 2 glugs | Gin")
-                                          << "seed.txt:1: 'Gimlet': '2 glugs' is not a number with a unit from units.txt";
+                                          << "seed.txt:4: 'Gimlet': '2 glugs' is not a number with a unit from units.txt";
     QTest::newRow("unit without a number") << QString(good).replace("ing: 2 oz | Gin", "ing: oz | Gin")
-                                           << "seed.txt:1: 'Gimlet': 'oz' is not a number with a unit from units.txt";
+                                           << "seed.txt:4: 'Gimlet': 'oz' is not a number with a unit from units.txt";
+    QTest::newRow("absurd amount") << QString(good).replace("ing: 2 oz | Gin", "ing: 999 oz | Gin")
+                                   << "seed.txt:4: 'Gimlet': '999 oz' is more than five litres";
+    QTest::newRow("a spelling the list does not use") << QString(good).replace("ing: 2 oz | Gin", "ing: 2 fl oz | Gin")
+                                                      << "seed.txt:4: 'Gimlet': '2 fl oz' is not a number with a unit from units.txt";
     QTest::newRow("directions missing") << QString(good).replace("directions: Shake with ice and strain.\n", "")
                                         << "seed.txt:1: 'Gimlet' has no directions";
     QTest::newRow("no category") << QString(good).replace("categories: Gin\n", "")
