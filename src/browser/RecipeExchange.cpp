@@ -1,8 +1,10 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
+#include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/CardDocument.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
@@ -19,6 +21,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -442,12 +446,19 @@ void saveRecipeAsPdfFromMainWindow(DrinkHost *host)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    const QString picture = host->glassPicture();
-    const QWidget *measure = host->measureBox();
+    // The text as the boxes hold it, unsaved edits too; the categories,
+    // which no box shows, as saved.
+    CardRecipe shown;
+    currentCardRecipe(host->drinkData(), &shown);
+    shown.name = recipe.name;
+    shown.quantities = recipe.quantities;
+    shown.ingredients = recipe.ingredients;
+    shown.directions = recipe.directions;
+    if (const auto *glass = main->findChild<QLineEdit *>(QStringLiteral("txtGlassname")))
+        shown.glass = glass->text();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),
-                                  measure ? pxToTwips(measure->width()) : kRecipeMeasureWidth, picture, file, &error);
+    const bool ok = saveCardPdf(buildRecipeCard(shown, CardOptions{}), CardOptions{}, {false, false}, file, &error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         Screen().MsgBox(QStringLiteral("The recipe could not be saved as a PDF.\n\n") + error);

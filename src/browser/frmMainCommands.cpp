@@ -5,6 +5,7 @@
 
 #include "browser/CategoryCommand.h"
 #include "browser/RecipeExchange.h"
+#include "card/frmRecipeCard.h"
 #include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
 #include "mybar/CanMake.h"
@@ -54,12 +55,15 @@ void frmMain::addCommands()
     QAction *fileEnd = actionNamed(file, "mnuFileBar4");
     command(file, fileEnd, "mnuFileSavePdf", QStringLiteral("Save Recipe as P&DF..."),
             [this] { pv::saveRecipeAsPdfFromMainWindow(this); });
+    command(file, fileEnd, "mnuFileSaveCardPdf", QStringLiteral("Save Recipe &Card as PDF..."),
+            [this] { pv::saveRecipeCardAsPdf(this); });
     separator(file, fileEnd, "mnuFileBarExchange");
     command(file, fileEnd, "mnuFileExport", QStringLiteral("&Export..."), [this] { pv::exportFromMainWindow(this); });
     command(file, fileEnd, "mnuFileImport", QStringLiteral("I&mport..."), [this] { pv::importIntoMainWindow(this); });
 
     QAction *viewTop = view->actions().value(0);
     command(view, viewTop, "mnuDrinkList", QStringLiteral("&Drink List..."), [this] { frmDrinkList::open(this); });
+    command(view, viewTop, "mnuRecipeCard", QStringLiteral("Recipe &Card..."), [this] { frmRecipeCard::open(this); });
     separator(view, viewTop, "mnuDrinkListBar");
     command(view, actionNamed(view, "mnuWebbrowser2"), "mnuMyBar", QStringLiteral("&My Bar..."),
             [this] { mnuMyBar_Click(); });

@@ -1,5 +1,6 @@
 #include "drinklist/frmDrinkList.h"
 
+#include "ui/RecipeCardView.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 using pv::Screen;
@@ -88,7 +90,16 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
-    column->addWidget(grdDrinks, 1);
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("splDrinks"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(grdDrinks);
+    paneCard = new pv::RecipeCardView(split);
+    paneCard->setObjectName(QStringLiteral("paneCard"));
+    split->addWidget(paneCard);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    column->addWidget(split, 1);
 
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
@@ -102,7 +113,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(960, 540);
+    resize(1280, 620);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -117,6 +128,8 @@ frmDrinkList::frmDrinkList()
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::showPaneCard);
+    connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
 
     // Other programs write the file too.
@@ -240,6 +253,18 @@ void frmDrinkList::selectMainDrink()
     if (row >= 0 && row != grdDrinks->currentIndex().row())
         grdDrinks->setCurrentIndex(
             m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
+}
+
+void frmDrinkList::showPaneCard()
+{
+    const QModelIndex current = grdDrinks->currentIndex();
+    pv::CardRecipe recipe;
+    pv::DrinkHost *main = host();
+    if (main && current.isValid() &&
+        pv::readCardRecipe(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()), &recipe))
+        paneCard->setRecipe(recipe);
+    else
+        paneCard->clear();
 }
 
 void frmDrinkList::updateCaption()

@@ -2,6 +2,7 @@
 
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
+#include "interchange/RecipeCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,8 @@ namespace {
 const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
-    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h")};
+    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h"),
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
 
 QString usage()
 {
@@ -23,6 +25,7 @@ QString usage()
                           "  pourvale                      open the windows\n"
                           "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
                           "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--catalogue PATH]\n"
+                          "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
                           "  pourvale --version\n"
                           "  pourvale --help\n"
                           "\n"
@@ -35,6 +38,13 @@ QString usage()
                           "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
                           "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
                           "  is created.\n"
+                          "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
+                          "  one line for each amount and ingredient, the directions, and the estimated\n"
+                          "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
+                          "  count; an exact name is taken first, else the first drink in the catalogue's\n"
+                          "  order whose name holds NAME, and it says so when several match. --servings\n"
+                          "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
+                          "  rounded to what a bartender measures.\n"
                           "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
                           "\n"
                           "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage.\n");
@@ -46,6 +56,9 @@ struct Options {
     QString format;
     QString onDuplicate;
     QString catalogue;
+    QString recipe;
+    QString servings;
+    QString units;
     bool collections = false;
     bool help = false;
     bool version = false;
@@ -75,6 +88,12 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.onDuplicate);
         else if (a == QLatin1String("--catalogue"))
             error = value(o.catalogue);
+        else if (a == QLatin1String("--recipe"))
+            error = value(o.recipe);
+        else if (a == QLatin1String("--servings"))
+            error = value(o.servings);
+        else if (a == QLatin1String("--units"))
+            error = value(o.units);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
         else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
@@ -88,8 +107,22 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
+    if (!o.recipe.isEmpty()) {
+        if (!o.exportFile.isEmpty() || !o.importFile.isEmpty())
+            return QStringLiteral("--recipe goes without --export and --import");
+        bool ok = false;
+        const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
+        if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
+            return QStringLiteral("--servings must be a whole number from 1 to 100, not '%1'").arg(o.servings);
+        UnitChoice u;
+        if (!o.units.isEmpty() && (!unitChoiceFromName(o.units, &u) || u == UnitChoice::AsWritten))
+            return QStringLiteral("--units must be oz, ml or cl, not '%1'").arg(o.units);
+        return QString();
+    }
+    if (!o.servings.isEmpty() || !o.units.isEmpty())
+        return QStringLiteral("--servings and --units belong to --recipe");
     if (o.exportFile.isEmpty() == o.importFile.isEmpty())
-        return QStringLiteral("give either --export FILE or --import FILE");
+        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
@@ -235,6 +268,12 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
                 << '.';
         err << '\n';
         return ExitRefused;
+    }
+    if (!o.recipe.isEmpty()) {
+        UnitChoice units = UnitChoice::AsWritten;
+        if (!o.units.isEmpty())
+            unitChoiceFromName(o.units, &units);
+        return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
     }
     return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
 }
