@@ -140,6 +140,11 @@ void frmMain::mnuCanMake_Click()
     pv::confineToDrinksICanMake(this);
 }
 
+void frmMain::editCategories()
+{
+    pv::setCategoriesOfCurrentDrink(this);
+}
+
 // ------------------------------------------------------------- DrinkHost
 
 void frmMain::confineToDrinks(const QVector<qint64> &keys, const QString &title)
