@@ -8,6 +8,12 @@
 #include "ui/Twips.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -132,6 +138,25 @@ public:
 
 enum PreviewColumn { ColDrink, ColFrom, ColAction, ColWhy };
 
+// What of a drink has no place in the program's pictures and lists, and
+// what was done to fit it, for its row of the preview.
+QString keptAsWritten(const Entry &e)
+{
+    QStringList parts;
+    const DrinkSeed &d = e.drink;
+    if (!d.glass.isEmpty() && !glassNames().contains(d.glass))
+        parts << QStringLiteral("glass '%1' has no picture").arg(d.glass);
+    for (const QString &c : d.categories) {
+        bool known = c.isEmpty();
+        for (const Category &k : categories())
+            known = known || c == QLatin1String(k.label);
+        if (!known)
+            parts << QStringLiteral("no list shows the category '%1'").arg(c);
+    }
+    parts << e.notes;
+    return parts.join(QStringLiteral("; "));
+}
+
 } // namespace
 
 // ------------------------------------------------------------ ExportDialog
@@ -238,6 +263,7 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         summary += QStringLiteral(" Choose for each duplicate what to do, or one choice for all.");
     lblSummary = new QLabel(summary, this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setTextFormat(Qt::PlainText);
     lblSummary->setWordWrap(true);
     column->addWidget(lblSummary);
 
@@ -264,11 +290,13 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         switch (i.status) {
         case PlanItem::New:
             cell(row, ColAction, QStringLiteral("Add"));
-            cell(row, ColWhy, QString());
+            cell(row, ColWhy, keptAsWritten(i.entry));
             break;
         case PlanItem::Duplicate:
             cell(row, ColAction, choiceText(i.choice), true);
-            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf));
+            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf) +
+                                  (keptAsWritten(i.entry).isEmpty() ? QString()
+                                                                    : QStringLiteral("; ") + keptAsWritten(i.entry)));
             break;
         case PlanItem::Refused:
             cell(row, ColAction, QStringLiteral("Refused"));
@@ -289,6 +317,29 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->setColumnWidth(ColDrink, std::min(grdPreview->columnWidth(ColDrink), twipsToPx(3600)));
     grdPreview->setColumnWidth(ColAction, std::max(grdPreview->columnWidth(ColAction), twipsToPx(1500)));
     column->addWidget(grdPreview, 1);
+
+    if (!plan.notes.isEmpty() || !plan.offers.isEmpty()) {
+        auto *notes = new QGroupBox(QStringLiteral("Notes"), this);
+        notes->setObjectName(QStringLiteral("grpNotes"));
+        auto *notesLayout = new QVBoxLayout(notes);
+        QStringList shown = plan.notes.mid(0, 8);
+        if (plan.notes.size() > 8)
+            shown << QStringLiteral("and %1 more").arg(plan.notes.size() - 8);
+        lblNotes = new QLabel(shown.join(QLatin1Char('\n')), notes);
+        lblNotes->setObjectName(QStringLiteral("lblNotes"));
+        lblNotes->setTextFormat(Qt::PlainText);
+        lblNotes->setWordWrap(true);
+        lblNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lblNotes->setVisible(!shown.isEmpty());
+        notesLayout->addWidget(lblNotes);
+        for (qsizetype k = 0; k < plan.offers.size(); ++k) {
+            auto *box = new QCheckBox(plan.offers[k].text(), notes);
+            box->setObjectName(QStringLiteral("chkOffers(%1)").arg(k));
+            notesLayout->addWidget(box);
+            chkOffers << box;
+        }
+        column->addWidget(notes);
+    }
 
     auto *allRow = new QHBoxLayout;
     auto *allLabel = new QLabel(QStringLiteral("For &all duplicates:"), this);
@@ -330,6 +381,8 @@ void ImportPreview::applyToAll()
 
 void ImportPreview::accept()
 {
+    for (qsizetype k = 0; k < chkOffers.size() && k < m_plan.offers.size(); ++k)
+        m_plan.offers[k].accepted = chkOffers[k]->isChecked();
     for (int row = 0; row < m_plan.items.size(); ++row) {
         PlanItem &item = m_plan.items[row];
         if (item.status != PlanItem::Duplicate)
@@ -339,6 +392,7 @@ void ImportPreview::accept()
             if (text == choiceText(c))
                 item.choice = c;
     }
+    m_plan.applyOffers();
     QDialog::accept();
 }
 
@@ -400,9 +454,15 @@ void importIntoMainWindow(frmMain *main)
     request.mode = FileRequest::Open;
     request.caption = QStringLiteral("Import");
     request.suggested = QDir::homePath();
-    request.filter = QStringLiteral("Recipe files (*.json *.jsonld *.csv);;All files (*)");
+    request.filter = QStringLiteral("Recipe files and web pages (*.json *.jsonld *.csv *.html *.htm);;All files (*)");
     const QString file = chooseFile(main, request);
-    if (file.isEmpty() || !savePendingEdit(main))
+    if (!file.isEmpty())
+        importFileIntoMainWindow(main, file);
+}
+
+void importFileIntoMainWindow(frmMain *main, const QString &file)
+{
+    if (!savePendingEdit(main))
         return;
     const QString catalogue = main->Data1->DatabaseName();
 
@@ -442,6 +502,71 @@ void importIntoMainWindow(frmMain *main)
         // A drink replaced away from a confined list: the window shows the first.
     }
     Screen().MsgBox(outcome.summary() + QLatin1Char('.'));
+}
+
+namespace {
+
+// Recipe files and saved pages dropped anywhere on the main window are
+// imported, as File > Import does; other drops keep their usual meaning.
+class ImportDrop : public QObject {
+public:
+    ImportDrop(frmMain *main) : QObject(main), m_main(main) {}
+
+    static QString localFile(const QMimeData *data)
+    {
+        if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+            return QString();
+        const QString file = data->urls().first().toLocalFile();
+        return QFileInfo(file).isFile() ? file : QString();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDragMoveEvent *>(event);
+            if (localFile(e->mimeData()).isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            const QString file = localFile(e->mimeData());
+            if (file.isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // The drag's own loop ends before the preview opens its own.
+            QPointer<frmMain> main = m_main;
+            QTimer::singleShot(0, main, [main, file] {
+                if (main)
+                    importFileIntoMainWindow(main, file);
+            });
+            return true;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    frmMain *m_main;
+};
+
+} // namespace
+
+void acceptImportDrops(frmMain *main)
+{
+    auto *drop = new ImportDrop(main);
+    main->setAcceptDrops(true);
+    main->installEventFilter(drop);
+    for (QWidget *w : main->findChildren<QWidget *>())
+        w->installEventFilter(drop);
 }
 
 void saveRecipeAsPdfFromMainWindow(frmMain *main)

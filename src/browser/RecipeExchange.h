@@ -45,6 +45,9 @@ public:
     QComboBox *cboAllDuplicates = nullptr;
     QPushButton *cmdApplyAll = nullptr;
     QPushButton *cmdImport = nullptr;
+    // What is kept as written, and the likely meanings offered for it.
+    QLabel *lblNotes = nullptr;
+    QList<QCheckBox *> chkOffers;
 
     static QString choiceText(interchange::OnDuplicate choice);
 
@@ -58,6 +61,9 @@ private:
 // The main window's File menu commands.
 void exportFromMainWindow(frmMain *main);
 void importIntoMainWindow(frmMain *main);
+void importFileIntoMainWindow(frmMain *main, const QString &file);
+// Files dropped on the main window are imported.
+void acceptImportDrops(frmMain *main);
 void saveRecipeAsPdfFromMainWindow(frmMain *main);
 
 } // namespace pv

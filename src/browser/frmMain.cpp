@@ -191,6 +191,7 @@ frmMain::frmMain()
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    pv::acceptImportDrops(this);
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 
