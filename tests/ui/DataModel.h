@@ -44,6 +44,7 @@ struct Step {
 struct Words {
     std::string prefix, end, beginning, emptyList, emptyDelete, nothingToDelete, listEmptied, nothingChanged,
         noRowToSave, notWholeNumber, rowGone, mustEnter, noMatch, noMore;
+    std::string nameRequired; // main: a drink is not saved without a name
 };
 
 using Value = std::optional<std::string>;
@@ -240,6 +241,11 @@ private:
         if (!adding && absolutePosition() < 0) {
             forgetTyping();
             say(w.noRowToSave);
+            return false;
+        }
+        if (!collection() && std::all_of(screen[0].begin(), screen[0].end(),
+                                         [](unsigned char c) { return std::isspace(c); })) {
+            say(w.nameRequired); // the typing stays, as after a failed write
             return false;
         }
         if (idField >= 0 && dirty[size_t(idField)] && !screen[size_t(idField)].empty() &&

@@ -75,6 +75,8 @@ model::Words wordsFor(const Target &t)
                       "the text box just to the right of the Search button.";
         w.noMatch = "There are no drinks that match your search";
         w.noMore = "There are no more drinks that match your search";
+        w.nameRequired = str(DataError(ErrValueRequired, "A drink must have a name: type one into the Drink's Name box.")
+                                 .message());
         return w;
     }
     const CollectionProfile &p = collectionProfile(t.form);
