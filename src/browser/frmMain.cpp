@@ -193,7 +193,11 @@ frmMain::frmMain()
     buildToolBar();
     buildStatusBar();
     pv::acceptImportDrops(this);
-    pv::installEditMenu(this, Data1);
+    pv::installEditMenu(this, Data1)->setWords([](int number) {
+        return number == pv::ErrNoRowForTyping
+                   ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
+                   : QString();
+    });
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 

@@ -65,7 +65,7 @@ CollectionBrowser::CollectionBrowser(const CollectionProfile &profile, QWidget *
     connect(datPrimaryRS, &DataControl::Reposition, this, &CollectionBrowser::datPrimaryRS_Reposition);
     connect(datPrimaryRS, &DataControl::Validate, this, &CollectionBrowser::datPrimaryRS_Validate);
     // Ctrl+Z and Ctrl+Shift+Z take back and bring again deletes and saves.
-    new pv::UndoCommands(this, datPrimaryRS);
+    (new UndoCommands(this, datPrimaryRS))->setWords([this](int number) { return inWords(number); });
 }
 
 QPushButton *CollectionBrowser::makeButton(const char *name, const QString &caption)

@@ -457,6 +457,9 @@ qint64 RowHistory::apply(Step &step, bool backwards)
         }
         if (putBack) {
             const std::optional<Kept> kept = step.trashId ? keptEntry(c.db(), step.trashId) : std::nullopt;
+            // Restored from Recently Deleted or deleted for good since.
+            if (step.trashId && !kept)
+                throw DataError(ErrRecordDeleted);
             step.key = insertRow(c.db(), step.table, step.key, kept ? kept->row : step.after);
             if (kept)
                 dropEntry(c.db(), step.trashId);
@@ -479,7 +482,18 @@ qint64 RowHistory::undo(const QString &catalogue, const QStringList &tables)
         return -1;
     Step step = m_done[i];
     const qint64 old = step.key;
-    const qint64 key = apply(step, true);
+    qint64 key = -1;
+    try {
+        key = apply(step, true);
+    } catch (const DataError &e) {
+        // A row gone meanwhile cannot be taken back; its step goes, so the
+        // ones before it can still be reached.
+        if (e.number() == ErrRecordDeleted) {
+            m_done.removeAt(i);
+            Q_EMIT stepsChanged();
+        }
+        throw;
+    }
     rekey(step, old, step.key);
     m_done.removeAt(i);
     m_undone << step;
@@ -495,7 +509,18 @@ qint64 RowHistory::redo(const QString &catalogue, const QStringList &tables)
         return -1;
     Step step = m_undone[i];
     const qint64 old = step.key;
-    const qint64 key = apply(step, false);
+    qint64 key = -1;
+    try {
+        key = apply(step, false);
+    } catch (const DataError &e) {
+        // A row gone meanwhile cannot be taken back; its step goes, so the
+        // ones before it can still be reached.
+        if (e.number() == ErrRecordDeleted) {
+            m_undone.removeAt(i);
+            Q_EMIT stepsChanged();
+        }
+        throw;
+    }
     rekey(step, old, step.key);
     m_undone.removeAt(i);
     m_done << step;

@@ -61,6 +61,11 @@ UndoCommands::UndoCommands(QWidget *window, DataControl *dc) : QObject(window), 
     connect(&RowHistory::instance(), &RowHistory::stepsChanged, this, &UndoCommands::updateTexts);
     connect(&RowHistory::instance(), &RowHistory::changed, this, &UndoCommands::changedElsewhere);
     connect(dc, &DataControl::Reposition, this, &UndoCommands::updateTexts);
+    // Typing makes Undo take it back; the entries say so at once.
+    for (QLineEdit *le : window->findChildren<QLineEdit *>())
+        connect(le, &QLineEdit::textEdited, this, &UndoCommands::updateTexts);
+    for (QPlainTextEdit *pe : window->findChildren<QPlainTextEdit *>())
+        connect(pe, &QPlainTextEdit::textChanged, this, &UndoCommands::updateTexts);
     // The text boxes keep their own Ctrl+Z while they have typing to undo.
     qApp->installEventFilter(this);
     updateTexts();
@@ -150,8 +155,10 @@ void UndoCommands::run(bool backwards)
         const qint64 key = backwards ? h.undo(catalogue, tables()) : h.redo(catalogue, tables());
         reread(key);
     } catch (const DataError &e) {
-        Screen().MsgBox(e.message());
+        const QString words = m_words ? m_words(e.number()) : QString();
+        Screen().MsgBox(words.isEmpty() ? e.message() : words);
     }
+    Screen().setMousePointer(vbDefault);
     updateTexts();
 }
 

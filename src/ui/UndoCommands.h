@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+
 class QAction;
 class QMainWindow;
 class QWidget;
@@ -31,6 +33,8 @@ public:
     static UndoCommands *of(QWidget *window);
     // The entries' texts say what they would take back.
     void updateTexts();
+    // The window's own words for an error number, where it has them.
+    void setWords(std::function<QString(int)> words) { m_words = std::move(words); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -47,6 +51,7 @@ private:
     QAction *m_undo;
     QAction *m_redo;
     bool m_running = false;
+    std::function<QString(int)> m_words;
 };
 
 // The main window's Edit menu (after File: Undo, Redo) and File > "Recently
