@@ -337,7 +337,8 @@ QString nameOf(const QJsonValue &v)
 
 QString instructionsOf(const QJsonValue &v, int depth = 0)
 {
-    if (depth > 4)
+    // Lists of sections of steps, and no deeper.
+    if (depth > 8)
         return QString();
     if (v.isString())
         return v.toString();
