@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -137,6 +138,25 @@ public:
 };
 
 enum PreviewColumn { ColDrink, ColFrom, ColAction, ColWhy };
+
+// A drink read from a file, field by field, as the main window will show it.
+QString drinkText(const DrinkSeed &d)
+{
+    QStringList lines;
+    lines << d.name;
+    QStringList cats;
+    for (const QString &c : d.categories)
+        if (!c.isEmpty())
+            cats << c;
+    lines << QStringLiteral("Glass: %1    Categories: %2")
+                 .arg(d.glass.isEmpty() ? QStringLiteral("(none)") : d.glass,
+                      cats.isEmpty() ? QStringLiteral("(none)") : cats.join(QStringLiteral(", ")));
+    for (const auto &ing : d.ingredients)
+        if (!ing.first.isEmpty() || !ing.second.isEmpty())
+            lines << QStringLiteral("  %1  %2").arg(ing.first, -10).arg(ing.second);
+    lines << QStringLiteral("Directions: ") + d.directions;
+    return lines.join(QLatin1Char('\n'));
+}
 
 // What of a drink has no place in the program's pictures and lists, and
 // what was done to fit it, for its row of the preview.
@@ -317,6 +337,22 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->setColumnWidth(ColDrink, std::min(grdPreview->columnWidth(ColDrink), twipsToPx(3600)));
     grdPreview->setColumnWidth(ColAction, std::max(grdPreview->columnWidth(ColAction), twipsToPx(1500)));
     column->addWidget(grdPreview, 1);
+
+    txtDrink = new QPlainTextEdit(this);
+    txtDrink->setObjectName(QStringLiteral("txtDrink"));
+    txtDrink->setReadOnly(true);
+    txtDrink->setAccessibleName(QStringLiteral("The drink as it will be stored"));
+    txtDrink->setMaximumHeight(twipsToPx(2100));
+    txtDrink->setTabChangesFocus(true);
+    column->addWidget(txtDrink);
+    connect(grdPreview, &QTableWidget::currentCellChanged, this, [this](int current) {
+        txtDrink->setPlainText(current >= 0 && current < m_plan.items.size() ? drinkText(m_plan.items[current].entry.drink)
+                                                                             : QString());
+    });
+    if (!plan.items.isEmpty()) {
+        grdPreview->setCurrentCell(0, ColDrink);
+        txtDrink->setPlainText(drinkText(plan.items.first().entry.drink));
+    }
 
     if (!plan.notes.isEmpty() || !plan.offers.isEmpty()) {
         auto *notes = new QGroupBox(QStringLiteral("Notes"), this);

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
@@ -48,6 +49,8 @@ public:
     // What is kept as written, and the likely meanings offered for it.
     QLabel *lblNotes = nullptr;
     QList<QCheckBox *> chkOffers;
+    // The chosen row's drink as it will be stored.
+    QPlainTextEdit *txtDrink = nullptr;
 
     static QString choiceText(interchange::OnDuplicate choice);
 

@@ -63,7 +63,7 @@ UndoCommands::UndoCommands(QWidget *window, DataControl *dc) : QObject(window), 
     connect(dc, &DataControl::Reposition, this, &UndoCommands::updateTexts);
     // Typing makes Undo take it back; the entries say so at once.
     for (QLineEdit *le : window->findChildren<QLineEdit *>())
-        connect(le, &QLineEdit::textEdited, this, &UndoCommands::updateTexts);
+        connect(le, &QLineEdit::textChanged, this, &UndoCommands::updateTexts);
     for (QPlainTextEdit *pe : window->findChildren<QPlainTextEdit *>())
         connect(pe, &QPlainTextEdit::textChanged, this, &UndoCommands::updateTexts);
     // The text boxes keep their own Ctrl+Z while they have typing to undo.

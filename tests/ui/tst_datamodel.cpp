@@ -248,9 +248,19 @@ public:
         pvtest::unloadAll();
         // A window kept open by typing it cannot save is emptied and closed.
         if (Screen().formsCount() > 0) {
-            for (Form *f : Screen().forms())
+            for (Form *f : Screen().forms()) {
                 for (QLineEdit *le : f->widget()->findChildren<QLineEdit *>())
                     le->clear();
+                for (QPlainTextEdit *pe : f->widget()->findChildren<QPlainTextEdit *>())
+                    pe->clear();
+            }
+            pvtest::unloadAll();
+        }
+        // A drink emptied of its name is not saved either: it gets one.
+        if (Screen().formsCount() > 0) {
+            for (Form *f : Screen().forms())
+                if (auto *name = f->widget()->findChild<QLineEdit *>(QStringLiteral("txtFields(0)")))
+                    name->setText(QStringLiteral("closing"));
             pvtest::unloadAll();
         }
         Screen().setMousePointer(vbDefault);
@@ -470,7 +480,8 @@ private:
                 auto shorter = steps;
                 shorter.erase(shorter.begin() + long(i));
                 if (Failure g = play(t, shorter); g.step >= 0) {
-                    shorter.resize(size_t(g.step) + 1);
+                    // A failure on opening needs no step at all.
+                    shorter.resize(std::min(shorter.size(), size_t(g.step) + 1));
                     steps = shorter;
                     f = g;
                     dropped = true;
