@@ -153,7 +153,7 @@ QString drinkText(const DrinkSeed &d)
                       cats.isEmpty() ? QStringLiteral("(none)") : cats.join(QStringLiteral(", ")));
     for (const auto &ing : d.ingredients)
         if (!ing.first.isEmpty() || !ing.second.isEmpty())
-            lines << QStringLiteral("  %1  %2").arg(ing.first, -10).arg(ing.second);
+            lines << QStringLiteral("  %1  %2").arg(ing.first, ing.second).trimmed().prepend(QStringLiteral("  "));
     lines << QStringLiteral("Directions: ") + d.directions;
     return lines.join(QLatin1Char('\n'));
 }

@@ -294,9 +294,11 @@ QString rowCaption(const QString &table, const RowImage &row)
         return name.isEmpty() ? QStringLiteral("a drink without a name") : name;
     }
     if (t == QLatin1String("joke"))
-        return QStringLiteral("joke #%1").arg(row.value(QStringLiteral("ID")).toString());
+        return QStringLiteral("joke #%1 \u201C%2\u201D")
+            .arg(row.value(QStringLiteral("ID")).toString(), cut(row.value(QStringLiteral("joke")).toString()));
     if (t == QLatin1String("pickuplines"))
-        return QStringLiteral("line #%1").arg(row.value(QStringLiteral("ID")).toString());
+        return QStringLiteral("line #%1 \u201C%2\u201D")
+            .arg(row.value(QStringLiteral("ID")).toString(), cut(row.value(QStringLiteral("line")).toString()));
     if (t == QLatin1String("toasting"))
         return QStringLiteral("toast \u201C%1\u201D").arg(cut(row.value(QStringLiteral("Toasts")).toString()));
     const QString name = cut(row.value(QStringLiteral("name")).toString());
