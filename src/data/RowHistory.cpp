@@ -160,6 +160,8 @@ RowImage fromJson(const QString &text)
     return row;
 }
 
+void writeRow(sqlite3 *db, const QString &table, qint64 key, const RowImage &row);
+
 bool keyFree(sqlite3 *db, const QString &table, qint64 key)
 {
     Stmt st(db, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(ident(table)));
@@ -190,7 +192,11 @@ qint64 insertRow(sqlite3 *db, const QString &table, qint64 key, const RowImage &
     for (const QVariant &v : row.values)
         st.bind(i++, v);
     st.row();
-    return sqlite3_last_insert_rowid(db);
+    const qint64 inserted = sqlite3_last_insert_rowid(db);
+    // The catalogue numbers a row inserted without a number; the row comes
+    // back as it was, an empty number included.
+    writeRow(db, table, inserted, row);
+    return inserted;
 }
 
 void writeRow(sqlite3 *db, const QString &table, qint64 key, const RowImage &row)
