@@ -1,11 +1,15 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
-#include "browser/frmMain.h"
+#include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/CardDocument.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 #include "ui/Twips.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
 #include <QDragMoveEvent>
@@ -23,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -60,38 +65,13 @@ const FormatInfo &infoOf(Format f)
     return kFormats[0];
 }
 
-// A progress dialog shown when the work takes a while; its Cancel stops it.
-class ProgressWindow {
-public:
-    ProgressWindow(QWidget *parent, const QString &label) : m_dialog(label, QStringLiteral("Cancel"), 0, 100, parent)
-    {
-        m_dialog.setObjectName(QStringLiteral("dlgProgress"));
-        m_dialog.setWindowTitle(Screen().App().Title);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(400);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-    }
-    interchange::Progress callback()
-    {
-        return [this](qint64 done, qint64 total) {
-            m_dialog.setValue(total > 0 ? int(done * 100 / total) : 0);
-            QApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
-
 // Edits made in the window are saved first, so that what is exported or
 // compared is what the user sees, and nothing typed is lost by a re-read.
-bool savePendingEdit(frmMain *main)
+bool savePendingEdit(DataControl *data)
 {
     try {
-        if (main->Data1->cursor() && main->Data1->dataChanged())
-            main->Data1->UpdateRecord();
+        if (data->cursor() && data->dataChanged())
+            data->UpdateRecord();
         return true;
     } catch (const DataError &e) {
         Screen().MsgBox(e.message());
@@ -434,14 +414,16 @@ void ImportPreview::accept()
 
 // ------------------------------------------------------- the File commands
 
-void exportFromMainWindow(frmMain *main)
+void exportFromMainWindow(DrinkHost *host)
 {
-    if (!savePendingEdit(main))
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
-    const QString source = main->Data1->RecordSource();
+    const QString source = data->RecordSource();
     int count = 0;
     try {
-        count = main->Data1->cursor() ? main->Data1->recordset().RecordCount() : 0;
+        count = data->cursor() ? data->recordset().RecordCount() : 0;
     } catch (const DataError &) {
     }
     static const QRegularExpression plainName(QStringLiteral("^\\w+$"));
@@ -471,12 +453,15 @@ void exportFromMainWindow(frmMain *main)
     options.format = ask.format();
     options.rowSource = ask.wholeCatalogue() ? QLatin1String(kDrinkTable) : source;
     options.collections = ask.collections();
-    ProgressWindow progress(main, QStringLiteral("Exporting drinks..."));
-    const ExportResult r = exportDrinks(main->Data1->DatabaseName(), file, options, progress.callback());
+    WorkProgress progress(main, QStringLiteral("Exporting drinks..."));
+    const ExportResult r = exportDrinks(data->DatabaseName(), file, options, progress.callback());
+    progress.finish();
     if (r.cancelled)
         Screen().MsgBox(QStringLiteral("The export was cancelled; no file was written."));
     else if (!r.ok)
-        Screen().MsgBox(QStringLiteral("The drinks could not be exported.\n\n") + r.error);
+        Screen().MsgBox(QStringLiteral("Choose another folder or file name and export again; no file was written."
+                                       "\n\nWhat went wrong: ") +
+                        r.error);
     else
         Screen().MsgBox(QStringLiteral("Exported %1 drink%2 to %3.")
                             .arg(r.drinks)
@@ -484,8 +469,10 @@ void exportFromMainWindow(frmMain *main)
                             .arg(QDir::toNativeSeparators(file)));
 }
 
-void importIntoMainWindow(frmMain *main)
+void importIntoMainWindow(DrinkHost *host)
 {
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
     FileRequest request;
     request.mode = FileRequest::Open;
     request.caption = QStringLiteral("Import");
@@ -493,14 +480,16 @@ void importIntoMainWindow(frmMain *main)
     request.filter = QStringLiteral("Recipe files and web pages (*.json *.jsonld *.csv *.html *.htm);;All files (*)");
     const QString file = chooseFile(main, request);
     if (!file.isEmpty())
-        importFileIntoMainWindow(main, file);
+        importFileIntoMainWindow(host, file);
 }
 
-void importFileIntoMainWindow(frmMain *main, const QString &file)
+void importFileIntoMainWindow(DrinkHost *host, const QString &file)
 {
-    if (!savePendingEdit(main))
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
-    const QString catalogue = main->Data1->DatabaseName();
+    const QString catalogue = data->DatabaseName();
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportPlan plan = planImport(catalogue, readDrinkFile(file));
@@ -515,7 +504,7 @@ void importFileIntoMainWindow(frmMain *main, const QString &file)
 
     ImportOutcome outcome;
     {
-        ProgressWindow progress(main, QStringLiteral("Importing drinks..."));
+        WorkProgress progress(main, QStringLiteral("Importing drinks..."));
         outcome = applyImport(catalogue, plan, progress.callback());
     }
     if (outcome.cancelled) {
@@ -523,17 +512,19 @@ void importFileIntoMainWindow(frmMain *main, const QString &file)
         return;
     }
     if (!outcome.ok) {
-        Screen().MsgBox(QStringLiteral("The drinks could not be imported.\n\n") + outcome.error);
+        Screen().MsgBox(QStringLiteral("Close any other program that uses the catalogue and import again.\n\n"
+                                       "What went wrong: ") +
+                        outcome.error);
         return;
     }
     // The window re-reads its list and stays on its drink.
     qint64 key = -1;
     try {
-        if (main->Data1->cursor() && main->Data1->cursor()->hasCurrentRow())
-            key = main->Data1->recordset().Bookmark();
-        main->Data1->Refresh();
+        if (data->cursor() && data->cursor()->hasCurrentRow())
+            key = data->recordset().Bookmark();
+        data->Refresh();
         if (key >= 0)
-            main->Data1->recordset().setBookmark(key);
+            data->recordset().setBookmark(key);
     } catch (const DataError &) {
         // A drink replaced away from a confined list: the window shows the first.
     }
@@ -546,7 +537,7 @@ namespace {
 // imported, as File > Import does; other drops keep their usual meaning.
 class ImportDrop : public QObject {
 public:
-    ImportDrop(frmMain *main) : QObject(main), m_main(main) {}
+    ImportDrop(DrinkHost *host) : QObject(host->hostWindow()), m_host(host), m_window(host->hostWindow()) {}
 
     static QString localFile(const QMimeData *data)
     {
@@ -577,10 +568,11 @@ protected:
             e->setDropAction(Qt::CopyAction);
             e->accept();
             // The drag's own loop ends before the preview opens its own.
-            QPointer<frmMain> main = m_main;
-            QTimer::singleShot(0, main, [main, file] {
-                if (main)
-                    importFileIntoMainWindow(main, file);
+            QPointer<QWidget> window = m_window;
+            DrinkHost *host = m_host;
+            QTimer::singleShot(0, window, [window, host, file] {
+                if (window)
+                    importFileIntoMainWindow(host, file);
             });
             return true;
         }
@@ -591,22 +583,25 @@ protected:
     }
 
 private:
-    frmMain *m_main;
+    DrinkHost *m_host;
+    QWidget *m_window;
 };
 
 } // namespace
 
-void acceptImportDrops(frmMain *main)
+void acceptImportDrops(DrinkHost *host)
 {
-    auto *drop = new ImportDrop(main);
+    QWidget *main = host->hostWindow();
+    auto *drop = new ImportDrop(host);
     main->setAcceptDrops(true);
     main->installEventFilter(drop);
     for (QWidget *w : main->findChildren<QWidget *>())
         w->installEventFilter(drop);
 }
 
-void saveRecipeAsPdfFromMainWindow(frmMain *main)
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host)
 {
+    QWidget *main = host->hostWindow();
     const RecipeText recipe = recipeFromWindow(main);
     FileRequest request;
     request.mode = FileRequest::Save;
@@ -617,15 +612,19 @@ void saveRecipeAsPdfFromMainWindow(frmMain *main)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    QString picture;
-    for (QSvgWidget *w : main->glassPictures)
-        if (w->isVisibleTo(main))
-            picture = w->property("pvPicture").toString();
-    const QWidget *measure = main->Picture1;
+    // The text as the boxes hold it, unsaved edits too; the categories,
+    // which no box shows, as saved.
+    CardRecipe shown;
+    currentCardRecipe(host->drinkData(), &shown);
+    shown.name = recipe.name;
+    shown.quantities = recipe.quantities;
+    shown.ingredients = recipe.ingredients;
+    shown.directions = recipe.directions;
+    if (const auto *glass = main->findChild<QLineEdit *>(QStringLiteral("txtGlassname")))
+        shown.glass = glass->text();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),
-                                  measure ? pxToTwips(measure->width()) : kRecipeMeasureWidth, picture, file, &error);
+    const bool ok = saveCardPdf(buildRecipeCard(shown, CardOptions{}), CardOptions{}, {false, false}, file, &error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         Screen().MsgBox(QStringLiteral("The recipe could not be saved as a PDF.\n\n") + error);

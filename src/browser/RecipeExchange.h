@@ -11,7 +11,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class frmMain;
 
 namespace pv {
 
@@ -62,11 +61,12 @@ private:
 };
 
 // The main window's File menu commands.
-void exportFromMainWindow(frmMain *main);
-void importIntoMainWindow(frmMain *main);
-void importFileIntoMainWindow(frmMain *main, const QString &file);
+class DrinkHost;
+void exportFromMainWindow(DrinkHost *host);
+void importIntoMainWindow(DrinkHost *host);
+void importFileIntoMainWindow(DrinkHost *host, const QString &file);
 // Files dropped on the main window are imported.
-void acceptImportDrops(frmMain *main);
-void saveRecipeAsPdfFromMainWindow(frmMain *main);
+void acceptImportDrops(DrinkHost *host);
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host);
 
 } // namespace pv

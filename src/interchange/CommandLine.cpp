@@ -2,7 +2,9 @@
 
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
+#include "interchange/RecipeCommand.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -14,7 +16,9 @@ namespace {
 const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
-    QStringLiteral("--strict"),       QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h")};
+    QStringLiteral("--strict"),       QStringLiteral("--version"),   QStringLiteral("--help"),
+    QStringLiteral("-h"),             QStringLiteral("--recipe"),    QStringLiteral("--servings"),
+    QStringLiteral("--units")};
 
 QString usage()
 {
@@ -22,6 +26,7 @@ QString usage()
                           "  pourvale                      open the windows\n"
                           "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
                           "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
+                          "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
                           "  pourvale --version\n"
                           "  pourvale --help\n"
                           "\n"
@@ -39,6 +44,13 @@ QString usage()
                           "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
                           "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
                           "  created.\n"
+                          "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
+                          "  one line for each amount and ingredient, the directions, and the estimated\n"
+                          "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
+                          "  count; an exact name is taken first, else the first drink in the catalogue's\n"
+                          "  order whose name holds NAME, and it says so when several match. --servings\n"
+                          "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
+                          "  rounded to what a bartender measures.\n"
                           "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
                           "\n"
                           "Exit codes: 0 done, 1 a drink or the file refused, or the work failed,\n"
@@ -51,6 +63,9 @@ struct Options {
     QString format;
     QString onDuplicate;
     QString catalogue;
+    QString recipe;
+    QString servings;
+    QString units;
     bool collections = false;
     bool strict = false;
     bool help = false;
@@ -81,6 +96,12 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.onDuplicate);
         else if (a == QLatin1String("--catalogue"))
             error = value(o.catalogue);
+        else if (a == QLatin1String("--recipe"))
+            error = value(o.recipe);
+        else if (a == QLatin1String("--servings"))
+            error = value(o.servings);
+        else if (a == QLatin1String("--units"))
+            error = value(o.units);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
         else if (a == QLatin1String("--strict"))
@@ -96,8 +117,24 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
+    if (!o.recipe.isEmpty()) {
+        if (!o.exportFile.isEmpty() || !o.importFile.isEmpty())
+            return QStringLiteral("--recipe goes without --export and --import");
+        if (o.strict)
+            return QStringLiteral("--strict belongs to --import");
+        bool ok = false;
+        const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
+        if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
+            return QStringLiteral("--servings must be a whole number from 1 to 100, not '%1'").arg(o.servings);
+        UnitChoice u;
+        if (!o.units.isEmpty() && (!unitChoiceFromName(o.units, &u) || u == UnitChoice::AsWritten))
+            return QStringLiteral("--units must be oz, ml or cl, not '%1'").arg(o.units);
+        return QString();
+    }
+    if (!o.servings.isEmpty() || !o.units.isEmpty())
+        return QStringLiteral("--servings and --units belong to --recipe");
     if (o.exportFile.isEmpty() == o.importFile.isEmpty())
-        return QStringLiteral("give either --export FILE or --import FILE");
+        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
@@ -141,6 +178,12 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (!o.onDuplicate.isEmpty())
         duplicateChoiceFromName(o.onDuplicate, &choice);
 
+    // Said once, in words, before the file is read.
+    const QFileInfo input(o.importFile);
+    if (!input.exists() || input.isDir()) {
+        err << "pourvale: " << o.importFile << (input.isDir() ? " is a folder, not a file of drinks.\n" : " does not exist.\n");
+        return ExitRefused;
+    }
     ReadResult read = readDrinkFile(o.importFile);
     if (!read.error.isEmpty()) {
         err << "pourvale: " << o.importFile << ": " << read.error << '\n';
@@ -237,6 +280,20 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
+    if (QFileInfo(catalogue).isDir()) {
+        err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+        if (!o.catalogue.isEmpty())
+            err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                << '.';
+        err << '\n';
+        return ExitRefused;
+    }
+    if (!o.recipe.isEmpty()) {
+        UnitChoice units = UnitChoice::AsWritten;
+        if (!o.units.isEmpty())
+            unitChoiceFromName(o.units, &units);
+        return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
+    }
     return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
 }
 

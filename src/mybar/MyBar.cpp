@@ -76,6 +76,13 @@ void saveShelf(const BarShelf &shelf)
     s.setValue(QStringLiteral("Garnishes"), shelf.options.garnishes ? QStringLiteral("True") : QStringLiteral("False"));
     s.endGroup();
     s.sync();
+    Q_EMIT ShelfNotifier::instance().shelfSaved();
+}
+
+ShelfNotifier &ShelfNotifier::instance()
+{
+    static ShelfNotifier notifier;
+    return notifier;
 }
 
 QVector<qint64> drinksICanMake(const QString &catalogue)

@@ -11,12 +11,12 @@
 #include <stdexcept>
 #include <typeindex>
 
-namespace pv {
-
-class DataControl;
-}
 class QEventLoop;
 namespace pv {
+
+// Set to true on a window whose placement is its own to restore as stored;
+// ScreenView::Show then leaves it where it is.
+inline constexpr char kKeepsPlacement[] = "pvKeepsPlacement";
 
 // Every window of the program is a QWidget that also implements Form.
 class Form {
@@ -26,6 +26,16 @@ public:
     virtual void Form_Load() {}
     // Set Cancel to a non-zero value to keep the window.
     virtual void Form_Unload(int &Cancel) { (void)Cancel; }
+};
+
+// A control inside a window that opens once the window's load handler has
+// returned, and closes before the window goes. A part that cannot close (an
+// edit that could not be saved) keeps its window open.
+class FormPart {
+public:
+    virtual ~FormPart() = default;
+    virtual void formLoaded() = 0;
+    virtual bool formUnloading() = 0;
 };
 
 // A failure of a toolkit service (Shell, a help viewer ...) with a

@@ -216,20 +216,23 @@ UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc)
 {
     auto *commands = new UndoCommands(window, dc);
     QMenuBar *bar = window->menuBar();
-    auto *edit = new QMenu(QStringLiteral("&Edit"), bar);
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    edit->menuAction()->setObjectName(QStringLiteral("mnuEditMenu"));
-    edit->addAction(commands->undoAction());
-    edit->addAction(commands->redoAction());
-    QObject::connect(edit, &QMenu::aboutToShow, commands, &UndoCommands::updateTexts);
-    // Desktop programs keep Edit right after File.
-    QAction *before = nullptr;
-    const QList<QAction *> top = bar->actions();
     auto *file = window->findChild<QMenu *>(QStringLiteral("mnuFile"));
-    const qsizetype at = file ? top.indexOf(file->menuAction()) : -1;
-    if (at >= 0 && at + 1 < top.size())
-        before = top[at + 1];
-    bar->insertMenu(before, edit);
+    // One Edit menu, right after File where desktop programs keep it; Undo
+    // and Redo head it.
+    auto *edit = bar->findChild<QMenu *>(QStringLiteral("mnuEdit"));
+    if (!edit) {
+        edit = new QMenu(QStringLiteral("&Edit"), bar);
+        edit->setObjectName(QStringLiteral("mnuEdit"));
+        const QList<QAction *> top = bar->actions();
+        const qsizetype at = file ? top.indexOf(file->menuAction()) : -1;
+        bar->insertMenu(at >= 0 && at + 1 < top.size() ? top[at + 1] : nullptr, edit);
+    }
+    QAction *first = edit->actions().value(0);
+    edit->insertAction(first, commands->undoAction());
+    edit->insertAction(first, commands->redoAction());
+    if (first)
+        edit->insertSeparator(first)->setObjectName(QStringLiteral("mnuEditBarUndo"));
+    QObject::connect(edit, &QMenu::aboutToShow, commands, &UndoCommands::updateTexts);
 
     if (file) {
         auto *deleted = new QAction(QStringLiteral("&Recently Deleted\u2026"), file);

@@ -2,7 +2,7 @@
 // checked against a brute-force reading of the rules on random shelves.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
 
 #include <random>

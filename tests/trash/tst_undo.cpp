@@ -62,7 +62,7 @@ void TestUndo::menusStandWhereDesktopsHaveThem()
     QStringList edit;
     for (QAction *a : main->findChild<QMenu *>("mnuEdit")->actions())
         edit << a->text() + QLatin1Char('=') + a->shortcut().toString();
-    QCOMPARE(edit, (QStringList{"&Undo=Ctrl+Z", "&Redo=Ctrl+Shift+Z"}));
+    QCOMPARE(edit.mid(0, 2), (QStringList{"&Undo=Ctrl+Z", "&Redo=Ctrl+Shift+Z"}));
     QStringList file;
     for (QAction *a : main->findChild<QMenu *>("mnuFile")->actions())
         if (!a->isSeparator())
