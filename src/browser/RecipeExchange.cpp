@@ -471,7 +471,6 @@ void exportFromMainWindow(DrinkHost *host)
 
 void importIntoMainWindow(DrinkHost *host)
 {
-    DataControl *data = host->drinkData();
     QWidget *main = host->hostWindow();
     FileRequest request;
     request.mode = FileRequest::Open;
