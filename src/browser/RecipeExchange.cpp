@@ -12,6 +12,12 @@
 #include "ui/WorkProgress.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -22,6 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -111,6 +118,44 @@ public:
 };
 
 enum PreviewColumn { ColDrink, ColFrom, ColAction, ColWhy };
+
+// A drink read from a file, field by field, as the main window will show it.
+QString drinkText(const DrinkSeed &d)
+{
+    QStringList lines;
+    lines << d.name;
+    QStringList cats;
+    for (const QString &c : d.categories)
+        if (!c.isEmpty())
+            cats << c;
+    lines << QStringLiteral("Glass: %1    Categories: %2")
+                 .arg(d.glass.isEmpty() ? QStringLiteral("(none)") : d.glass,
+                      cats.isEmpty() ? QStringLiteral("(none)") : cats.join(QStringLiteral(", ")));
+    for (const auto &ing : d.ingredients)
+        if (!ing.first.isEmpty() || !ing.second.isEmpty())
+            lines << QStringLiteral("  %1  %2").arg(ing.first, ing.second).trimmed().prepend(QStringLiteral("  "));
+    lines << QStringLiteral("Directions: ") + d.directions;
+    return lines.join(QLatin1Char('\n'));
+}
+
+// What of a drink has no place in the program's pictures and lists, and
+// what was done to fit it, for its row of the preview.
+QString keptAsWritten(const Entry &e)
+{
+    QStringList parts;
+    const DrinkSeed &d = e.drink;
+    if (!d.glass.isEmpty() && !glassNames().contains(d.glass))
+        parts << QStringLiteral("glass '%1' has no picture").arg(d.glass);
+    for (const QString &c : d.categories) {
+        bool known = c.isEmpty();
+        for (const Category &k : categories())
+            known = known || c == QLatin1String(k.label);
+        if (!known)
+            parts << QStringLiteral("no list shows the category '%1'").arg(c);
+    }
+    parts << e.notes;
+    return parts.join(QStringLiteral("; "));
+}
 
 } // namespace
 
@@ -218,6 +263,7 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         summary += QStringLiteral(" Choose for each duplicate what to do, or one choice for all.");
     lblSummary = new QLabel(summary, this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setTextFormat(Qt::PlainText);
     lblSummary->setWordWrap(true);
     column->addWidget(lblSummary);
 
@@ -244,11 +290,13 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         switch (i.status) {
         case PlanItem::New:
             cell(row, ColAction, QStringLiteral("Add"));
-            cell(row, ColWhy, QString());
+            cell(row, ColWhy, keptAsWritten(i.entry));
             break;
         case PlanItem::Duplicate:
             cell(row, ColAction, choiceText(i.choice), true);
-            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf));
+            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf) +
+                                  (keptAsWritten(i.entry).isEmpty() ? QString()
+                                                                    : QStringLiteral("; ") + keptAsWritten(i.entry)));
             break;
         case PlanItem::Refused:
             cell(row, ColAction, QStringLiteral("Refused"));
@@ -269,6 +317,45 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->setColumnWidth(ColDrink, std::min(grdPreview->columnWidth(ColDrink), twipsToPx(3600)));
     grdPreview->setColumnWidth(ColAction, std::max(grdPreview->columnWidth(ColAction), twipsToPx(1500)));
     column->addWidget(grdPreview, 1);
+
+    txtDrink = new QPlainTextEdit(this);
+    txtDrink->setObjectName(QStringLiteral("txtDrink"));
+    txtDrink->setReadOnly(true);
+    txtDrink->setAccessibleName(QStringLiteral("The drink as it will be stored"));
+    txtDrink->setMaximumHeight(twipsToPx(2100));
+    txtDrink->setTabChangesFocus(true);
+    column->addWidget(txtDrink);
+    connect(grdPreview, &QTableWidget::currentCellChanged, this, [this](int current) {
+        txtDrink->setPlainText(current >= 0 && current < m_plan.items.size() ? drinkText(m_plan.items[current].entry.drink)
+                                                                             : QString());
+    });
+    if (!plan.items.isEmpty()) {
+        grdPreview->setCurrentCell(0, ColDrink);
+        txtDrink->setPlainText(drinkText(plan.items.first().entry.drink));
+    }
+
+    if (!plan.notes.isEmpty() || !plan.offers.isEmpty()) {
+        auto *notes = new QGroupBox(QStringLiteral("Notes"), this);
+        notes->setObjectName(QStringLiteral("grpNotes"));
+        auto *notesLayout = new QVBoxLayout(notes);
+        QStringList shown = plan.notes.mid(0, 8);
+        if (plan.notes.size() > 8)
+            shown << QStringLiteral("and %1 more").arg(plan.notes.size() - 8);
+        lblNotes = new QLabel(shown.join(QLatin1Char('\n')), notes);
+        lblNotes->setObjectName(QStringLiteral("lblNotes"));
+        lblNotes->setTextFormat(Qt::PlainText);
+        lblNotes->setWordWrap(true);
+        lblNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lblNotes->setVisible(!shown.isEmpty());
+        notesLayout->addWidget(lblNotes);
+        for (qsizetype k = 0; k < plan.offers.size(); ++k) {
+            auto *box = new QCheckBox(plan.offers[k].text(), notes);
+            box->setObjectName(QStringLiteral("chkOffers(%1)").arg(k));
+            notesLayout->addWidget(box);
+            chkOffers << box;
+        }
+        column->addWidget(notes);
+    }
 
     auto *allRow = new QHBoxLayout;
     auto *allLabel = new QLabel(QStringLiteral("For &all duplicates:"), this);
@@ -310,6 +397,8 @@ void ImportPreview::applyToAll()
 
 void ImportPreview::accept()
 {
+    for (qsizetype k = 0; k < chkOffers.size() && k < m_plan.offers.size(); ++k)
+        m_plan.offers[k].accepted = chkOffers[k]->isChecked();
     for (int row = 0; row < m_plan.items.size(); ++row) {
         PlanItem &item = m_plan.items[row];
         if (item.status != PlanItem::Duplicate)
@@ -319,6 +408,7 @@ void ImportPreview::accept()
             if (text == choiceText(c))
                 item.choice = c;
     }
+    m_plan.applyOffers();
     QDialog::accept();
 }
 
@@ -381,15 +471,22 @@ void exportFromMainWindow(DrinkHost *host)
 
 void importIntoMainWindow(DrinkHost *host)
 {
-    DataControl *data = host->drinkData();
     QWidget *main = host->hostWindow();
     FileRequest request;
     request.mode = FileRequest::Open;
     request.caption = QStringLiteral("Import");
     request.suggested = QDir::homePath();
-    request.filter = QStringLiteral("Recipe files (*.json *.jsonld *.csv);;All files (*)");
+    request.filter = QStringLiteral("Recipe files and web pages (*.json *.jsonld *.csv *.html *.htm);;All files (*)");
     const QString file = chooseFile(main, request);
-    if (file.isEmpty() || !savePendingEdit(data))
+    if (!file.isEmpty())
+        importFileIntoMainWindow(host, file);
+}
+
+void importFileIntoMainWindow(DrinkHost *host, const QString &file)
+{
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
     const QString catalogue = data->DatabaseName();
 
@@ -431,6 +528,74 @@ void importIntoMainWindow(DrinkHost *host)
         // A drink replaced away from a confined list: the window shows the first.
     }
     Screen().MsgBox(outcome.summary() + QLatin1Char('.'));
+}
+
+namespace {
+
+// Recipe files and saved pages dropped anywhere on the main window are
+// imported, as File > Import does; other drops keep their usual meaning.
+class ImportDrop : public QObject {
+public:
+    ImportDrop(DrinkHost *host) : QObject(host->hostWindow()), m_host(host), m_window(host->hostWindow()) {}
+
+    static QString localFile(const QMimeData *data)
+    {
+        if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+            return QString();
+        const QString file = data->urls().first().toLocalFile();
+        return QFileInfo(file).isFile() ? file : QString();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDragMoveEvent *>(event);
+            if (localFile(e->mimeData()).isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            const QString file = localFile(e->mimeData());
+            if (file.isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // The drag's own loop ends before the preview opens its own.
+            QPointer<QWidget> window = m_window;
+            DrinkHost *host = m_host;
+            QTimer::singleShot(0, window, [window, host, file] {
+                if (window)
+                    importFileIntoMainWindow(host, file);
+            });
+            return true;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    DrinkHost *m_host;
+    QWidget *m_window;
+};
+
+} // namespace
+
+void acceptImportDrops(DrinkHost *host)
+{
+    QWidget *main = host->hostWindow();
+    auto *drop = new ImportDrop(host);
+    main->setAcceptDrops(true);
+    main->installEventFilter(drop);
+    for (QWidget *w : main->findChildren<QWidget *>())
+        w->installEventFilter(drop);
 }
 
 void saveRecipeAsPdfFromMainWindow(DrinkHost *host)

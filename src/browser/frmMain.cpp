@@ -2,6 +2,8 @@
 
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
+#include "browser/RecipeExchange.h"
+#include "ui/UndoCommands.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -163,6 +165,12 @@ frmMain::frmMain()
     addCommands();
     buildToolBar();
     buildStatusBar();
+    pv::acceptImportDrops(this);
+    pv::installEditMenu(this, Data1)->setWords([](int number) {
+        return number == pv::ErrNoRowForTyping
+                   ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
+                   : QString();
+    });
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 
@@ -250,6 +258,9 @@ void frmMain::buildForm()
     txtGlassname->setText(QStringLiteral("Test Glass"));
 
     Data1->bind(txtFields[0], QStringLiteral("DrinkName"));
+    // A nameless drink would be an invisible line in every list.
+    Data1->requireText(QStringLiteral("DrinkName"),
+                       QStringLiteral("A drink must have a name: type one into the Drink's Name box."));
     for (int k = 1; k <= 10; ++k) {
         Data1->bind(txtFields[2 * k - 1], QStringLiteral("Qty%1").arg(k));
         Data1->bind(txtFields[2 * k], QStringLiteral("Ing%1").arg(k));

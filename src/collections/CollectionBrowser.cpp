@@ -5,6 +5,7 @@
 #include "ui/DataControl.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
+#include "ui/UndoCommands.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -64,6 +65,8 @@ CollectionBrowser::CollectionBrowser(const CollectionProfile &profile, QWidget *
     connect(datPrimaryRS, &DataControl::Error, this, &CollectionBrowser::datPrimaryRS_Error);
     connect(datPrimaryRS, &DataControl::Reposition, this, &CollectionBrowser::datPrimaryRS_Reposition);
     connect(datPrimaryRS, &DataControl::Validate, this, &CollectionBrowser::datPrimaryRS_Validate);
+    // Ctrl+Z and Ctrl+Shift+Z take back and bring again deletes and saves.
+    (new UndoCommands(this, datPrimaryRS))->setWords([this](int number) { return inWords(number); });
 }
 
 QPushButton *CollectionBrowser::makeButton(const char *name, const QString &caption)

@@ -28,6 +28,7 @@ constexpr Entry kTexts[] = {
     {ErrRecordDeleted, "The row has been deleted."},
     {ErrLocked, "The catalogue%1 is in use by another program; the change could not be made. Try again in a moment."},
     {ErrNoSuchColumn, "The rows have no column named%1."},
+    {ErrValueRequired, "%1 Nothing was saved; what you typed is kept."},
     {ErrNotCatalogue, "The file%1 is not a Pourvale catalogue."},
     {ErrNotOpen, "The catalogue is not open."},
     {ErrNotWholeNumber, "The box%1 takes whole numbers only, such as 12. Type a number, or leave the box empty."},
@@ -48,7 +49,10 @@ DataError::DataError(int number, const QString &detail) : m_number(number)
     QString t = templateFor(number);
     if (t.contains(QLatin1String("%1"))) {
         QString filled;
-        if (!detail.isEmpty()) {
+        if (number == ErrValueRequired) {
+            // The detail is the whole sentence of what is missing.
+            filled = detail.isEmpty() ? QStringLiteral("A value is required.") : detail;
+        } else if (!detail.isEmpty()) {
             // Paths and names are quoted; a free-text detail follows a colon.
             const bool isName = number != ErrGeneral && number != ErrInvalidPattern && number != ErrSyntax;
             filled = isName ? QStringLiteral(" '") + detail + QLatin1Char('\'') : QStringLiteral(": ") + detail;
@@ -62,6 +66,8 @@ DataError::DataError(int number, const QString &detail) : m_number(number)
 QString DataError::standardText(int number)
 {
     QString t = templateFor(number);
+    if (number == ErrValueRequired)
+        return DataError(number).message();
     return t.contains(QLatin1String("%1")) ? t.arg(QString()) : t;
 }
 

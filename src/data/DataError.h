@@ -23,6 +23,7 @@ enum DataErrorNumber : int {
     ErrRecordDeleted = 3167,
     ErrLocked = 3260,
     ErrNoSuchColumn = 3265,
+    ErrValueRequired = 3315,
     ErrNotCatalogue = 3343,
     ErrNotOpen = 3420,
     ErrNotWholeNumber = 3421,

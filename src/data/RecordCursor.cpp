@@ -676,7 +676,24 @@ void RecordCursor::Delete()
     if (r != SQLITE_OK)
         fail(r);
     sqlite3_bind_int64(st.st, 1, key);
+    if (m_deleteKeeper) {
+        if ((r = sqlite3_exec(m_db, "SAVEPOINT pv_delete", nullptr, nullptr, nullptr)) != SQLITE_OK)
+            fail(r);
+        try {
+            m_deleteKeeper(m_db, m_baseTable, key);
+        } catch (...) {
+            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
     r = sqlite3_step(st.st);
+    if (m_deleteKeeper) {
+        if (r == SQLITE_DONE)
+            r = sqlite3_exec(m_db, "RELEASE pv_delete", nullptr, nullptr, nullptr) == SQLITE_OK ? SQLITE_DONE
+                                                                                                : sqlite3_errcode(m_db);
+        if (r != SQLITE_DONE)
+            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+    }
     if (r != SQLITE_DONE)
         fail(r);
     discardEdit();

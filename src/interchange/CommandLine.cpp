@@ -16,15 +16,16 @@ namespace {
 const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
-    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h"),
-    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
+    QStringLiteral("--strict"),       QStringLiteral("--version"),   QStringLiteral("--help"),
+    QStringLiteral("-h"),             QStringLiteral("--recipe"),    QStringLiteral("--servings"),
+    QStringLiteral("--units")};
 
 QString usage()
 {
     return QStringLiteral("Usage:\n"
                           "  pourvale                      open the windows\n"
                           "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-                          "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--catalogue PATH]\n"
+                          "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
                           "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
                           "  pourvale --version\n"
                           "  pourvale --help\n"
@@ -32,12 +33,17 @@ QString usage()
                           "--export writes every drink of the catalogue to FILE. The format is taken from\n"
                           "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
                           "  adds the nine collection tables (JSON only).\n"
-                          "--import adds the drinks of FILE (JSON, CSV or JSON-LD, told by its content) to\n"
-                          "  the catalogue in one transaction. A drink that breaks the catalogue's rules\n"
-                          "  refuses the whole file and nothing is imported. A duplicate (the same name in\n"
-                          "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
-                          "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
-                          "  is created.\n"
+                          "--import adds the drinks of FILE (JSON, CSV, JSON-LD or a saved web page with a\n"
+                          "  schema.org Recipe, told by its content) to the catalogue in one transaction,\n"
+                          "  as File > Import does. Every drink the catalogue can hold is imported; a drink\n"
+                          "  it cannot hold (one without a name, or with more than ten ingredients) is\n"
+                          "  refused and reported with its line or entry, and the exit code is then 1.\n"
+                          "  Glasses and categories the program has no picture or list for are kept as\n"
+                          "  written and reported as notes. --strict imports nothing when any drink is\n"
+                          "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
+                          "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
+                          "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
+                          "  created.\n"
                           "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
                           "  one line for each amount and ingredient, the directions, and the estimated\n"
                           "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
@@ -47,7 +53,8 @@ QString usage()
                           "  rounded to what a bartender measures.\n"
                           "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
                           "\n"
-                          "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage.\n");
+                          "Exit codes: 0 done, 1 a drink or the file refused, or the work failed,\n"
+                          "  2 wrong usage.\n");
 }
 
 struct Options {
@@ -60,6 +67,7 @@ struct Options {
     QString servings;
     QString units;
     bool collections = false;
+    bool strict = false;
     bool help = false;
     bool version = false;
 };
@@ -96,6 +104,8 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.units);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
+        else if (a == QLatin1String("--strict"))
+            o.strict = true;
         else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             o.help = true;
         else if (a == QLatin1String("--version"))
@@ -110,6 +120,8 @@ QString parse(const QStringList &args, Options &o)
     if (!o.recipe.isEmpty()) {
         if (!o.exportFile.isEmpty() || !o.importFile.isEmpty())
             return QStringLiteral("--recipe goes without --export and --import");
+        if (o.strict)
+            return QStringLiteral("--strict belongs to --import");
         bool ok = false;
         const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
         if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
@@ -127,6 +139,8 @@ QString parse(const QStringList &args, Options &o)
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
         return QStringLiteral("--collections belongs to --export");
+    if (o.strict && o.importFile.isEmpty())
+        return QStringLiteral("--strict belongs to --import");
     if (!o.onDuplicate.isEmpty() && o.importFile.isEmpty())
         return QStringLiteral("--on-duplicate belongs to --import");
     Format f;
@@ -175,15 +189,17 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
         err << "pourvale: " << o.importFile << ": " << read.error << '\n';
         return ExitRefused;
     }
-    // Without a preview to show them, refusals stop the whole import.
-    QStringList refusals = read.collectionRefusals;
+    // The window's rule: what the catalogue can hold is imported, each
+    // refusal is reported. --strict asks for all or nothing.
+    QStringList refusals;
     for (const Entry &e : read.entries)
         if (!e.refusal.isEmpty())
             refusals << e.where + QStringLiteral(": ") + e.refusal;
-    if (!refusals.isEmpty()) {
-        for (const QString &r : refusals)
-            err << "pourvale: " << o.importFile << ": " << r << '\n';
-        err << QStringLiteral("pourvale: refused %1; nothing was imported.\n").arg(refusals.size());
+    refusals << read.collectionRefusals;
+    for (const QString &r : refusals)
+        err << "pourvale: " << o.importFile << ": " << r << '\n';
+    if (o.strict && !refusals.isEmpty()) {
+        err << QStringLiteral("pourvale: refused %1; nothing was imported (--strict).\n").arg(refusals.size());
         return ExitRefused;
     }
 
@@ -209,7 +225,10 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (created)
         err << "Created the catalogue " << catalogue << ".\n";
     err << outcome.summary() << ".\n";
-    return ExitOk;
+    // The command line asks nothing, so a likely meaning is only told.
+    for (const Offer &offer : plan.offers)
+        err << "Left as written; File > Import offers: " << offer.text() << ".\n";
+    return refusals.isEmpty() ? ExitOk : ExitRefused;
 }
 
 } // namespace

@@ -56,10 +56,18 @@ private:
 
 int defaultMsgBox(const MsgBoxCall &call)
 {
-    QMessageBox box(call.style == vbInformation ? QMessageBox::Information : QMessageBox::NoIcon,
+    const bool yesNo = (call.style & 7) == vbYesNo;
+    const int icon = call.style & 0x70;
+    QMessageBox box(icon == vbInformation ? QMessageBox::Information
+                    : icon == vbQuestion  ? QMessageBox::Question
+                                          : QMessageBox::NoIcon,
                     call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, call.prompt,
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
+    if (yesNo)
+        box.setDefaultButton(QMessageBox::No);
+    const int answer = box.exec();
+    if (yesNo)
+        return answer == QMessageBox::Yes ? vbYes : vbNo;
     return vbOK;
 }
 

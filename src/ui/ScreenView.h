@@ -58,8 +58,8 @@ struct MsgBoxCall {
     QString title; // as passed; empty means the application title shows
 };
 
-enum MsgBoxStyle { vbOKOnly = 0, vbInformation = 64 };
-enum MsgBoxResult { vbOK = 1 };
+enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64 };
+enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
 
 struct AppInfo {

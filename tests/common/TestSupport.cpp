@@ -38,7 +38,7 @@ MsgRecorder::MsgRecorder()
 {
     m_previous = pv::Screen().setMsgBoxHandler([this](const pv::MsgBoxCall &c) {
         calls.append(c);
-        return int(pv::vbOK);
+        return (c.style & 7) == pv::vbYesNo ? yesNoAnswer : int(pv::vbOK);
     });
 }
 
