@@ -181,7 +181,8 @@ bool BarIndex::garnishUse(int ingredient, const char *quantity, int size) const
         return false;
     // One twist, slice, wedge or sprig dresses the glass; more are muddled,
     // and a leaf count or a measure goes into the drink.
-    static const char *const measures[] = {"twist", "slice", "wedge", "wheel", "sprig", "stalk", "leaf", "chunk", "peel"};
+    static const char *const measures[] = {"twist", "slice", "wedge", "wheel", "sprig",
+                                           "stalk", "leaf",  "chunk", "peel"};
     std::string_view q(quantity, size_t(std::max(0, size)));
     while (!q.empty() && q.front() == ' ')
         q.remove_prefix(1);
@@ -220,7 +221,8 @@ void BarIndex::finishDrink(size_t start, const char *name, int size)
 {
     // A garnish that makes the drink what it is is needed even so.
     const auto &needed = m_vocabulary.neededGarnishes();
-    if (!needed.isEmpty() && std::find(m_garnish.begin() + std::ptrdiff_t(start), m_garnish.end(), 1) != m_garnish.end()) {
+    if (!needed.isEmpty() &&
+        std::find(m_garnish.begin() + std::ptrdiff_t(start), m_garnish.end(), 1) != m_garnish.end()) {
         const auto it = needed.constFind(foldForSearch(QString::fromUtf8(name, size)));
         if (it != needed.cend())
             for (size_t k = start; k < m_ings.size(); ++k)

@@ -58,8 +58,7 @@ public:
     // Throws std::runtime_error with the engine's message.
     void loadCatalogue(const QString &path);
     // `quantities` (optional, one per ingredient) tell garnish use: "1 twist".
-    void addDrink(qint64 key, const QString &name, const QStringList &ingredients,
-                  const QStringList &quantities = {});
+    void addDrink(qint64 key, const QString &name, const QStringList &ingredients, const QStringList &quantities = {});
 
     const IngredientVocabulary &vocabulary() const { return m_vocabulary; }
 

@@ -1,5 +1,7 @@
 #include "data/BarPlanner.h"
 
+#include <glpk.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -14,10 +16,10 @@ using Clock = std::chrono::steady_clock;
 // The plan as a covering problem: bottles serve requirements (a recipe line
 // not served yet), drinks need every one of theirs.
 struct Problem {
-    std::vector<int> bottle;                 // local bottle -> ingredient
-    std::vector<std::vector<int>> reqsOf;    // bottle -> requirements it serves
-    std::vector<std::vector<int>> altsOf;    // requirement -> bottles
-    std::vector<std::vector<int>> drinksOf;  // requirement -> drink groups
+    std::vector<int> bottle;                // local bottle -> ingredient
+    std::vector<std::vector<int>> reqsOf;   // bottle -> requirements it serves
+    std::vector<std::vector<int>> altsOf;   // requirement -> bottles
+    std::vector<std::vector<int>> drinksOf; // requirement -> drink groups
     std::vector<std::vector<int>> reqsOfDrink;
     std::vector<int> weight; // drinks in the group
     std::vector<char> must;
@@ -27,8 +29,8 @@ struct Problem {
 class Search {
 public:
     Search(const Problem &p, int picks, double seconds)
-        : p(p), picks(picks), deadline(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                            std::chrono::duration<double>(seconds)))
+        : p(p), picks(picks),
+          deadline(Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds)))
     {
         const size_t m = p.bottle.size();
         state.assign(m, Free);
@@ -83,6 +85,8 @@ public:
     void remove(int b)
     {
         state[size_t(b)] = Free;
+        const auto it = std::find(chosen.begin(), chosen.end(), b);
+        std::iter_swap(it, chosen.end() - 1);
         chosen.pop_back();
         for (int r : p.reqsOf[size_t(b)])
             if (--reqSat[size_t(r)] == 0)
@@ -221,13 +225,13 @@ public:
         record();
         for (bool better = true; better;) {
             better = false;
-            for (size_t i = 0; i < chosen.size() && !better; ++i) {
-                const int out = chosen[i];
+            const std::vector<int> picked = chosen;
+            for (size_t i = 0; i < picked.size() && !better; ++i) {
+                const int out = picked[i];
                 for (size_t c = 0; c < state.size() && !better; ++c) {
                     if (state[c] != Free)
                         continue;
                     const int was = value, mustWas = mustOpen;
-                    std::swap(chosen[i], chosen.back());
                     remove(out);
                     include(int(c));
                     if (mustOpen < mustWas || (mustOpen == mustWas && value > was)) {
@@ -352,6 +356,121 @@ Problem buildProblem(const BarIndex &index, const PlanRequest &request, const Ba
     return p;
 }
 
+// The same problem as an integer program for GLPK, started from the best
+// plan found so far: bottles x_b, drinks y_g (continuous: the objective
+// makes them whole), y_g <= the sum of x_b over each requirement's bottles,
+// and at most `picks` bottles.
+struct IntegerProgram {
+    int best = -1;
+    std::vector<int> bestSet;
+    int bound = -1; // proven, when not optimal
+    bool optimal = false;
+};
+
+struct GlpkCallback {
+    const std::vector<double> *start = nullptr;
+    double bound = 1e300;
+    bool haveBound = false;
+};
+
+void glpkCallback(glp_tree *tree, void *info)
+{
+    auto *cb = static_cast<GlpkCallback *>(info);
+    switch (glp_ios_reason(tree)) {
+    case GLP_IHEUR:
+        if (cb->start && glp_ios_curr_node(tree) == 1)
+            glp_ios_heur_sol(tree, cb->start->data());
+        break;
+    case GLP_ISELECT:
+    case GLP_IBINGO:
+        if (const int node = glp_ios_best_node(tree)) {
+            cb->bound = glp_ios_node_bound(tree, node);
+            cb->haveBound = true;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+IntegerProgram solveWithGlpk(const Problem &p, int picks, const std::vector<int> &startSet, double seconds)
+{
+    IntegerProgram out;
+    const int m = int(p.bottle.size()), g = int(p.weight.size());
+    if (m == 0 || g == 0 || seconds <= 0.01)
+        return out;
+    glp_term_out(GLP_OFF);
+    glp_prob *lp = glp_create_prob();
+    glp_set_obj_dir(lp, GLP_MAX);
+    glp_add_cols(lp, m + g);
+    for (int b = 0; b < m; ++b) {
+        glp_set_col_kind(lp, b + 1, GLP_BV);
+    }
+    for (int d = 0; d < g; ++d) {
+        const int col = m + d + 1;
+        if (p.must[size_t(d)])
+            glp_set_col_bnds(lp, col, GLP_FX, 1, 1);
+        else
+            glp_set_col_bnds(lp, col, GLP_DB, 0, 1);
+        glp_set_obj_coef(lp, col, p.weight[size_t(d)]);
+    }
+    std::vector<int> ia{0}, ja{0};
+    std::vector<double> ar{0};
+    int row = 0;
+    for (int d = 0; d < g; ++d)
+        for (int r : p.reqsOfDrink[size_t(d)]) {
+            ++row;
+            ia.push_back(row), ja.push_back(m + d + 1), ar.push_back(1);
+            for (int b : p.altsOf[size_t(r)])
+                ia.push_back(row), ja.push_back(b + 1), ar.push_back(-1);
+        }
+    ++row;
+    for (int b = 0; b < m; ++b)
+        ia.push_back(row), ja.push_back(b + 1), ar.push_back(1);
+    glp_add_rows(lp, row);
+    for (int r = 1; r < row; ++r)
+        glp_set_row_bnds(lp, r, GLP_UP, 0, 0);
+    glp_set_row_bnds(lp, row, GLP_UP, 0, picks);
+    glp_load_matrix(lp, int(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+
+    // The plan found so far, as a first solution for the search.
+    std::vector<double> start(size_t(m + g + 1), 0.0);
+    std::vector<int> sat(p.altsOf.size(), 0);
+    for (int b : startSet) {
+        start[size_t(b + 1)] = 1;
+        for (int r : p.reqsOf[size_t(b)])
+            sat[size_t(r)] = 1;
+    }
+    for (int d = 0; d < g; ++d)
+        start[size_t(m + d + 1)] = std::all_of(p.reqsOfDrink[size_t(d)].begin(), p.reqsOfDrink[size_t(d)].end(),
+                                               [&sat](int r) { return sat[size_t(r)] != 0; });
+    GlpkCallback cb;
+    cb.start = startSet.empty() ? nullptr : &start;
+    glp_iocp parm;
+    glp_init_iocp(&parm);
+    parm.msg_lev = GLP_MSG_OFF;
+    parm.presolve = GLP_ON;
+    parm.tm_lim = int(seconds * 1000);
+    parm.mir_cuts = GLP_ON;
+    parm.cov_cuts = GLP_ON;
+    parm.gmi_cuts = GLP_ON;
+    parm.cb_func = glpkCallback;
+    parm.cb_info = &cb;
+    const int rc = glp_intopt(lp, &parm);
+    const int status = glp_mip_status(lp);
+    if ((rc == 0 || rc == GLP_ETMLIM) && (status == GLP_OPT || status == GLP_FEAS)) {
+        for (int b = 0; b < m; ++b)
+            if (glp_mip_col_val(lp, b + 1) > 0.5)
+                out.bestSet.push_back(b);
+        out.best = int(std::lround(glp_mip_obj_val(lp)));
+        out.optimal = rc == 0 && status == GLP_OPT;
+    }
+    if (!out.optimal && cb.haveBound)
+        out.bound = int(std::floor(cb.bound + 1e-6));
+    glp_delete_prob(lp);
+    return out;
+}
+
 std::vector<char> withBottles(const std::vector<char> &have, int n, const std::vector<int> &bottles)
 {
     std::vector<char> v = have;
@@ -369,27 +488,70 @@ Plan planBottles(const BarIndex &index, const PlanRequest &request)
     const BarLists lists = index.compute(request.have, request.options);
     plan.shelfDrinks = int(lists.canMake.size());
     const Problem p = buildProblem(index, request, lists, &plan.feasible);
-    Search s(p, std::max(0, request.bottles), request.seconds);
+    const int picks = std::max(0, request.bottles);
+    const auto started = Clock::now();
+    // The branch and bound settles most plans at once; a hard one goes on to
+    // the integer program with the rest of the time.
+    Search s(p, picks, request.seconds * 0.4);
     if (plan.feasible)
         s.run();
     plan.nodes = s.nodes;
-    if (!plan.feasible || s.best < 0) {
+    std::vector<int> bestSet = s.bestSet;
+    int best = s.best;
+    bool optimal = !s.timedOut;
+    int bound = s.timedOut ? std::min(s.pending, s.rootBound) : s.best;
+    if (plan.feasible && s.timedOut) {
+        const double left = request.seconds - std::chrono::duration<double>(Clock::now() - started).count();
+        const IntegerProgram ip = solveWithGlpk(p, picks, s.bestSet, left);
+        if (ip.best > best) {
+            best = ip.best;
+            bestSet = ip.bestSet;
+        }
+        if (ip.optimal) {
+            optimal = true;
+            bound = ip.best;
+        } else if (ip.bound >= 0) {
+            bound = std::min(bound, ip.bound);
+        }
+    }
+    if (!plan.feasible || best < 0) {
         plan.feasible = false;
         plan.total = plan.upperBound = plan.shelfDrinks;
         return plan;
     }
-    for (int b : s.bestSet)
+    for (int b : bestSet)
         plan.bottles.push_back(p.bottle[size_t(b)]);
+    const int n = index.ingredientCount();
+    auto totalWith = [&](const std::vector<int> &bottles) {
+        return index.compute(withBottles(request.have, n, bottles), request.options).canMake.size();
+    };
+    // Of two bottles that make as many drinks in the plan, the plainer one.
+    const size_t made = totalWith(plan.bottles);
+    for (int &b : plan.bottles) {
+        std::vector<int> plainer;
+        for (int a : index.serves(b))
+            if (index.depth(a) < index.depth(b) && !index.isHouseMade(a) &&
+                !(a < int(request.never.size()) && request.never[size_t(a)]) &&
+                std::find(plan.bottles.begin(), plan.bottles.end(), a) == plan.bottles.end())
+                plainer.push_back(a);
+        std::sort(plainer.begin(), plainer.end(), [&index](int x, int y) { return index.depth(x) < index.depth(y); });
+        for (int a : plainer) {
+            const int was = b;
+            b = a;
+            if (totalWith(plan.bottles) >= made)
+                break;
+            b = was;
+        }
+    }
     std::sort(plan.bottles.begin(), plan.bottles.end(), [&index](int a, int b) {
         return index.ingredientName(a).compare(index.ingredientName(b), Qt::CaseInsensitive) < 0;
     });
-    const BarLists after =
-        index.compute(withBottles(request.have, index.ingredientCount(), plan.bottles), request.options);
+    const BarLists after = index.compute(withBottles(request.have, n, plan.bottles), request.options);
     std::set_difference(after.canMake.begin(), after.canMake.end(), lists.canMake.begin(), lists.canMake.end(),
                         std::back_inserter(plan.drinks));
     plan.total = int(after.canMake.size());
-    plan.optimal = !s.timedOut;
-    plan.upperBound = plan.shelfDrinks + std::max(s.best, s.timedOut ? std::min(s.pending, s.rootBound) : s.best);
+    plan.optimal = optimal || bound <= best;
+    plan.upperBound = plan.shelfDrinks + std::max(best, plan.optimal ? best : bound);
     return plan;
 }
 
@@ -408,8 +570,8 @@ std::vector<int> oneAtATime(const BarIndex &index, const PlanRequest &request, i
             }
         if (pick >= 0)
             have[size_t(pick)] = 1;
-        const int made = pick >= 0 ? int(index.compute(have, request.options).canMake.size())
-                                   : int(lists.canMake.size());
+        const int made =
+            pick >= 0 ? int(index.compute(have, request.options).canMake.size()) : int(lists.canMake.size());
         out.push_back(made);
     }
     return out;

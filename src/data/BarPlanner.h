@@ -7,12 +7,12 @@
 namespace pv {
 
 struct PlanRequest {
-    int bottles = 1;         // how many to add
-    std::vector<char> have;  // per ingredient, as BarIndex::compute takes it
+    int bottles = 1;        // how many to add
+    std::vector<char> have; // per ingredient, as BarIndex::compute takes it
     BarOptions options;
-    std::vector<char> never; // per ingredient: never buy (may be shorter)
+    std::vector<char> never;   // per ingredient: never buy (may be shorter)
     std::vector<int> mustMake; // drinks the plan has to make
-    double seconds = 2.0;    // search time before settling for a bound
+    double seconds = 2.0;      // search time before settling for a bound
 };
 
 struct Plan {
@@ -22,8 +22,8 @@ struct Plan {
     int total = 0;            // shelf and bottles together
     int upperBound = 0;       // no set of that many bottles makes more; == total when optimal
     bool optimal = false;
-    bool feasible = true;     // false: the drinks required cannot all be made
-    long long nodes = 0;      // search nodes, for the benchmark
+    bool feasible = true; // false: the drinks required cannot all be made
+    long long nodes = 0;  // search nodes, for the benchmark
 };
 
 // The set of at most request.bottles bottles that makes the most drinks: a

@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QPair>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 namespace pv {
@@ -44,8 +44,8 @@ public:
     struct Ingredient {
         QString name;
         IngredientKind kind = IngredientKind::Other;
-        int parent = -1;     // the first of `parents`, or -1
-        QList<int> parents;  // having this serves the lines of each parent
+        int parent = -1;    // the first of `parents`, or -1
+        QList<int> parents; // having this serves the lines of each parent
         // A recipe naming this style asks for any bottle of `parent`.
         bool anyOfParent = false;
         QList<int> madeFrom; // a house-made ingredient: what it is made of

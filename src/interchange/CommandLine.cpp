@@ -1,6 +1,7 @@
 #include "interchange/CommandLine.h"
 
 #include "data/Catalogue.h"
+#include "interchange/BarCommands.h"
 #include "interchange/Interchange.h"
 
 #include <QFile>
@@ -14,29 +15,49 @@ namespace {
 const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
-    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h")};
+    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h"),
+    QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
+    QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
+    QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds")};
 
 QString usage()
 {
-    return QStringLiteral("Usage:\n"
-                          "  pourvale                      open the windows\n"
-                          "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-                          "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--catalogue PATH]\n"
-                          "  pourvale --version\n"
-                          "  pourvale --help\n"
-                          "\n"
-                          "--export writes every drink of the catalogue to FILE. The format is taken from\n"
-                          "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
-                          "  adds the nine collection tables (JSON only).\n"
-                          "--import adds the drinks of FILE (JSON, CSV or JSON-LD, told by its content) to\n"
-                          "  the catalogue in one transaction. A drink that breaks the catalogue's rules\n"
-                          "  refuses the whole file and nothing is imported. A duplicate (the same name in\n"
-                          "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
-                          "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
-                          "  is created.\n"
-                          "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
-                          "\n"
-                          "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage.\n");
+    return QStringLiteral(
+        "Usage:\n"
+        "  pourvale                      open the windows\n"
+        "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
+        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--catalogue PATH]\n"
+        "  pourvale --can-make --have \"A; B; C\" [--substitutes] [--garnishes] [--count-as \"X=Y; ...\"]\n"
+        "           [--catalogue PATH]\n"
+        "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
+        "           [--garnishes] [--count-as \"X=Y; ...\"] [--seconds S] [--catalogue PATH]\n"
+        "  pourvale --version\n"
+        "  pourvale --help\n"
+        "\n"
+        "--export writes every drink of the catalogue to FILE. The format is taken from\n"
+        "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
+        "  adds the nine collection tables (JSON only).\n"
+        "--import adds the drinks of FILE (JSON, CSV or JSON-LD, told by its content) to\n"
+        "  the catalogue in one transaction. A drink that breaks the catalogue's rules\n"
+        "  refuses the whole file and nothing is imported. A duplicate (the same name in\n"
+        "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
+        "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
+        "  is created.\n"
+        "--can-make prints the drinks the shelf of --have makes, one a line, in the\n"
+        "  catalogue's order, by the rules of My Bar. Pantry staples are at hand.\n"
+        "--plan prints the N bottles to add to that shelf that make the most drinks,\n"
+        "  one a line, then \"total: M drinks (optimal)\", or \"(at most K)\" when the\n"
+        "  search did not prove the best within --seconds (2). M counts the shelf and\n"
+        "  the bottles together. --exclude names bottles never to buy, --must drinks\n"
+        "  the plan has to make.\n"
+        "  Ingredients are named as in My Bar or as the recipes write them, separated\n"
+        "  by \";\"; case and accents do not count. --substitutes counts close\n"
+        "  substitutes, --garnishes counts garnishes, and --count-as \"X=Y\" counts\n"
+        "  having X as having Y.\n"
+        "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
+        "\n"
+        "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage (an\n"
+        "  unknown ingredient or drink among them).\n");
 }
 
 struct Options {
@@ -48,6 +69,9 @@ struct Options {
     bool collections = false;
     bool help = false;
     bool version = false;
+    BarArguments bar;
+    QString plan, seconds;
+    bool barOnly = false; // an option that belongs to --can-make or --plan
 };
 
 // Returns an error text, or an empty one when the arguments make sense.
@@ -60,6 +84,14 @@ QString parse(const QStringList &args, Options &o)
                 return QStringLiteral("%1 needs a value").arg(a);
             if (!target.isEmpty())
                 return QStringLiteral("%1 is given twice").arg(a);
+            target = args[++i];
+            return QString();
+        };
+        // A list may be empty: an empty shelf, nothing excluded.
+        auto list = [&](QString &target) -> QString {
+            o.barOnly = true;
+            if (i + 1 >= args.size())
+                return QStringLiteral("%1 needs a value").arg(a);
             target = args[++i];
             return QString();
         };
@@ -76,7 +108,28 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.catalogue);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
-        else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+        else if (a == QLatin1String("--can-make"))
+            o.bar.canMake = true;
+        else if (a == QLatin1String("--plan"))
+            error = value(o.plan);
+        else if (a == QLatin1String("--have"))
+            error = list(o.bar.have);
+        else if (a == QLatin1String("--exclude"))
+            error = list(o.bar.exclude);
+        else if (a == QLatin1String("--must"))
+            error = list(o.bar.must);
+        else if (a == QLatin1String("--count-as"))
+            error = list(o.bar.countAs);
+        else if (a == QLatin1String("--seconds")) {
+            error = value(o.seconds);
+            o.barOnly = true;
+        } else if (a == QLatin1String("--substitutes")) {
+            o.bar.substitutes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--garnishes")) {
+            o.bar.garnishes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             o.help = true;
         else if (a == QLatin1String("--version"))
             o.version = true;
@@ -87,8 +140,29 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
-    if (o.exportFile.isEmpty() == o.importFile.isEmpty())
-        return QStringLiteral("give either --export FILE or --import FILE");
+    const int tasks =
+        int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(o.bar.canMake) + int(!o.plan.isEmpty());
+    if (tasks != 1)
+        return QStringLiteral("give one of --export FILE, --import FILE, --can-make or --plan N");
+    if (!o.plan.isEmpty()) {
+        bool ok = false;
+        o.bar.plan = o.plan.toInt(&ok);
+        if (!ok || o.bar.plan < 0 || o.bar.plan > 1000)
+            return QStringLiteral("--plan takes a number of bottles from 0 to 1000, not '%1'").arg(o.plan);
+    }
+    if (!o.seconds.isEmpty()) {
+        bool ok = false;
+        o.bar.seconds = o.seconds.toDouble(&ok);
+        if (!ok || !(o.bar.seconds > 0) || o.bar.seconds > 3600)
+            return QStringLiteral("--seconds takes a time from 0 to 3600, not '%1'").arg(o.seconds);
+    }
+    if (o.barOnly && !o.bar.canMake && o.plan.isEmpty())
+        return QStringLiteral("--have, --exclude, --must, --count-as, --seconds, --substitutes and --garnishes "
+                              "belong to --can-make or --plan");
+    if (o.bar.canMake && (!o.bar.exclude.isEmpty() || !o.bar.must.isEmpty() || !o.seconds.isEmpty()))
+        return QStringLiteral("--exclude, --must and --seconds belong to --plan");
+    if (o.bar.canMake || !o.plan.isEmpty())
+        return QString();
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
@@ -221,6 +295,8 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
+    if (o.bar.canMake || o.bar.plan >= 0)
+        return runBarCommand(o.bar, catalogue, out, err);
     return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
 }
 
