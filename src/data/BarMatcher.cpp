@@ -317,6 +317,24 @@ std::vector<int> BarIndex::drinkIngredients(int d) const
     return std::vector<int>(m_ings.begin() + m_ingStart[d], m_ings.begin() + m_ingStart[d + 1]);
 }
 
+std::vector<int> BarIndex::servedUsage() const
+{
+    const int n = ingredientCount();
+    std::vector<std::vector<int>> servedBy(n);
+    for (int i = 0; i < n; ++i)
+        for (int w : m_up[i])
+            servedBy[w].push_back(i);
+    std::vector<int> out(n, 0), seen(n, -1);
+    for (int d = 0; d < drinkCount(); ++d)
+        for (unsigned k = m_ingStart[d]; k < m_ingStart[d + 1]; ++k)
+            for (int i : servedBy[m_ings[k]])
+                if (seen[i] != d) {
+                    seen[i] = d;
+                    ++out[i];
+                }
+    return out;
+}
+
 std::vector<std::vector<int>> BarIndex::coverage(const BarOptions &options) const
 {
     const int n = ingredientCount();

@@ -79,6 +79,8 @@ public:
     int depth(int i) const { return m_depth[i]; }
     // Drinks that name it.
     int usage(int i) const { return m_usage[i]; }
+    // Per ingredient: the drinks a bottle of it goes into (the lines it serves).
+    std::vector<int> servedUsage() const;
     // The ingredient a text means (a name, a recipe text or a typed text
     // seen in the catalogue), or -1.
     int ingredientOf(const QString &text) const;

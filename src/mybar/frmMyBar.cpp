@@ -176,7 +176,7 @@ void frmMyBar::buildForm()
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setShortcut(QKeySequence::Cancel);
-    cmdPlan = new QPushButton(QStringLiteral("Plan &bottles..."), this);
+    cmdPlan = new QPushButton(QStringLiteral("Pla&n bottles..."), this);
     cmdPlan->setObjectName(QStringLiteral("cmdPlan"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdPlan);
@@ -258,9 +258,7 @@ void frmMyBar::reload()
     if (m_index && index->sameDrinks(*m_index))
         return;
     const std::vector<char> had = m_index ? ticks() : m_shelf.haveVector(*index);
-    std::vector<int> usage(index->ingredientCount());
-    for (int i = 0; i < index->ingredientCount(); ++i)
-        usage[i] = index->usage(i);
+    const std::vector<int> usage = index->servedUsage();
     const bool same = m_index && usage == m_shownUsage;
     if (m_index && !same) {
         // Keep the ticks across the rebuild, by name.
@@ -302,7 +300,7 @@ void frmMyBar::fillIngredients()
         }
         auto *item = new QTreeWidgetItem(group);
         item->setText(0, m_index->ingredientName(i));
-        item->setText(1, QString::number(m_index->usage(i)));
+        item->setText(1, QString::number(m_shownUsage[size_t(i)]));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, have[i] ? Qt::Checked : Qt::Unchecked);
@@ -467,8 +465,10 @@ void frmMyBar::recompute()
             parts << ix.ingredientName(c);
         auto *item = new QTreeWidgetItem;
         item->setText(0, QStringLiteral("Make it yourself: %1").arg(ix.ingredientName(i)));
-        item->setText(1, QStringLiteral("from %1").arg(parts.join(QStringLiteral(", "))));
+        item->setToolTip(0, QStringLiteral("Made from %1").arg(parts.join(QStringLiteral(", "))));
         item->setData(0, kIngredientRole, i);
+        for (const QString &part : parts)
+            (new QTreeWidgetItem(item))->setText(0, QStringLiteral("from ") + part);
         rows << item;
     }
     tvwBuyNext->addTopLevelItems(rows);
