@@ -176,7 +176,7 @@ public:
         record();
         if (k == 0 || nodeBound < 0 || nodeBound <= best)
             return;
-        if ((nodes & 63) == 0 && Clock::now() > deadline) {
+        if ((nodes & 63) == 1 && Clock::now() > deadline) {
             timedOut = true;
             pending = std::max(pending, nodeBound);
             return;
@@ -365,6 +365,7 @@ struct IntegerProgram {
     std::vector<int> bestSet;
     int bound = -1; // proven, when not optimal
     bool optimal = false;
+    bool infeasible = false;
 };
 
 struct GlpkCallback {
@@ -397,7 +398,13 @@ IntegerProgram solveWithGlpk(const Problem &p, int picks, const std::vector<int>
 {
     IntegerProgram out;
     const int m = int(p.bottle.size()), g = int(p.weight.size());
-    if (m == 0 || g == 0 || seconds <= 0.01)
+    if (m == 0 || g == 0) {
+        // No bottle helps: adding none is the best there is.
+        out.best = 0;
+        out.optimal = true;
+        return out;
+    }
+    if (seconds <= 0.01)
         return out;
     glp_term_out(GLP_OFF);
     glp_prob *lp = glp_create_prob();
@@ -449,14 +456,26 @@ IntegerProgram solveWithGlpk(const Problem &p, int picks, const std::vector<int>
     glp_iocp parm;
     glp_init_iocp(&parm);
     parm.msg_lev = GLP_MSG_OFF;
-    parm.presolve = GLP_ON;
+    // Without the presolver, so that the callback's columns are ours and the
+    // first plan can be handed over; the relaxation is solved first instead.
+    parm.presolve = GLP_OFF;
     parm.tm_lim = int(seconds * 1000);
     parm.mir_cuts = GLP_ON;
     parm.cov_cuts = GLP_ON;
     parm.gmi_cuts = GLP_ON;
     parm.cb_func = glpkCallback;
     parm.cb_info = &cb;
-    const int rc = glp_intopt(lp, &parm);
+    glp_smcp simplex;
+    glp_init_smcp(&simplex);
+    simplex.msg_lev = GLP_MSG_OFF;
+    simplex.tm_lim = parm.tm_lim;
+    const auto relaxing = Clock::now();
+    int rc = glp_simplex(lp, &simplex);
+    parm.tm_lim = std::max(1, parm.tm_lim - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - relaxing).count()));
+    if (rc == 0 && glp_get_status(lp) == GLP_OPT)
+        rc = glp_intopt(lp, &parm);
+    else if (rc == 0)
+        rc = GLP_ENOPFS;
     const int status = glp_mip_status(lp);
     if ((rc == 0 || rc == GLP_ETMLIM) && (status == GLP_OPT || status == GLP_FEAS)) {
         for (int b = 0; b < m; ++b)
@@ -465,6 +484,7 @@ IntegerProgram solveWithGlpk(const Problem &p, int picks, const std::vector<int>
         out.best = int(std::lround(glp_mip_obj_val(lp)));
         out.optimal = rc == 0 && status == GLP_OPT;
     }
+    out.infeasible = (rc == 0 && status == GLP_NOFEAS) || rc == GLP_ENOPFS;
     if (!out.optimal && cb.haveBound)
         out.bound = int(std::floor(cb.bound + 1e-6));
     glp_delete_prob(lp);
@@ -492,7 +512,7 @@ Plan planBottles(const BarIndex &index, const PlanRequest &request)
     const auto started = Clock::now();
     // The branch and bound settles most plans at once; a hard one goes on to
     // the integer program with the rest of the time.
-    Search s(p, picks, request.seconds * 0.4);
+    Search s(p, picks, request.seconds * std::clamp(request.branchShare, 0.0, 1.0));
     if (plan.feasible)
         s.run();
     plan.nodes = s.nodes;
@@ -513,17 +533,26 @@ Plan planBottles(const BarIndex &index, const PlanRequest &request)
         } else if (ip.bound >= 0) {
             bound = std::min(bound, ip.bound);
         }
+        plan.feasible = !ip.infeasible;
     }
+    if (best < 0 && !s.timedOut)
+        plan.feasible = false; // the whole search found none
     if (!plan.feasible || best < 0) {
-        plan.feasible = false;
-        plan.total = plan.upperBound = plan.shelfDrinks;
+        plan.found = false;
+        plan.total = plan.shelfDrinks;
+        plan.upperBound = plan.feasible ? plan.shelfDrinks + std::max(0, bound) : plan.shelfDrinks;
         return plan;
     }
     for (int b : bestSet)
         plan.bottles.push_back(p.bottle[size_t(b)]);
     const int n = index.ingredientCount();
-    auto totalWith = [&](const std::vector<int> &bottles) {
-        return index.compute(withBottles(request.have, n, bottles), request.options).canMake.size();
+    // Drinks made with these bottles, or 0 when a required drink is not among them.
+    auto totalWith = [&](const std::vector<int> &bottles) -> size_t {
+        const std::vector<int> made = index.compute(withBottles(request.have, n, bottles), request.options).canMake;
+        for (int d : request.mustMake)
+            if (!std::binary_search(made.begin(), made.end(), d))
+                return 0;
+        return made.size();
     };
     // Of two bottles that make as many drinks in the plan, the plainer one.
     const size_t made = totalWith(plan.bottles);

@@ -111,6 +111,11 @@ int runBarCommand(const BarArguments &a, const QString &catalogue, QTextStream &
         err << "pourvale: no " << a.plan << " bottles make every drink of --must\n";
         return ExitRefused;
     }
+    if (!plan.found) {
+        err << "pourvale: no plan that makes every drink of --must was found in " << a.seconds
+            << " seconds; give more --seconds\n";
+        return ExitRefused;
+    }
     for (int b : plan.bottles)
         out << index->ingredientName(b) << '\n';
     out << "total: " << plan.total << " drinks ";

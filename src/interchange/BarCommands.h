@@ -13,7 +13,7 @@ struct BarArguments {
     QString have, exclude, must, countAs; // ";"-separated names
     bool substitutes = false;
     bool garnishes = false;
-    double seconds = 2.0;
+    double seconds = 1.9;
 };
 
 // Prints the drinks the shelf makes, or the plan, to `out`; returns an ExitCode.

@@ -47,7 +47,7 @@ QString usage()
         "  catalogue's order, by the rules of My Bar. Pantry staples are at hand.\n"
         "--plan prints the N bottles to add to that shelf that make the most drinks,\n"
         "  one a line, then \"total: M drinks (optimal)\", or \"(at most K)\" when the\n"
-        "  search did not prove the best within --seconds (2). M counts the shelf and\n"
+        "  search did not prove the best within --seconds (1.9). M counts the shelf and\n"
         "  the bottles together. --exclude names bottles never to buy, --must drinks\n"
         "  the plan has to make.\n"
         "  Ingredients are named as in My Bar or as the recipes write them, separated\n"

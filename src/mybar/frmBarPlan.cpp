@@ -28,7 +28,7 @@ constexpr int kMaxBottles = 30;
 constexpr int kKeyRole = Qt::UserRole;
 // Each point of the curve gets a short search; the plan on show gets the full one.
 constexpr double kCurveSeconds = 0.25;
-constexpr double kPlanSeconds = 2.0;
+constexpr double kPlanSeconds = 1.9;
 
 const char kSection[] = "MyBar";
 
@@ -331,6 +331,10 @@ void frmBarPlan::showPlan()
         text = QStringLiteral("No %1 bottles make every drink you require. Require fewer drinks, allow bottles "
                               "again, or add bottles.")
                    .arg(n);
+    else if (!m_plan.found)
+        text = QStringLiteral("No plan that makes every drink you require was found in %1 seconds. Require "
+                              "fewer drinks or add bottles.")
+                   .arg(kPlanSeconds);
     else if (m_plan.bottles.empty())
         text = QStringLiteral("No bottle adds a drink to the %1 you can make now.").arg(m_plan.shelfDrinks);
     else {
@@ -342,7 +346,7 @@ void frmBarPlan::showPlan()
         if (m_plan.optimal)
             text += QStringLiteral(" No %1 bottles make more: this is the best plan.").arg(n);
         else
-            text += QStringLiteral(" The search stopped after %1 seconds without proving it the best; no %2 "
+            text += QStringLiteral(" The search stopped after about %1 seconds without proving it the best; no %2 "
                                    "bottles make more than %3.")
                         .arg(kPlanSeconds)
                         .arg(n)
