@@ -334,7 +334,7 @@ void frmBarPlan::showPlan()
     else if (!m_plan.found)
         text = QStringLiteral("No plan that makes every drink you require was found in %1 seconds. Require "
                               "fewer drinks or add bottles.")
-                   .arg(kPlanSeconds);
+                   .arg(2);
     else if (m_plan.bottles.empty())
         text = QStringLiteral("No bottle adds a drink to the %1 you can make now.").arg(m_plan.shelfDrinks);
     else {
@@ -348,7 +348,7 @@ void frmBarPlan::showPlan()
         else
             text += QStringLiteral(" The search stopped after about %1 seconds without proving it the best; no %2 "
                                    "bottles make more than %3.")
-                        .arg(kPlanSeconds)
+                        .arg(2)
                         .arg(n)
                         .arg(m_plan.upperBound);
         if (int(m_plan.bottles.size()) < n)
