@@ -271,7 +271,8 @@ void frmBarPlan::setShelf(const pv::BarShelf &shelf)
 
 bool frmBarPlan::busy() const
 {
-    return m_planWatcher.isRunning() || m_curveWatcher.isRunning() || m_planAgain || m_curveAgain;
+    // Until the results are on screen, not only until the work ends.
+    return m_planPending || m_curvePending;
 }
 
 pv::PlanRequest frmBarPlan::request(int bottles, double seconds) const
@@ -313,6 +314,7 @@ void frmBarPlan::replan()
     lblPlan->setText(QStringLiteral("Working out the best %1 bottles...").arg(spnBottles->value()));
     const std::shared_ptr<const pv::BarIndex> index = m_index;
     const pv::PlanRequest r = request(spnBottles->value(), kPlanSeconds);
+    m_planPending = true;
     m_planWatcher.setFuture(QtConcurrent::run([index, r] { return pv::planBottles(*index, r); }));
 }
 
@@ -323,6 +325,7 @@ void frmBarPlan::showPlan()
         return;
     }
     m_plan = m_planWatcher.result();
+    m_planPending = false;
     const pv::BarIndex &ix = *m_index;
     const int n = spnBottles->value();
     const int added = m_plan.total - m_plan.shelfDrinks;
@@ -400,6 +403,7 @@ void frmBarPlan::drawCurve()
     // Required drinks and banned bottles shape the plan on show, not the curve.
     pv::PlanRequest r = request(kMaxBottles, kCurveSeconds);
     r.mustMake.clear();
+    m_curvePending = true;
     m_curveWatcher.setFuture(QtConcurrent::run([index, r] {
         Curve c;
         const int now = int(index->compute(r.have, r.options).canMake.size());
@@ -426,6 +430,7 @@ void frmBarPlan::showCurve()
         return;
     }
     const Curve c = m_curveWatcher.result();
+    m_curvePending = false;
     m_best = c.best;
     m_steps = c.steps;
     QList<QPointF> best, steps;

@@ -98,6 +98,7 @@ private:
     QFutureWatcher<pv::Plan> m_planWatcher;
     QFutureWatcher<Curve> m_curveWatcher;
     bool m_planAgain = false, m_curveAgain = false;
+    bool m_planPending = false, m_curvePending = false;
     QLineSeries *m_bestSeries = nullptr;
     QLineSeries *m_stepSeries = nullptr;
     QScatterSeries *m_here = nullptr;
