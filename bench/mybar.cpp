@@ -1,7 +1,7 @@
 // My Bar matching on catalogues of 510, 100,000 and 1,000,000 drinks, against
 // a plain SQLite scan of the ten ingredient columns measured in the same run.
 //   build/bench/bench_mybar
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
 
 #include <QFile>

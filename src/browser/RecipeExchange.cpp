@@ -1,9 +1,10 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
-#include "browser/frmMain.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 #include "ui/Twips.h"
 
@@ -80,11 +81,11 @@ private:
 
 // Edits made in the window are saved first, so that what is exported or
 // compared is what the user sees, and nothing typed is lost by a re-read.
-bool savePendingEdit(frmMain *main)
+bool savePendingEdit(DataControl *data)
 {
     try {
-        if (main->Data1->cursor() && main->Data1->dataChanged())
-            main->Data1->UpdateRecord();
+        if (data->cursor() && data->dataChanged())
+            data->UpdateRecord();
         return true;
     } catch (const DataError &e) {
         Screen().MsgBox(e.message());
@@ -344,14 +345,16 @@ void ImportPreview::accept()
 
 // ------------------------------------------------------- the File commands
 
-void exportFromMainWindow(frmMain *main)
+void exportFromMainWindow(DrinkHost *host)
 {
-    if (!savePendingEdit(main))
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
-    const QString source = main->Data1->RecordSource();
+    const QString source = data->RecordSource();
     int count = 0;
     try {
-        count = main->Data1->cursor() ? main->Data1->recordset().RecordCount() : 0;
+        count = data->cursor() ? data->recordset().RecordCount() : 0;
     } catch (const DataError &) {
     }
     static const QRegularExpression plainName(QStringLiteral("^\\w+$"));
@@ -382,7 +385,7 @@ void exportFromMainWindow(frmMain *main)
     options.rowSource = ask.wholeCatalogue() ? QLatin1String(kDrinkTable) : source;
     options.collections = ask.collections();
     ProgressWindow progress(main, QStringLiteral("Exporting drinks..."));
-    const ExportResult r = exportDrinks(main->Data1->DatabaseName(), file, options, progress.callback());
+    const ExportResult r = exportDrinks(data->DatabaseName(), file, options, progress.callback());
     if (r.cancelled)
         Screen().MsgBox(QStringLiteral("The export was cancelled; no file was written."));
     else if (!r.ok)
@@ -394,17 +397,19 @@ void exportFromMainWindow(frmMain *main)
                             .arg(QDir::toNativeSeparators(file)));
 }
 
-void importIntoMainWindow(frmMain *main)
+void importIntoMainWindow(DrinkHost *host)
 {
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
     FileRequest request;
     request.mode = FileRequest::Open;
     request.caption = QStringLiteral("Import");
     request.suggested = QDir::homePath();
     request.filter = QStringLiteral("Recipe files (*.json *.jsonld *.csv);;All files (*)");
     const QString file = chooseFile(main, request);
-    if (file.isEmpty() || !savePendingEdit(main))
+    if (file.isEmpty() || !savePendingEdit(data))
         return;
-    const QString catalogue = main->Data1->DatabaseName();
+    const QString catalogue = data->DatabaseName();
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportPlan plan = planImport(catalogue, readDrinkFile(file));
@@ -433,19 +438,20 @@ void importIntoMainWindow(frmMain *main)
     // The window re-reads its list and stays on its drink.
     qint64 key = -1;
     try {
-        if (main->Data1->cursor() && main->Data1->cursor()->hasCurrentRow())
-            key = main->Data1->recordset().Bookmark();
-        main->Data1->Refresh();
+        if (data->cursor() && data->cursor()->hasCurrentRow())
+            key = data->recordset().Bookmark();
+        data->Refresh();
         if (key >= 0)
-            main->Data1->recordset().setBookmark(key);
+            data->recordset().setBookmark(key);
     } catch (const DataError &) {
         // A drink replaced away from a confined list: the window shows the first.
     }
     Screen().MsgBox(outcome.summary() + QLatin1Char('.'));
 }
 
-void saveRecipeAsPdfFromMainWindow(frmMain *main)
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host)
 {
+    QWidget *main = host->hostWindow();
     const RecipeText recipe = recipeFromWindow(main);
     FileRequest request;
     request.mode = FileRequest::Save;
@@ -456,11 +462,8 @@ void saveRecipeAsPdfFromMainWindow(frmMain *main)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    QString picture;
-    for (QSvgWidget *w : main->glassPictures)
-        if (w->isVisibleTo(main))
-            picture = w->property("pvPicture").toString();
-    const QWidget *measure = main->Picture1;
+    const QString picture = host->glassPicture();
+    const QWidget *measure = host->measureBox();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),

@@ -10,7 +10,6 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class frmMain;
 
 namespace pv {
 
@@ -56,8 +55,9 @@ private:
 };
 
 // The main window's File menu commands.
-void exportFromMainWindow(frmMain *main);
-void importIntoMainWindow(frmMain *main);
-void saveRecipeAsPdfFromMainWindow(frmMain *main);
+class DrinkHost;
+void exportFromMainWindow(DrinkHost *host);
+void importIntoMainWindow(DrinkHost *host);
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host);
 
 } // namespace pv

@@ -1,7 +1,8 @@
 #include "drinklist/frmDrinkList.h"
 
-#include "browser/frmMain.h"
 #include "data/DataError.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -28,10 +29,10 @@ void saveSetting(const QString &key, const QString &value)
 }
 
 // What the main window's list holds, for the caption.
-QString listName(const frmMain *main)
+QString listName(const pv::DrinkHost *main)
 {
-    const QString source = main->Data1->RecordSource();
-    const QString described = main->property("pvListName").toString();
+    const QString source = main->drinkData()->RecordSource();
+    const QString described = main->listTitle();
     if (!described.isEmpty())
         return described;
     if (source.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
@@ -132,10 +133,10 @@ bool frmDrinkList::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmDrinkList::open(frmMain *main)
+void frmDrinkList::open(pv::DrinkHost *main)
 {
     auto *w = Screen().Load<frmDrinkList>();
-    if (w->m_main != main)
+    if (w->host() != main)
         w->attach(main);
     Screen().Show(w);
     w->grdDrinks->setFocus();
@@ -178,10 +179,11 @@ void frmDrinkList::Form_Unload(int &Cancel)
     saveSetting(QStringLiteral("DrinkListColumns"), widths.join(QLatin1Char(',')));
 }
 
-void frmDrinkList::attach(frmMain *main)
+void frmDrinkList::attach(pv::DrinkHost *main)
 {
     m_main = main;
-    connect(main->Data1, &pv::DataControl::Reposition, this, [this] {
+    m_mainWindow = main->hostWindow();
+    connect(main->drinkData(), &pv::DataControl::Reposition, this, [this] {
         // After the main window's handler has finished its own work.
         QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(true); }); });
     });
@@ -190,10 +192,11 @@ void frmDrinkList::attach(frmMain *main)
 
 void frmDrinkList::followMain(bool moved)
 {
-    if (!m_main)
+    pv::DrinkHost *main = host();
+    if (!main)
         return;
-    const QString path = m_main->Data1->DatabaseName();
-    const QString source = m_main->Data1->RecordSource();
+    const QString path = main->drinkData()->DatabaseName();
+    const QString source = main->drinkData()->RecordSource();
     if (path.isEmpty())
         return;
     if (!m_model->isOpen() || source != m_model->recordSource()) {
@@ -218,25 +221,20 @@ void frmDrinkList::followMain(bool moved)
 
 void frmDrinkList::selectMainDrink()
 {
-    if (!m_main || !m_main->Data1->cursor())
+    pv::DrinkHost *main = host();
+    const qint64 key = main ? main->currentDrink() : -1;
+    if (key < 0)
         return;
-    try {
-        const pv::RecordCursor *c = m_main->Data1->cursor();
-        if (c->AbsolutePosition() < 0)
-            return;
-        const int row = m_model->rowOfKey(c->Bookmark());
-        if (row >= 0 && row != grdDrinks->currentIndex().row())
-            grdDrinks->setCurrentIndex(
-                m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
-    } catch (const pv::DataError &) {
-        // No drink is current in the main window.
-    }
+    const int row = m_model->rowOfKey(key);
+    if (row >= 0 && row != grdDrinks->currentIndex().row())
+        grdDrinks->setCurrentIndex(
+            m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
 }
 
 void frmDrinkList::updateCaption()
 {
-    if (m_main)
-        setWindowTitle(tr("Drink List - %1").arg(listName(m_main)));
+    if (pv::DrinkHost *main = host())
+        setWindowTitle(tr("Drink List - %1").arg(listName(main)));
     const int n = m_model->rowCount();
     if (!m_model->isComplete())
         lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
@@ -267,15 +265,17 @@ void frmDrinkList::txtFilter_Change()
 
 void frmDrinkList::grdDrinks_Activated(const QModelIndex &index)
 {
-    if (!index.isValid() || !m_main)
+    pv::DrinkHost *main = host();
+    if (!index.isValid() || !main)
         return;
     const qint64 key = m_model->keyAt(index.row());
     try {
-        m_main->Data1->recordset().setBookmark(key);
+        main->drinkData()->recordset().setBookmark(key);
     } catch (const pv::DataError &) {
         Screen().MsgBox(tr("That drink is no longer in the main window's list."));
         followMain(true);
         return;
     }
-    Screen().Show(m_main);
+    if (auto *form = dynamic_cast<pv::Form *>(main))
+        Screen().Show(form);
 }

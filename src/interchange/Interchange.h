@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QByteArray>
 #include <QList>

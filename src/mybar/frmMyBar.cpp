@@ -1,11 +1,11 @@
 #include "mybar/frmMyBar.h"
 
 #include "browser/RecipePrint.h"
-#include "browser/frmMain.h"
 #include "data/Catalogue.h"
 #include "data/TextFold.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmBarPlan.h"
+#include "ui/DrinkHost.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -570,11 +570,9 @@ void frmMyBar::drink_Activated(QTreeWidgetItem *item)
     if (!item || !item->data(0, kKeyRole).isValid())
         return;
     const qint64 key = item->data(0, kKeyRole).toLongLong();
-    for (pv::Form *f : pv::Screen().forms())
-        if (auto *main = dynamic_cast<frmMain *>(f)) {
-            pv::Screen().guard([main, key] { main->showDrink(key); });
-            main->raise();
-            main->activateWindow();
-            return;
-        }
+    if (pv::DrinkHost *main = pv::DrinkHost::find()) {
+        pv::Screen().guard([main, key] { main->showDrink(key); });
+        main->hostWindow()->raise();
+        main->hostWindow()->activateWindow();
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
+#include "ui/ScreenView.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -76,7 +77,7 @@ private:
 
 // The data control: a strip with four arrow buttons and a caption that owns
 // one RecordCursor and keeps the text boxes bound to it in step.
-class DataControl : public QWidget {
+class DataControl : public QWidget, public FormPart {
     Q_OBJECT
 public:
     explicit DataControl(QWidget *parent = nullptr);
@@ -117,10 +118,12 @@ public:
     // number (with its path or name), else the standard text.
     QString errorText(int number) const;
 
-    // Called by ScreenView: open after the load handler has returned, and
-    // save and close when the window unloads (false: the save failed).
+    // Open after the load handler has returned, and save and close when the
+    // window unloads (false: the save failed).
     void scheduleOpen();
     bool closeRows();
+    void formLoaded() override { scheduleOpen(); }
+    bool formUnloading() override { return closeRows(); }
 
 Q_SIGNALS:
     void Validate(int &Action, int &Save);

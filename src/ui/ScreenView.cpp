@@ -2,7 +2,6 @@
 
 #include "data/AppFolders.h"
 #include "data/DataError.h"
-#include "ui/DataControl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +17,16 @@
 namespace pv {
 
 namespace {
+
+// The parts of a window, in the order the window holds them.
+QList<FormPart *> partsOf(QWidget *window)
+{
+    QList<FormPart *> parts;
+    for (QWidget *child : window->findChildren<QWidget *>())
+        if (auto *part = dynamic_cast<FormPart *>(child))
+            parts.append(part);
+    return parts;
+}
 
 // Turns a click on a window's close box into an unload of its form, so that
 // Form_Unload runs and the form leaves the loaded windows.
@@ -73,8 +82,8 @@ void ScreenView::loadForm(Form *form)
     m_forms.append(form);
     form->Form_Load();
     // Data controls open their rows once the load handler has returned.
-    for (DataControl *dc : w->findChildren<DataControl *>())
-        dc->scheduleOpen();
+    for (FormPart *part : partsOf(w))
+        part->formLoaded();
 }
 
 void ScreenView::Show(Form *form, int style, QWidget *owner)
@@ -128,8 +137,8 @@ void ScreenView::Unload(Form *form)
     QWidget *w = form->widget();
     // Data controls save a pending edit as they close; a window whose edit
     // could not be saved stays open with the typed values.
-    for (DataControl *dc : w->findChildren<DataControl *>())
-        if (!dc->closeRows()) {
+    for (FormPart *part : partsOf(w))
+        if (!part->formUnloading()) {
             m_unloading.removeAll(form);
             return;
         }

@@ -11,10 +11,6 @@
 #include <stdexcept>
 #include <typeindex>
 
-namespace pv {
-
-class DataControl;
-}
 class QEventLoop;
 namespace pv {
 
@@ -26,6 +22,16 @@ public:
     virtual void Form_Load() {}
     // Set Cancel to a non-zero value to keep the window.
     virtual void Form_Unload(int &Cancel) { (void)Cancel; }
+};
+
+// A control inside a window that opens once the window's load handler has
+// returned, and closes before the window goes. A part that cannot close (an
+// edit that could not be saved) keeps its window open.
+class FormPart {
+public:
+    virtual ~FormPart() = default;
+    virtual void formLoaded() = 0;
+    virtual bool formUnloading() = 0;
 };
 
 // A failure of a toolkit service (Shell, a help viewer ...) with a

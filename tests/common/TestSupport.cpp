@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
 #include "collections/frmDice.h"

@@ -3,7 +3,7 @@
 // bottle in turn; the vocabulary's own checks.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
 
 #include <QFile>

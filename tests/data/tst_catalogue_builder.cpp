@@ -2,7 +2,7 @@
 // with its file and line, and a built catalogue is never overwritten.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "data/Catalogue.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 // killed half-way; and the one message at start-up.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "browser/frmMain.h"
 #include "data/CatalogueUpdate.h"
 

@@ -2,7 +2,7 @@
 // and its exit codes.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QProcess>
 

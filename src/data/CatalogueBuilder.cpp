@@ -1,4 +1,4 @@
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include "data/Catalogue.h"
 #include "data/IngredientVocabulary.h"
