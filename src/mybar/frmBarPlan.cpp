@@ -116,7 +116,7 @@ void frmBarPlan::buildForm()
     cmdNever->setObjectName(QStringLiteral("cmdNever"));
     lstNever = new QListWidget(never);
     lstNever->setObjectName(QStringLiteral("lstNever"));
-    lstNever->setMaximumHeight(90);
+    lstNever->setMaximumHeight(64);
     cmdAllowAgain = new QPushButton(QStringLiteral("Allo&w again"), never);
     cmdAllowAgain->setObjectName(QStringLiteral("cmdAllowAgain"));
     ng->addWidget(cmdNever, 0, 0, 1, 2);
@@ -132,7 +132,7 @@ void frmBarPlan::buildForm()
     cmdMust->setObjectName(QStringLiteral("cmdMust"));
     lstMust = new QListWidget(must);
     lstMust->setObjectName(QStringLiteral("lstMust"));
-    lstMust->setMaximumHeight(90);
+    lstMust->setMaximumHeight(64);
     cmdNotMust = new QPushButton(QStringLiteral("Dro&p"), must);
     cmdNotMust->setObjectName(QStringLiteral("cmdNotMust"));
     mg->addWidget(cboMust, 0, 0);
@@ -147,6 +147,9 @@ void frmBarPlan::buildForm()
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_bestSeries = new QLineSeries;
     m_bestSeries->setName(QStringLiteral("Best plan for each number"));
+    QPen solid = m_bestSeries->pen();
+    solid.setWidth(3);
+    m_bestSeries->setPen(solid);
     m_stepSeries = new QLineSeries;
     m_stepSeries->setName(QStringLiteral("Buy next, one at a time"));
     QPen dashed = m_stepSeries->pen();
@@ -440,10 +443,12 @@ void frmBarPlan::showCurve()
         steps << QPointF(i, c.steps[i]);
     m_bestSeries->replace(best);
     m_stepSeries->replace(steps);
+    // From the shelf up, so that the two paths can be told apart.
     int top = 10;
     for (int v : c.best)
         top = std::max(top, v);
-    m_axisY->setRange(0, top + std::max(2, top / 10));
+    const int bottom = c.best.isEmpty() ? 0 : c.best.first() - c.best.first() / 10;
+    m_axisY->setRange(std::max(0, bottom), top + std::max(2, top / 20));
     m_axisY->applyNiceNumbers();
     const int proven = int(std::count(c.proven.begin(), c.proven.end(), true));
     chtCoverage->chart()->setTitle(
