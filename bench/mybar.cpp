@@ -1,9 +1,9 @@
 // My Bar matching on catalogues of 530, 100,000 and 1,000,000 drinks, against
 // a plain SQLite scan of the ten ingredient columns measured in the same run; and the bottle plan for every N.
 //   build/bench/bench_mybar
-#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
 #include "data/BarPlanner.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -128,8 +128,8 @@ pv::BarShelf shelfFor(int which)
 {
     pv::BarShelf shelf;
     if (which == 1)
-        shelf.have = {"Gin",    "Bourbon",    "Sweet Vermouth", "Dry Vermouth",      "Campari",
-                      "Triple Sec", "Lemons", "Limes",          "Angostura Bitters", "Soda Water"};
+        shelf.have = {"Gin",        "Bourbon", "Sweet Vermouth", "Dry Vermouth",      "Campari",
+                      "Triple Sec", "Lemons",  "Limes",          "Angostura Bitters", "Soda Water"};
     return shelf;
 }
 
@@ -181,9 +181,7 @@ void BM_PlanEachN(benchmark::State &state)
 
 BENCHMARK(BM_BaselineScan)->Arg(530)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildIndex)->Arg(530)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RecomputeAfterTick)
-    ->ArgsProduct({{530, 100000, 1000000}, {0, 1}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecomputeAfterTick)->ArgsProduct({{530, 100000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlanEachN)->ArgsProduct({{530}, {0, 1}})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

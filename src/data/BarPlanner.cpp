@@ -471,7 +471,8 @@ IntegerProgram solveWithGlpk(const Problem &p, int picks, const std::vector<int>
     simplex.tm_lim = parm.tm_lim;
     const auto relaxing = Clock::now();
     int rc = glp_simplex(lp, &simplex);
-    parm.tm_lim = std::max(1, parm.tm_lim - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - relaxing).count()));
+    parm.tm_lim = std::max(
+        1, parm.tm_lim - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - relaxing).count()));
     if (rc == 0 && glp_get_status(lp) == GLP_OPT)
         rc = glp_intopt(lp, &parm);
     else if (rc == 0)

@@ -24,7 +24,7 @@ struct Plan {
     int upperBound = 0;       // no set of that many bottles makes more; == total when optimal
     bool optimal = false;
     bool feasible = true; // false: the drinks required cannot all be made
-    bool found = true;       // false: none of the plans seen in the time makes them
+    bool found = true;    // false: none of the plans seen in the time makes them
     long long nodes = 0;  // search nodes, for the benchmark
 };
 

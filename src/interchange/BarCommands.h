@@ -9,7 +9,7 @@ namespace pv::interchange {
 // --can-make and --plan: the My Bar rules and the bottle plan without a window.
 struct BarArguments {
     bool canMake = false;
-    int plan = -1; // bottles to add; -1: no plan asked
+    int plan = -1;                        // bottles to add; -1: no plan asked
     QString have, exclude, must, countAs; // ";"-separated names
     bool substitutes = false;
     bool garnishes = false;

@@ -147,18 +147,19 @@ void frmBarPlan::buildForm()
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_bestSeries = new QLineSeries;
     m_bestSeries->setName(QStringLiteral("Best plan for each number"));
-    QPen solid = m_bestSeries->pen();
+    QPen solid(QColor(0x1f, 0x6f, 0xb4));
     solid.setWidth(3);
     m_bestSeries->setPen(solid);
     m_stepSeries = new QLineSeries;
     m_stepSeries->setName(QStringLiteral("Buy next, one at a time"));
-    QPen dashed = m_stepSeries->pen();
+    QPen dashed(QColor(0xd9, 0x5f, 0x02));
     dashed.setStyle(Qt::DashLine);
     dashed.setWidth(2);
     m_stepSeries->setPen(dashed);
     m_here = new QScatterSeries;
     m_here->setName(QStringLiteral("This plan"));
-    m_here->setMarkerSize(10);
+    m_here->setMarkerSize(11);
+    m_here->setColor(QColor(0x2c, 0x9c, 0x3c));
     chart->addSeries(m_bestSeries);
     chart->addSeries(m_stepSeries);
     chart->addSeries(m_here);
@@ -362,13 +363,14 @@ void frmBarPlan::showPlan()
     }
     lblPlan->setText(text);
 
-    // Each bottle with the number of the plan's drinks that use it.
+    // Each bottle with the number of the plan's drinks it goes into, by the options and rules.
+    const std::vector<std::vector<int>> cover = ix.coverage(m_shelf.optionsFor(ix));
     lstPlanBottles->clear();
     for (int b : m_plan.bottles) {
         int uses = 0;
         for (int d : m_plan.drinks)
             for (int w : ix.drinkIngredients(d)) {
-                const auto &s = ix.serves(b);
+                const auto &s = cover[size_t(b)];
                 if (std::binary_search(s.begin(), s.end(), w)) {
                     ++uses;
                     break;
@@ -451,10 +453,11 @@ void frmBarPlan::showCurve()
     m_axisY->setRange(std::max(0, bottom), top + std::max(2, top / 20));
     m_axisY->applyNiceNumbers();
     const int proven = int(std::count(c.proven.begin(), c.proven.end(), true));
-    chtCoverage->chart()->setTitle(
-        proven == int(c.proven.size())
-            ? QStringLiteral("Drinks against bottles added")
-            : QStringLiteral("Drinks against bottles added (%1 of %2 points proven best)").arg(proven).arg(c.proven.size()));
+    chtCoverage->chart()->setTitle(proven == int(c.proven.size())
+                                       ? QStringLiteral("Drinks against bottles added")
+                                       : QStringLiteral("Drinks against bottles added (%1 of %2 points proven best)")
+                                             .arg(proven)
+                                             .arg(c.proven.size()));
     Q_EMIT curveShown();
 }
 

@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
-#include <QGridLayout>
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -345,9 +345,10 @@ void frmMyBar::fillCountAs()
 {
     lstCountAs->clear();
     for (const QString &rule : m_shelf.countAs) {
-        auto *item = new QListWidgetItem(QStringLiteral("I count %1 as %2")
-                                             .arg(rule.section(QLatin1Char('='), 0, 0), rule.section(QLatin1Char('='), 1)),
-                                         lstCountAs);
+        auto *item =
+            new QListWidgetItem(QStringLiteral("I count %1 as %2")
+                                    .arg(rule.section(QLatin1Char('='), 0, 0), rule.section(QLatin1Char('='), 1)),
+                                lstCountAs);
         item->setData(Qt::UserRole, rule);
     }
     cmdRemoveCountAs->setEnabled(!m_shelf.countAs.isEmpty());

@@ -5,9 +5,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWidget>

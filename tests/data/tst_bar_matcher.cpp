@@ -3,8 +3,8 @@
 // bottle in turn; the vocabulary's own checks.
 #include "TestSupport.h"
 
-#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QFile>
 
@@ -83,11 +83,10 @@ void TestBarMatcher::rules_data()
     row("with the onions it is a Gibson", "Gin; Dry Vermouth; Cocktail Onions", "", "Gibson", true);
     // A style that makes the drink.
     row("a Martinez wants Old Tom", "Gin; Sweet Vermouth; Maraschino Liqueur; Orange Bitters", "", "Martinez", false);
-    row("London dry stands in for Old Tom", "Gin; Sweet Vermouth; Maraschino Liqueur; Orange Bitters", "s",
-        "Martinez", true);
-    row("a Sazerac is rye", "Bourbon; Absinthe; Peychaud's Bitters; Angostura Bitters", "", "Sazerac", false);
-    row("bourbon stands in for rye", "Bourbon; Absinthe; Peychaud's Bitters; Angostura Bitters", "s", "Sazerac",
+    row("London dry stands in for Old Tom", "Gin; Sweet Vermouth; Maraschino Liqueur; Orange Bitters", "s", "Martinez",
         true);
+    row("a Sazerac is rye", "Bourbon; Absinthe; Peychaud's Bitters; Angostura Bitters", "", "Sazerac", false);
+    row("bourbon stands in for rye", "Bourbon; Absinthe; Peychaud's Bitters; Angostura Bitters", "s", "Sazerac", true);
     row("a Mint Julep takes rye as a substitute", "Rye Whiskey; Mint", "s", "Mint Julep", true);
     // Flavoured, overproof, cask strength and washed bottles are their own.
     row("citron vodka is no plain vodka", "Citron Vodka; Limes; Ginger Beer", "", "Moscow Mule", false);
@@ -95,16 +94,16 @@ void TestBarMatcher::rules_data()
     row("citron vodka makes the Cosmopolitan that names it", "Citron Vodka; Cointreau; Limes; Cranberry Juice", "",
         "Cosmopolitan", true);
     row("overproof rum makes no Daiquiri", "Overproof White Rum; Limes", "s", "Daiquiri", false);
-    row("cask-strength scotch makes no Rob Roy", "Cask Strength Scotch Whisky; Sweet Vermouth; Angostura Bitters",
-        "s", "Rob Roy", false);
-    row("bacon-washed bourbon makes no Old Fashioned", "Bacon-Washed Bourbon; Angostura Bitters", "s",
-        "Old Fashioned", false);
+    row("cask-strength scotch makes no Rob Roy", "Cask Strength Scotch Whisky; Sweet Vermouth; Angostura Bitters", "s",
+        "Rob Roy", false);
+    row("bacon-washed bourbon makes no Old Fashioned", "Bacon-Washed Bourbon; Angostura Bitters", "s", "Old Fashioned",
+        false);
     // Families.
     row("kirsch is no brandy", "Kirsch; Triple Sec; Lemons", "s", "Sidecar", false);
     row("grappa is no brandy", "Grappa; Triple Sec; Lemons", "s", "Sidecar", false);
     row("brandy makes no Pisco Sour", "Brandy; Limes; Egg; Angostura Bitters", "s", "Pisco Sour", false);
-    row("scotch makes a Rob Roy, not a Manhattan", "Scotch Whisky; Sweet Vermouth; Angostura Bitters", "s",
-        "Manhattan", false);
+    row("scotch makes a Rob Roy, not a Manhattan", "Scotch Whisky; Sweet Vermouth; Angostura Bitters", "s", "Manhattan",
+        false);
     row("bourbon makes a Manhattan, not a Rob Roy", "Bourbon; Sweet Vermouth; Angostura Bitters", "s", "Rob Roy",
         false);
     row("no Islay malt Mint Julep", "Islay Single Malt Scotch Whisky; Mint", "s", "Mint Julep", false);
@@ -116,13 +115,13 @@ void TestBarMatcher::rules_data()
     row("cream sherry is no fino", "Cream Sherry; Sweet Vermouth; Orange Bitters", "s", "Adonis", false);
     row("white port is no ruby", "White Port; Brandy; Egg", "s", "Porto Flip", false);
     row("each amaro is its own", "Gin; Sweet Vermouth; Averna", "s", "Hanky Panky", false);
-    row("pastis rinses a Sazerac as absinthe does",
-        "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters", "s", "Sazerac", true);
+    row("pastis rinses a Sazerac as absinthe does", "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters", "s",
+        "Sazerac", true);
     row("sambuca does not", "Rye Whiskey; Sambuca; Peychaud's Bitters; Angostura Bitters", "s", "Sazerac", false);
-    row("without substitutes pastis is not absinthe",
-        "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters", "", "Sazerac", false);
-    row("unless the user counts it so", "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters",
-        "Pastis=Absinthe", "Sazerac", true);
+    row("without substitutes pastis is not absinthe", "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters", "",
+        "Sazerac", false);
+    row("unless the user counts it so", "Rye Whiskey; Pastis; Peychaud's Bitters; Angostura Bitters", "Pastis=Absinthe",
+        "Sazerac", true);
     row("genever is no London dry", "Genever; Sweet Vermouth; Campari", "s", "Negroni", false);
     row("blackberries are no strawberries", "White Rum; Blackberry; Limes", "s", "Strawberry Daiquiri", false);
     row("triple sec is no blue curaçao", "Vodka; Triple Sec; Lemon-Lime Soda", "s", "Blue Lagoon", false);
@@ -130,8 +129,8 @@ void TestBarMatcher::rules_data()
     row("ginger ale stands in for ginger beer", "Dark Rum; Ginger Ale", "s", "Dark 'n' Stormy", true);
     row("but is not ginger beer", "Dark Rum; Ginger Ale", "", "Dark 'n' Stormy", false);
     // Garnishes and fruit.
-    row("a honeydew slice only dresses a Japanese Slipper", "Melon Liqueur; Triple Sec; Lemons", "",
-        "Japanese Slipper", true);
+    row("a honeydew slice only dresses a Japanese Slipper", "Melon Liqueur; Triple Sec; Lemons", "", "Japanese Slipper",
+        true);
     row("a pineapple wedge only dresses a Piña Colada", "White Rum; Cream of Coconut; Pineapple Juice", "",
         "Piña Colada", true);
     row("grapefruits give their juice", "Vodka; Grapefruits", "", "Greyhound", true);
@@ -141,11 +140,11 @@ void TestBarMatcher::rules_data()
     row("lemons give the spiral", "Cognac; Ginger Ale; Angostura Bitters; Lemons", "", "Horse's Neck", true);
     row("counted garnishes are needed", "Gin; Sweet Vermouth; Campari", "g", "Negroni", false);
     row("house-made Don's Mix from what it is made of",
-        "Dark Jamaican Rum; Gold Rum; Overproof Demerara Rum; Limes; Falernum; Grapefruit Juice; Cinnamon Syrup; Grenadine; "
+        "Dark Jamaican Rum; Gold Rum; Overproof Demerara Rum; Limes; Falernum; Grapefruit Juice; Cinnamon Syrup; "
+        "Grenadine; "
         "Angostura Bitters; Absinthe",
         "", "Zombie", true);
-    row("unknown names on a shelf are left aside", "Unicorn Tears; ; GIN ;sweet vermouth;CAMPARI", "", "Negroni",
-        true);
+    row("unknown names on a shelf are left aside", "Unicorn Tears; ; GIN ;sweet vermouth;CAMPARI", "", "Negroni", true);
 }
 
 void TestBarMatcher::rules()
@@ -194,7 +193,9 @@ void TestBarMatcher::buyNextIsWhatEachBottleAdds()
             std::vector<int> adds;
             std::set_difference(after.begin(), after.end(), lists.canMake.begin(), lists.canMake.end(),
                                 std::back_inserter(adds));
-            QVERIFY2(ix.unlockedBy(lists, b) == adds, qPrintable(ix.ingredientName(b) + ": " + names(ix, ix.unlockedBy(lists, b)).join(",") + " / " + names(ix, adds).join(",")));
+            QVERIFY2(ix.unlockedBy(lists, b) == adds,
+                     qPrintable(ix.ingredientName(b) + ": " + names(ix, ix.unlockedBy(lists, b)).join(",") + " / " +
+                                names(ix, adds).join(",")));
             gain[b] = int(adds.size());
         }
         QVERIFY(!lists.buyNext.empty());

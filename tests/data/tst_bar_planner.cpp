@@ -70,9 +70,9 @@ private Q_SLOTS:
 void TestBarPlanner::matchesBruteForce()
 {
     const auto vocabulary = pv::IngredientVocabulary::parse(QString::fromLatin1(kVocabulary));
-    const QStringList texts = {"Gin",   "London Dry Gin", "Old Tom Gin", "Rum",    "White Rum", "Gold Rum",
-                               "Citron Vodka", "Triple Sec", "Campari",  "Orange Juice", "Mix", "Limes",
-                               "Cherry", "Sugar", "Bitters Nobody Knows"};
+    const QStringList texts = {"Gin",      "London Dry Gin", "Old Tom Gin", "Rum",     "White Rum",
+                               "Gold Rum", "Citron Vodka",   "Triple Sec",  "Campari", "Orange Juice",
+                               "Mix",      "Limes",          "Cherry",      "Sugar",   "Bitters Nobody Knows"};
     std::mt19937 rng(2027);
     int proven = 0, rounds = 0;
     for (int round = 0; round < 120; ++round) {
@@ -124,8 +124,16 @@ void TestBarPlanner::matchesBruteForce()
         // The integer program alone finds the same.
         r.branchShare = 0;
         const pv::Plan program = pv::planBottles(ix, r);
-        QVERIFY2(int(program.bottles.size()) <= r.bottles && program.optimal && program.total == best,
-                 qPrintable(where + QStringLiteral(" (integer program): %1 of %2, %3").arg(program.total).arg(best).arg(program.found) + QStringLiteral(" optimal %1 bottles %2 of %3 bound %4").arg(program.optimal).arg(program.bottles.size()).arg(r.bottles).arg(program.upperBound)));
+        QVERIFY2(
+            int(program.bottles.size()) <= r.bottles && program.optimal && program.total == best,
+            qPrintable(
+                where +
+                QStringLiteral(" (integer program): %1 of %2, %3").arg(program.total).arg(best).arg(program.found) +
+                QStringLiteral(" optimal %1 bottles %2 of %3 bound %4")
+                    .arg(program.optimal)
+                    .arg(program.bottles.size())
+                    .arg(r.bottles)
+                    .arg(program.upperBound)));
         r.branchShare = 1;
 
         // With no time to search, the plan is still real and its bound true.

@@ -105,19 +105,19 @@ void TestBarCommands::exitCodes_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("unknown ingredient names it") << QStringList{"--can-make", "--have", "Gin; Unicorn Tears"} << true
                                                  << 2 << "unknown ingredient 'Unicorn Tears'";
-    QTest::newRow("unknown bottle to exclude") << QStringList{"--plan", "2", "--exclude", "Moon Dust"} << true << 2
-                                               << "unknown ingredient 'Moon Dust'";
-    QTest::newRow("unknown drink to make") << QStringList{"--plan", "2", "--must", "Nothing Such"} << true << 2
-                                           << "unknown drink 'Nothing Such'";
+    QTest::newRow("unknown bottle to exclude")
+        << QStringList{"--plan", "2", "--exclude", "Moon Dust"} << true << 2 << "unknown ingredient 'Moon Dust'";
+    QTest::newRow("unknown drink to make")
+        << QStringList{"--plan", "2", "--must", "Nothing Such"} << true << 2 << "unknown drink 'Nothing Such'";
     QTest::newRow("a plan needs a number") << QStringList{"--plan", "many"} << true << 2 << "--plan takes a number";
     QTest::newRow("two tasks at once") << QStringList{"--plan", "2", "--can-make"} << true << 2 << "give one of";
-    QTest::newRow("exclude without a plan") << QStringList{"--can-make", "--exclude", "Gin"} << true << 2
-                                            << "belong to --plan";
+    QTest::newRow("exclude without a plan")
+        << QStringList{"--can-make", "--exclude", "Gin"} << true << 2 << "belong to --plan";
     QTest::newRow("a shelf without a task") << QStringList{"--have", "Gin"} << true << 2 << "give one of";
     QTest::newRow("required drinks too many for the bottles")
         << QStringList{"--plan", "1", "--must", "Zombie; Gibson"} << true << 1 << "no 1 bottles make every drink";
-    QTest::newRow("no catalogue there") << QStringList{"--can-make", "--catalogue", "/nonexistent/pv.mdb"} << false
-                                        << 1 << "there is no catalogue";
+    QTest::newRow("no catalogue there") << QStringList{"--can-make", "--catalogue", "/nonexistent/pv.mdb"} << false << 1
+                                        << "there is no catalogue";
     QTest::newRow("an empty shelf is a shelf") << QStringList{"--can-make", "--have", ""} << true << 0 << "";
 }
 

@@ -264,11 +264,13 @@ void TestMyBar::rulesOfMyOwnAndAPlan()
     for (int i = 0; i < plan->lstPlanBottles->topLevelItemCount(); ++i)
         bottles << plan->lstPlanBottles->topLevelItem(i)->text(0);
     // Bitters and rye add the Pink Gin and the Manhattan; nothing else adds two.
-    QVERIFY2(bottles == (QStringList{"Angostura Bitters", "Rye Whiskey"}), qPrintable(plan->lblPlan->text() + bottles.join(",")));
-    QVERIFY2(plan->lblPlan->text().contains(QStringLiteral("this is the best plan")), qPrintable(plan->lblPlan->text()));
+    QVERIFY2(bottles == (QStringList{"Angostura Bitters", "Rye Whiskey"}),
+             qPrintable(plan->lblPlan->text() + bottles.join(",")));
+    QVERIFY2(plan->lblPlan->text().contains(QStringLiteral("this is the best plan")),
+             qPrintable(plan->lblPlan->text()));
     plan->cmdCopyPlan->click();
-    QVERIFY(QApplication::clipboard()->text().startsWith(
-        QStringLiteral("Shopping list: 2 bottles for 2 more drinks (4 in all, the best possible)\n[ ] Angostura Bitters\n")));
+    QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral(
+        "Shopping list: 2 bottles for 2 more drinks (4 in all, the best possible)\n[ ] Angostura Bitters\n")));
     // The curve: the best plan for each number is never below one at a time.
     QCOMPARE(plan->bestCurve().size(), 31);
     QCOMPARE(plan->stepCurve().size(), 31);
