@@ -142,6 +142,8 @@ QString parse(const QStringList &args, Options &o)
         return QString();
     const int tasks =
         int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(o.bar.canMake) + int(!o.plan.isEmpty());
+    if (tasks != 1 && !o.bar.canMake && o.plan.isEmpty() && !o.barOnly)
+        return QStringLiteral("give either --export FILE or --import FILE");
     if (tasks != 1)
         return QStringLiteral("give one of --export FILE, --import FILE, --can-make or --plan N");
     if (!o.plan.isEmpty()) {

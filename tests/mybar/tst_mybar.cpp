@@ -165,7 +165,7 @@ void TestMyBar::tickingFollowsAndShowsADrink()
 
 void TestMyBar::canMakeListThroughAnEdit()
 {
-    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}});
+    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}, {}});
     openMain();
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QCOMPARE(m_main->Data1->recordset().RecordCount(), 2);
@@ -193,7 +193,7 @@ void TestMyBar::canMakeListThroughAnEdit()
     QCOMPARE(m_main->fieldText(0), QStringLiteral("Negroni"));
 
     // Nothing makeable: said so, and the list stays as it is.
-    pv::saveShelf(pv::BarShelf{{}, {}, {}});
+    pv::saveShelf(pv::BarShelf{{}, {}, {}, {}});
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QCOMPARE(m_msgs->calls.size(), 1);
     QCOMPARE(m_main->Data1->recordset().RecordCount(), 1);
