@@ -1,12 +1,15 @@
 #include "browser/RecipeExchange.h"
 
 #include "browser/RecipePrint.h"
+#include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/CardDocument.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 #include "ui/Twips.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,31 +57,6 @@ const FormatInfo &infoOf(Format f)
             return i;
     return kFormats[0];
 }
-
-// A progress dialog shown when the work takes a while; its Cancel stops it.
-class ProgressWindow {
-public:
-    ProgressWindow(QWidget *parent, const QString &label) : m_dialog(label, QStringLiteral("Cancel"), 0, 100, parent)
-    {
-        m_dialog.setObjectName(QStringLiteral("dlgProgress"));
-        m_dialog.setWindowTitle(Screen().App().Title);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(400);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-    }
-    interchange::Progress callback()
-    {
-        return [this](qint64 done, qint64 total) {
-            m_dialog.setValue(total > 0 ? int(done * 100 / total) : 0);
-            QApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
 
 // Edits made in the window are saved first, so that what is exported or
 // compared is what the user sees, and nothing typed is lost by a re-read.
@@ -384,12 +363,15 @@ void exportFromMainWindow(DrinkHost *host)
     options.format = ask.format();
     options.rowSource = ask.wholeCatalogue() ? QLatin1String(kDrinkTable) : source;
     options.collections = ask.collections();
-    ProgressWindow progress(main, QStringLiteral("Exporting drinks..."));
+    WorkProgress progress(main, QStringLiteral("Exporting drinks..."));
     const ExportResult r = exportDrinks(data->DatabaseName(), file, options, progress.callback());
+    progress.finish();
     if (r.cancelled)
         Screen().MsgBox(QStringLiteral("The export was cancelled; no file was written."));
     else if (!r.ok)
-        Screen().MsgBox(QStringLiteral("The drinks could not be exported.\n\n") + r.error);
+        Screen().MsgBox(QStringLiteral("Choose another folder or file name and export again; no file was written."
+                                       "\n\nWhat went wrong: ") +
+                        r.error);
     else
         Screen().MsgBox(QStringLiteral("Exported %1 drink%2 to %3.")
                             .arg(r.drinks)
@@ -424,7 +406,7 @@ void importIntoMainWindow(DrinkHost *host)
 
     ImportOutcome outcome;
     {
-        ProgressWindow progress(main, QStringLiteral("Importing drinks..."));
+        WorkProgress progress(main, QStringLiteral("Importing drinks..."));
         outcome = applyImport(catalogue, plan, progress.callback());
     }
     if (outcome.cancelled) {
@@ -432,7 +414,9 @@ void importIntoMainWindow(DrinkHost *host)
         return;
     }
     if (!outcome.ok) {
-        Screen().MsgBox(QStringLiteral("The drinks could not be imported.\n\n") + outcome.error);
+        Screen().MsgBox(QStringLiteral("Close any other program that uses the catalogue and import again.\n\n"
+                                       "What went wrong: ") +
+                        outcome.error);
         return;
     }
     // The window re-reads its list and stays on its drink.
@@ -462,12 +446,19 @@ void saveRecipeAsPdfFromMainWindow(DrinkHost *host)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    const QString picture = host->glassPicture();
-    const QWidget *measure = host->measureBox();
+    // The text as the boxes hold it, unsaved edits too; the categories,
+    // which no box shows, as saved.
+    CardRecipe shown;
+    currentCardRecipe(host->drinkData(), &shown);
+    shown.name = recipe.name;
+    shown.quantities = recipe.quantities;
+    shown.ingredients = recipe.ingredients;
+    shown.directions = recipe.directions;
+    if (const auto *glass = main->findChild<QLineEdit *>(QStringLiteral("txtGlassname")))
+        shown.glass = glass->text();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),
-                                  measure ? pxToTwips(measure->width()) : kRecipeMeasureWidth, picture, file, &error);
+    const bool ok = saveCardPdf(buildRecipeCard(shown, CardOptions{}), CardOptions{}, {false, false}, file, &error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         Screen().MsgBox(QStringLiteral("The recipe could not be saved as a PDF.\n\n") + error);

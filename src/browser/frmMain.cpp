@@ -24,11 +24,13 @@
 #include "data/Criterion.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
+#include "ui/CutTextTip.h"
 #include "ui/FitText.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
@@ -155,6 +157,7 @@ frmMain::frmMain()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pourvale"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    setProperty(pv::kKeepsPlacement, true);
     buildForm();
     buildMenus();
     addCommands();
@@ -253,6 +256,20 @@ void frmMain::buildForm()
     }
     Data1->bind(txtFields[21], QStringLiteral("Directions"));
     Data1->bind(txtGlassname, QStringLiteral("Glass"));
+    // Names and ingredients longer than their boxes can be read whole.
+    for (int i = 0; i <= 20; ++i)
+        pv::showCutTextInToolTip(static_cast<QLineEdit *>(txtFields[size_t(i)]));
+    pv::showCutTextInToolTip(txtGlassname);
+    // The twenty glasses with a picture are offered while typing; any other
+    // name is still taken as typed.
+    QStringList glassNames;
+    for (const GlassPicture &g : kGlassPictures)
+        glassNames << QLatin1String(g.glass);
+    auto *glassCompleter = new QCompleter(glassNames, txtGlassname);
+    glassCompleter->setObjectName(QStringLiteral("glassCompleter"));
+    glassCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    glassCompleter->setFilterMode(Qt::MatchContains);
+    txtGlassname->setCompleter(glassCompleter);
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
@@ -481,14 +498,49 @@ void frmMain::Form_Load()
     const double width = pv::placementSetting(QStringLiteral("MainWidth"), 6500, 1500, 200000);
     const double height = pv::placementSetting(QStringLiteral("MainHeight"), 6500, 1500, 200000);
     move(twipsToPx(left), twipsToPx(top));
+    if (firstStart()) {
+        // The designed 6500 x 6500 would hide the glass picture, the buttons
+        // and the search box: the first start shows the whole layout,
+        // cut to the screen should that be smaller.
+        resize(designedSize());
+        pv::keepOnScreen(this, nullptr);
+        loadCatalogue();
+        return;
+    }
     resize(twipsToPx(width), twipsToPx(height));
     // A place off every screen (a value from another desktop, or nonsense)
     // would hide the window: it opens at the default place instead.
     if (!pv::reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
         move(twipsToPx(1000), twipsToPx(1000));
+    loadCatalogue();
+}
 
-    const QString catalogue = pv::cataloguePath(app.Path);
-    bringCatalogueUpToDate(pv::bundledCataloguePath(app.Path), catalogue);
+bool frmMain::firstStart() const
+{
+    pv::ScreenView &sv = Screen();
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        if (!sv.GetSetting(sv.App().Title, QStringLiteral("Settings"), QLatin1String(key)).isEmpty())
+            return false;
+    return true;
+}
+
+QSize frmMain::designedSize() const
+{
+    // The designed client area, or what the form's lowest controls need
+    // between the strips in the desktop's font, whichever is more.
+    const QWidget *toolStrip = findChild<QWidget *>(QStringLiteral("toolStrip"));
+    const QWidget *statusStrip = findChild<QWidget *>(QStringLiteral("statusStrip"));
+    const int form = twipsToPx(6090);
+    // The strips have fixed heights.
+    const int client = std::max(twipsToPx(7260), toolStrip->maximumHeight() + form + Data1->sizeHint().height() +
+                                                     statusStrip->maximumHeight());
+    return QSize(twipsToPx(9900), client + menuBar()->sizeHint().height());
+}
+
+void frmMain::loadCatalogue()
+{
+    const QString catalogue = pv::cataloguePath(Screen().App().Path);
+    bringCatalogueUpToDate(pv::bundledCataloguePath(Screen().App().Path), catalogue);
     Data1->setDatabaseName(catalogue);
 }
 
@@ -767,6 +819,14 @@ void frmMain::mnuWine_Click() { confineTo(QStringLiteral("Wine")); }
 
 void frmMain::txtGlassname_Change()
 {
+    // A name that is none of the twenty shows no picture, rather than the
+    // picture of the drink before.
+    bool known = false;
+    for (const GlassPicture &g : kGlassPictures)
+        known = known || txtGlassname->text() == QLatin1String(g.glass);
+    if (!known)
+        for (QSvgWidget *pic : glassPictures)
+            pic->hide();
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;

@@ -142,6 +142,10 @@ public Q_SLOTS:
 
 private:
     void bringCatalogueUpToDate(const QString &bundled, const QString &catalogue);
+    // No placement stored yet: the window opens at its designed size.
+    bool firstStart() const;
+    QSize designedSize() const;
+    void loadCatalogue();
     void buildForm();
     void buildMenus();
     // The commands beyond the designed window, put into its menus, and the

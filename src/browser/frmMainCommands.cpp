@@ -3,12 +3,16 @@
 // at start, and what the other windows ask of it as their DrinkHost.
 #include "browser/frmMain.h"
 
+#include "browser/CategoryCommand.h"
 #include "browser/RecipeExchange.h"
+#include "card/frmRecipeCard.h"
 #include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
+#include "mybar/CanMake.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
 
+#include "app/HelpCommands.h"
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"
 #include "ui/KeyboardAccess.h"
@@ -51,12 +55,15 @@ void frmMain::addCommands()
     QAction *fileEnd = actionNamed(file, "mnuFileBar4");
     command(file, fileEnd, "mnuFileSavePdf", QStringLiteral("Save Recipe as P&DF..."),
             [this] { pv::saveRecipeAsPdfFromMainWindow(this); });
+    command(file, fileEnd, "mnuFileSaveCardPdf", QStringLiteral("Save Recipe &Card as PDF..."),
+            [this] { pv::saveRecipeCardAsPdf(this); });
     separator(file, fileEnd, "mnuFileBarExchange");
     command(file, fileEnd, "mnuFileExport", QStringLiteral("&Export..."), [this] { pv::exportFromMainWindow(this); });
     command(file, fileEnd, "mnuFileImport", QStringLiteral("I&mport..."), [this] { pv::importIntoMainWindow(this); });
 
     QAction *viewTop = view->actions().value(0);
     command(view, viewTop, "mnuDrinkList", QStringLiteral("&Drink List..."), [this] { frmDrinkList::open(this); });
+    command(view, viewTop, "mnuRecipeCard", QStringLiteral("Recipe &Card..."), [this] { frmRecipeCard::open(this); });
     separator(view, viewTop, "mnuDrinkListBar");
     command(view, actionNamed(view, "mnuWebbrowser2"), "mnuMyBar", QStringLiteral("&My Bar..."),
             [this] { mnuMyBar_Click(); });
@@ -64,8 +71,10 @@ void frmMain::addCommands()
     separator(queries, nullptr, "mnuQueriesBar1");
     command(queries, nullptr, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."),
             [this] { pv::findDrinksWithIngredient(this); });
-    command(queries, nullptr, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"),
+    command(queries, nullptr, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can &Make"),
             [this] { mnuCanMake_Click(); });
+
+    pv::addCategoryCommand(this);
 
     // A titled list names itself in the caption until another list is chosen.
     connect(Data1, &pv::DataControl::Reposition, this, [this] {
@@ -107,6 +116,7 @@ void frmMain::addKeys()
     });
     txtSearchString->setToolTip(tr("Letters of a drink's name (%1); Enter searches")
                                     .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
+    pv::addHelpKey(this);
 }
 
 // A newer bundled catalogue reaches the user's own once, with one message;
@@ -127,19 +137,7 @@ void frmMain::mnuMyBar_Click()
 
 void frmMain::mnuCanMake_Click()
 {
-    QVector<qint64> keys;
-    try {
-        keys = pv::drinksICanMake(Data1->DatabaseName());
-    } catch (const std::exception &e) {
-        Screen().MsgBox(QString::fromStdString(e.what()));
-        return;
-    }
-    if (keys.isEmpty()) {
-        Screen().MsgBox(QStringLiteral("You cannot make any drink with what is ticked in My Bar yet. "
-                                       "Open View, My Bar... and tick what you have."));
-        return;
-    }
-    confineToDrinks(keys);
+    pv::confineToDrinksICanMake(this);
 }
 
 // ------------------------------------------------------------- DrinkHost

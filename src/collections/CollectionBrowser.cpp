@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace pv {
@@ -164,6 +165,8 @@ void CollectionBrowser::buildControls()
     // The four moves have no access letter in their captions; keys on the
     // buttons reach them from any box.
     setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
+    // Esc closes the window as its Close button does (which keeps Alt+C).
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, cmdClose, &QPushButton::click);
 
     auto *body = new QVBoxLayout;
     const int margin = twipsToPx(120);

@@ -12,7 +12,8 @@ struct Entry {
 // %1 is replaced by the error's detail; without one it reads as a general text.
 constexpr Entry kTexts[] = {
     {ErrInvalidPattern, "The search pattern is not valid%1."},
-    {ErrGeneral, "The catalogue engine reported an error%1."},
+    {ErrGeneral, "Try again; should it happen again, close the window and open it anew. The catalogue engine "
+                 "reported an error%1."},
     {ErrNoRowForTyping, "There is no row here to save what was typed. Press Add first to start a new one."},
     {ErrNoCurrentRecord, "No current record."},
     {ErrFileNotFound, "Could not find the catalogue file%1."},

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <sqlite3.h>
 
@@ -128,6 +129,19 @@ void RecordCursor::setVfsForTests(const QByteArray &name)
     g_vfsForTests = name;
 }
 
+namespace {
+
+bool diskShortOfSpace(const QString &path)
+{
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    if (!disk.isValid() || !disk.isReady())
+        return true;
+    const qint64 needed = std::max<qint64>(qint64(16) << 20, QFileInfo(path).size());
+    return disk.bytesAvailable() < needed;
+}
+
+} // namespace
+
 void RecordCursor::fail(int rc, const QString &what) const
 {
     const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
@@ -140,6 +154,11 @@ void RecordCursor::fail(int rc, const QString &what) const
     case SQLITE_AUTH:
         throw DataError(ErrReadOnly, m_path);
     case SQLITE_FULL:
+        // The engine says "full" for other lacks of room too (a temporary
+        // file elsewhere, a file size limit); a full disk is told only when
+        // the disk that holds the catalogue is short of space.
+        if (g_vfsForTests.isEmpty() && !diskShortOfSpace(m_path))
+            throw DataError(ErrDiskIo, m_path);
         throw DataError(ErrDiskFull, m_path);
     case SQLITE_IOERR:
         // A failed write is the disk's fault, not the file's: the file is

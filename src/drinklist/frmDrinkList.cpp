@@ -1,5 +1,6 @@
 #include "drinklist/frmDrinkList.h"
 
+#include "ui/RecipeCardView.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
@@ -8,8 +9,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 using pv::Screen;
@@ -28,7 +31,9 @@ void saveSetting(const QString &key, const QString &value)
     Screen().SaveSetting(Screen().App().Title, kSection, key, value);
 }
 
-// What the main window's list holds, for the caption.
+// What the main window's list holds, in words for the caption: the title
+// of a list the main window made itself (an ingredient, what My Bar can
+// make), else the category.
 QString listName(const pv::DrinkHost *main)
 {
     const QString source = main->drinkData()->RecordSource();
@@ -41,7 +46,8 @@ QString listName(const pv::DrinkHost *main)
         return QObject::tr("Hot Drinks");
     if (source == QLatin1String("NonAlcoholic"))
         return QObject::tr("Non-Alcoholic");
-    return source.size() <= 40 ? source : source.left(39) + QChar(0x2026);
+    static const QRegularExpression plainName(QStringLiteral("^\\w{1,40}$"));
+    return plainName.match(source).hasMatch() ? source : QObject::tr("Drinks Found");
 }
 
 } // namespace
@@ -84,11 +90,22 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
-    column->addWidget(grdDrinks, 1);
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("splDrinks"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(grdDrinks);
+    paneCard = new pv::RecipeCardView(split);
+    paneCard->setObjectName(QStringLiteral("paneCard"));
+    split->addWidget(paneCard);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    column->addWidget(split, 1);
 
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
+    // It quotes what was typed into the filter.
+    lblCount->setTextFormat(Qt::PlainText);
     bottom->addWidget(lblCount, 1);
     cmdClose = new QPushButton(tr("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -96,7 +113,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(960, 540);
+    resize(1280, 620);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -111,6 +128,8 @@ frmDrinkList::frmDrinkList()
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::showPaneCard);
+    connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
 
     // Other programs write the file too.
@@ -200,7 +219,12 @@ void frmDrinkList::followMain(bool moved)
     if (path.isEmpty())
         return;
     if (!m_model->isOpen() || source != m_model->recordSource()) {
+        const bool first = !m_model->isOpen();
         m_model->open(path, source);
+        // The window opens sorted by name, and the header says so; a list
+        // too long to sort at once opens in its own order, unmarked.
+        if (first && m_model->totalCount() >= 0)
+            grdDrinks->sortByColumn(pv::DrinkListModel::Name, Qt::AscendingOrder);
         selectMainDrink();
     } else if (m_model->fileChanged()) {
         const QModelIndex current = grdDrinks->currentIndex();
@@ -231,18 +255,45 @@ void frmDrinkList::selectMainDrink()
             m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
 }
 
+void frmDrinkList::showPaneCard()
+{
+    const QModelIndex current = grdDrinks->currentIndex();
+    pv::CardRecipe recipe;
+    pv::DrinkHost *main = host();
+    if (main && current.isValid() &&
+        pv::readCardRecipe(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()), &recipe))
+        paneCard->setRecipe(recipe);
+    else
+        paneCard->clear();
+}
+
 void frmDrinkList::updateCaption()
 {
     if (pv::DrinkHost *main = host())
-        setWindowTitle(tr("Drink List - %1").arg(listName(main)));
+        setWindowTitle(tr("Drink List %1 %2").arg(QChar(0x2013), listName(main)));
+    const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
+    const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
+    // Past the counting limit the total is known once every row is listed.
+    const QString of = total >= 0 ? QString::number(total) : tr("more than %1").arg(pv::DrinkListModel::kCountLimit);
+    if (m_model->filterText().trimmed().isEmpty()) {
+        if (total < 0)
+            lblCount->setText(tr("More than %1 drinks").arg(std::max<qint64>(n, pv::DrinkListModel::kCountLimit)));
+        else
+            lblCount->setText(total == 0 ? tr("No drinks in this list") : drinks(total));
+        return;
+    }
+    // The filter as typed, on one line and not too long.
+    QString typed = m_model->filterText().simplified();
+    if (typed.size() > 40)
+        typed = typed.left(39) + QChar(0x2026);
+    const QString quoted = QChar(0x201C) + typed + QChar(0x201D);
     if (!m_model->isComplete())
-        lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
+        lblCount->setText(tr("More than %1 of %2 match %3").arg(n).arg(of, quoted));
     else if (n == 0)
-        lblCount->setText(m_model->filterText().isEmpty() ? tr("No drinks in this list")
-                                                          : tr("No drink's name or ingredients hold that text"));
+        lblCount->setText(tr("None of %1 match %2").arg(total >= 0 ? drinks(total) : of + tr(" drinks"), quoted));
     else
-        lblCount->setText(n == 1 ? tr("1 drink") : tr("%1 drinks").arg(n));
+        lblCount->setText(tr("%1 of %2 match %3").arg(n).arg(of, quoted));
 }
 
 void frmDrinkList::txtFilter_Change()

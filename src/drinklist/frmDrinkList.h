@@ -15,6 +15,10 @@ namespace pv {
 class DrinkHost;
 }
 
+namespace pv {
+class RecipeCardView;
+}
+
 // "Drink List": the main window's current list as a table, sortable and
 // filtered as one types; Enter or a double-click shows the drink in the main
 // window. It follows the main window: another category, an edit, an added or
@@ -36,6 +40,8 @@ public:
     QTableView *grdDrinks = nullptr;
     QLabel *lblCount = nullptr;
     QPushButton *cmdClose = nullptr;
+    // The recipe card of the drink picked in the table, beside it.
+    pv::RecipeCardView *paneCard = nullptr;
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -53,6 +59,7 @@ private:
     pv::DrinkHost *host() const { return m_mainWindow ? m_main : nullptr; }
     void updateCaption();
     void selectMainDrink();
+    void showPaneCard();
 
     pv::DrinkListModel *m_model = nullptr;
     pv::DrinkHost *m_main = nullptr;

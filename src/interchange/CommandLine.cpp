@@ -3,7 +3,9 @@
 #include "data/Catalogue.h"
 #include "interchange/BarCommands.h"
 #include "interchange/Interchange.h"
+#include "interchange/RecipeCommand.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -18,7 +20,8 @@ const QStringList kOptions = {
     QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h"),
     QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
     QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
-    QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds")};
+    QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds"),
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
 
 QString usage()
 {
@@ -31,6 +34,7 @@ QString usage()
         "           [--catalogue PATH]\n"
         "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
         "           [--garnishes] [--count-as \"X=Y; ...\"] [--seconds S] [--catalogue PATH]\n"
+        "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
         "  pourvale --version\n"
         "  pourvale --help\n"
         "\n"
@@ -43,6 +47,13 @@ QString usage()
         "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
         "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
         "  is created.\n"
+        "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
+        "  one line for each amount and ingredient, the directions, and the estimated\n"
+        "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
+        "  count; an exact name is taken first, else the first drink in the catalogue's\n"
+        "  order whose name holds NAME, and it says so when several match. --servings\n"
+        "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
+        "  rounded to what a bartender measures.\n"
         "--can-make prints the drinks the shelf of --have makes, one a line, in the\n"
         "  catalogue's order, by the rules of My Bar. Pantry staples are at hand.\n"
         "--plan prints the N bottles to add to that shelf that make the most drinks,\n"
@@ -66,6 +77,9 @@ struct Options {
     QString format;
     QString onDuplicate;
     QString catalogue;
+    QString recipe;
+    QString servings;
+    QString units;
     bool collections = false;
     bool help = false;
     bool version = false;
@@ -106,6 +120,12 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.onDuplicate);
         else if (a == QLatin1String("--catalogue"))
             error = value(o.catalogue);
+        else if (a == QLatin1String("--recipe"))
+            error = value(o.recipe);
+        else if (a == QLatin1String("--servings"))
+            error = value(o.servings);
+        else if (a == QLatin1String("--units"))
+            error = value(o.units);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
         else if (a == QLatin1String("--can-make"))
@@ -140,12 +160,15 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
-    const int tasks =
-        int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(o.bar.canMake) + int(!o.plan.isEmpty());
-    if (tasks != 1 && !o.bar.canMake && o.plan.isEmpty() && !o.barOnly)
-        return QStringLiteral("give either --export FILE or --import FILE");
+    const int tasks = int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(!o.recipe.isEmpty()) +
+                      int(o.bar.canMake) + int(!o.plan.isEmpty());
+    if (tasks != 1 && !o.bar.canMake && o.plan.isEmpty() && !o.barOnly) {
+        if (!o.recipe.isEmpty())
+            return QStringLiteral("--recipe goes without --export and --import");
+        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
+    }
     if (tasks != 1)
-        return QStringLiteral("give one of --export FILE, --import FILE, --can-make or --plan N");
+        return QStringLiteral("give one of --export FILE, --import FILE, --recipe NAME, --can-make or --plan N");
     if (!o.plan.isEmpty()) {
         bool ok = false;
         o.bar.plan = o.plan.toInt(&ok);
@@ -163,8 +186,23 @@ QString parse(const QStringList &args, Options &o)
                               "belong to --can-make or --plan");
     if (o.bar.canMake && (!o.bar.exclude.isEmpty() || !o.bar.must.isEmpty() || !o.seconds.isEmpty()))
         return QStringLiteral("--exclude, --must and --seconds belong to --plan");
-    if (o.bar.canMake || !o.plan.isEmpty())
+    if (o.bar.canMake || !o.plan.isEmpty()) {
+        if (!o.servings.isEmpty() || !o.units.isEmpty())
+            return QStringLiteral("--servings and --units belong to --recipe");
         return QString();
+    }
+    if (!o.recipe.isEmpty()) {
+        bool ok = false;
+        const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
+        if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
+            return QStringLiteral("--servings must be a whole number from 1 to 100, not '%1'").arg(o.servings);
+        UnitChoice u;
+        if (!o.units.isEmpty() && (!unitChoiceFromName(o.units, &u) || u == UnitChoice::AsWritten))
+            return QStringLiteral("--units must be oz, ml or cl, not '%1'").arg(o.units);
+        return QString();
+    }
+    if (!o.servings.isEmpty() || !o.units.isEmpty())
+        return QStringLiteral("--servings and --units belong to --recipe");
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
@@ -206,6 +244,12 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (!o.onDuplicate.isEmpty())
         duplicateChoiceFromName(o.onDuplicate, &choice);
 
+    // Said once, in words, before the file is read.
+    const QFileInfo input(o.importFile);
+    if (!input.exists() || input.isDir()) {
+        err << "pourvale: " << o.importFile << (input.isDir() ? " is a folder, not a file of drinks.\n" : " does not exist.\n");
+        return ExitRefused;
+    }
     ReadResult read = readDrinkFile(o.importFile);
     if (!read.error.isEmpty()) {
         err << "pourvale: " << o.importFile << ": " << read.error << '\n';
@@ -297,8 +341,22 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
+    if (QFileInfo(catalogue).isDir()) {
+        err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+        if (!o.catalogue.isEmpty())
+            err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                << '.';
+        err << '\n';
+        return ExitRefused;
+    }
     if (o.bar.canMake || o.bar.plan >= 0)
         return runBarCommand(o.bar, catalogue, out, err);
+    if (!o.recipe.isEmpty()) {
+        UnitChoice units = UnitChoice::AsWritten;
+        if (!o.units.isEmpty())
+            unitChoiceFromName(o.units, &units);
+        return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
+    }
     return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
 }
 

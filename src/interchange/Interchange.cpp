@@ -88,6 +88,8 @@ public:
     {
         if (!QFileInfo::exists(path))
             throw std::runtime_error(QStringLiteral("The catalogue %1 does not exist.").arg(path).toStdString());
+        if (QFileInfo(path).isDir())
+            throw std::runtime_error(QStringLiteral("%1 is a folder, not a catalogue file.").arg(path).toStdString());
         const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
             fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
@@ -285,7 +287,9 @@ ReadResult readDrinkFile(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         ReadResult r;
-        r.error = QStringLiteral("%1 cannot be read: %2").arg(fileName, file.errorString());
+        // The caller names the file.
+        r.error = QFileInfo::exists(fileName) ? QStringLiteral("The file cannot be read (%1).").arg(file.errorString())
+                                              : QStringLiteral("The file does not exist.");
         return r;
     }
     const QByteArray content = file.readAll();

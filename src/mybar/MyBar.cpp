@@ -80,6 +80,13 @@ void saveShelf(const BarShelf &shelf)
     s.setValue(QStringLiteral("CountAs"), list(shelf.countAs));
     s.endGroup();
     s.sync();
+    Q_EMIT ShelfNotifier::instance().shelfSaved();
+}
+
+ShelfNotifier &ShelfNotifier::instance()
+{
+    static ShelfNotifier notifier;
+    return notifier;
 }
 
 QVector<qint64> drinksICanMake(const QString &catalogue)

@@ -2,6 +2,7 @@
 
 #include "data/AppFolders.h"
 #include "data/DataError.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -91,6 +92,15 @@ void ScreenView::Show(Form *form, int style, QWidget *owner)
     QWidget *w = form->widget();
     if (!isLoaded(form))
         loadForm(form);
+    // A window opens wholly on the screen of the first window open (the
+    // main one); a window that restores a placement of its own says so.
+    if (!w->isVisible() && !w->property(kKeepsPlacement).toBool()) {
+        const QWidget *anchor = owner;
+        for (qsizetype i = 0; !anchor && i < m_forms.size(); ++i)
+            if (QWidget *other = m_forms[i]->widget(); other != w && other->isVisible())
+                anchor = other;
+        keepOnScreen(w, anchor);
+    }
     if (style == 1) {
         if (owner && w->parentWidget() != owner)
             w->setParent(owner, Qt::Dialog);

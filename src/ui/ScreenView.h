@@ -14,6 +14,10 @@
 class QEventLoop;
 namespace pv {
 
+// Set to true on a window whose placement is its own to restore as stored;
+// ScreenView::Show then leaves it where it is.
+inline constexpr char kKeepsPlacement[] = "pvKeepsPlacement";
+
 // Every window of the program is a QWidget that also implements Form.
 class Form {
 public:

@@ -7,6 +7,7 @@
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
 #include "ui/FileChooser.h"
+#include "ui/WorkProgress.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>
@@ -87,6 +88,7 @@ private Q_SLOTS:
     void refusedOrCancelledLeavesEverythingAsItWas();
     void commandLine();
     void fromTheMainWindow();
+    void progressOnlyWhileWorkRuns();
 };
 
 void TestInterchange::roundTrip_data()
@@ -345,6 +347,8 @@ void TestInterchange::commandLine()
         int exitCode;
         QString stderrHas;
     };
+    // Paths a message names exactly once.
+    const QStringList namedOnce = {dir.path() + "/pv.mdb", dir.filePath("gone.json")};
     const QList<Run> runs = {
         {{"--version"}, 0, ""},
         {{"--help"}, 0, ""},
@@ -362,6 +366,9 @@ void TestInterchange::commandLine()
          0,
          "Imported 2 drinks"},
         {{"--import", dir.filePath("all.jsonld"), "--catalogue", dir.filePath("restored.mdb")}, 0, "Imported 8 drinks"},
+        {{"--export", dir.filePath("y.json"), "--catalogue", dir.path()}, 1, "is a folder"},
+        {{"--import", dir.filePath("good.csv"), "--catalogue", dir.path()}, 1, "is a folder"},
+        {{"--import", dir.filePath("gone.json"), "--catalogue", cat}, 1, "does not exist"},
     };
     QByteArray hash = fileHash(cat);
     for (const Run &run : runs) {
@@ -379,6 +386,8 @@ void TestInterchange::commandLine()
         QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == run.exitCode,
                  qPrintable(run.args.join(' ') + " -> " + QString::number(p.exitCode()) + ": " + err));
         QVERIFY2(err.contains(run.stderrHas), qPrintable(err));
+        for (const QString &path : namedOnce)
+            QVERIFY2(!err.contains(path) || err.count(path) == 1, qPrintable(err));
         if (run.args.first() == QLatin1String("--version"))
             QCOMPARE(p.readAllStandardOutput(), QByteArray("Pourvale 3.1.0\n"));
         // Only a successful import touches the catalogue.
@@ -450,10 +459,93 @@ void TestInterchange::fromTheMainWindow()
     p.start(QStringLiteral("pdftotext"), {nextFile, QStringLiteral("-")});
     QVERIFY(p.waitForFinished(30000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY2(text.contains(QStringLiteral("Drink's Name: ") + shown) && text.contains(QStringLiteral("Pourvale")) &&
-                 text.contains(QStringLiteral("Directions:")),
+    // The drink's name is the heading, the first line of the page.
+    QVERIFY2(text.trimmed().startsWith(shown) && text.contains(QStringLiteral("Directions")) &&
+                 text.contains(QStringLiteral("Gin")),
              qPrintable(text));
     pv::setFileChooser(previous);
+    pvtest::unloadAll();
+}
+
+// Export and import from the File menu: the progress window is up while the
+// work runs and gone before the message about its end, and it does not come
+// back while that message is read.
+void TestInterchange::progressOnlyWhileWorkRuns()
+{
+    pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+    QTemporaryDir dir;
+    QString nextFile;
+    const auto previousChooser = pv::setFileChooser([&](const pv::FileRequest &) { return nextFile; });
+    pv::WorkProgress::setDelayMs(0);
+    auto progressShown = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("dlgProgress") && w->isVisible())
+                return true;
+        return false;
+    };
+    // What the message saw, and whether the window showed before it.
+    struct Seen {
+        QString prompt;
+        bool progressUnder = false;
+        bool progressAfter = false;
+    } seen;
+    bool shownWhileRunning = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { shownWhileRunning = shownWhileRunning || progressShown(); });
+    watch.start(1);
+    const auto previousBox = pv::Screen().setMsgBoxHandler([&](const pv::MsgBoxCall &call) {
+        seen.prompt = call.prompt;
+        seen.progressUnder = progressShown();
+        // The message stays up a while, as a person reads it.
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 700) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            seen.progressAfter = seen.progressAfter || progressShown();
+        }
+        return int(pv::vbOK);
+    });
+    auto *main = pv::Screen().Load<frmMain>();
+    pv::Screen().Show(main);
+    QTRY_VERIFY(main->Data1->cursor());
+    auto trigger = [main](const char *name) { main->findChild<QAction *>(QLatin1String(name))->trigger(); };
+
+    QByteArray csv = "DrinkName,Glass,Category1,Qty1,Ing1\r\n";
+    for (int i = 0; i < 1100; ++i)
+        csv += QStringLiteral("Test Gin %1,Cocktail,Gin,2 oz,Gin\r\n").arg(i, 4, 10, QLatin1Char('0')).toUtf8();
+    writeFile(dir.filePath("many.csv"), csv);
+    struct Step {
+        const char *command;
+        const char *dialog;
+        const char *button;
+        QString file;
+        QString said;
+        bool long_; // long enough to report before its end
+    };
+    const QList<Step> steps = {
+        {"mnuFileExport", "frmExport", "cmdExport", dir.filePath("few.json"), "Exported 8 drinks", false},
+        {"mnuFileImport", "frmImportPreview", "cmdImport", dir.filePath("many.csv"), "Imported 1100 drinks", true},
+        {"mnuFileExport", "frmExport", "cmdExport", dir.filePath("all.json"), "Exported 1108 drinks", true},
+    };
+    for (const Step &step : steps) {
+        seen = Seen();
+        shownWhileRunning = false;
+        nextFile = step.file;
+        const QString button = QLatin1String(step.button);
+        onDialog(QLatin1String(step.dialog), [button](QWidget *w) {
+            QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+        });
+        trigger(step.command);
+        QVERIFY2(seen.prompt.startsWith(step.said), qPrintable(seen.prompt));
+        QVERIFY2(!seen.progressUnder, step.command);
+        QVERIFY2(!seen.progressAfter, step.command);
+        QCOMPARE(progressShown(), false);
+        if (step.long_)
+            QVERIFY2(shownWhileRunning, step.command);
+    }
+    pv::Screen().setMsgBoxHandler(previousBox);
+    pv::setFileChooser(previousChooser);
+    pv::WorkProgress::setDelayMs(400);
     pvtest::unloadAll();
 }
 

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void cleanup();
     void tickingFollowsAndShowsADrink();
     void canMakeListThroughAnEdit();
+    void canMakeFollowsTheTicks();
     void damagedSettingsAreReadAsFarAsTheyGo();
     void rulesOfMyOwnAndAPlan();
 
@@ -192,11 +193,40 @@ void TestMyBar::canMakeListThroughAnEdit()
     QCOMPARE(m_main->Data1->recordset().RecordCount(), 1);
     QCOMPARE(m_main->fieldText(0), QStringLiteral("Negroni"));
 
-    // Nothing makeable: said so, and the list stays as it is.
+    // Nothing makeable any more: the list follows, empty, and the command
+    // says why.
     pv::saveShelf(pv::BarShelf{{}, {}, {}, {}});
+    QCOMPARE(m_main->Data1->recordset().RecordCount(), 0);
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QCOMPARE(m_msgs->calls.size(), 1);
-    QCOMPARE(m_main->Data1->recordset().RecordCount(), 1);
+}
+
+void TestMyBar::canMakeFollowsTheTicks()
+{
+    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}, {}});
+    openMain();
+    m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
+    QTest::mouseClick(m_main->cmdNext, Qt::LeftButton);
+    QCOMPARE(m_main->fieldText(0), QStringLiteral("Negroni"));
+    frmMyBar *bar = openMyBar();
+    // Each tick changes the main window's list at once; the drink on screen
+    // stays while it is still in the list.
+    const QList<std::tuple<QString, int, QString>> steps = {
+        {"Angostura Bitters", 3, "Negroni"}, // Pink Gin joins
+        {"Tonic Water", 2, "Negroni"},       // Gin and Tonic leaves
+        {"Campari", 1, "Pink Gin"},          // the drink on screen leaves
+    };
+    for (const auto &[name, count, shown] : steps) {
+        tick(bar, name);
+        QCOMPARE(m_main->Data1->recordset().RecordCount(), count);
+        QCOMPARE(m_main->fieldText(0), shown);
+    }
+    // Another list stops the following.
+    m_main->findChild<QAction *>(QStringLiteral("mnuViewAll"))->trigger();
+    const int all = m_main->Data1->recordset().RecordCount();
+    tick(bar, QStringLiteral("Campari"));
+    QCOMPARE(m_main->Data1->recordset().RecordCount(), all);
+    QVERIFY(m_msgs->calls.isEmpty());
 }
 
 void TestMyBar::damagedSettingsAreReadAsFarAsTheyGo()
