@@ -442,7 +442,16 @@ void DataControl::savePending()
         for (const Binding &b : m_bindings)
             if (b.column == m_requiredColumn && b.box && !b.missing) {
                 bound = true;
-                after = b.dirty || c.isAdding() ? boxText(b.box) : c.value(b.column).toString();
+                if (b.dirty || c.isAdding()) {
+                    after = boxText(b.box);
+                } else {
+                    // A row another program deleted reads as empty, as on screen.
+                    try {
+                        after = c.value(b.column).toString();
+                    } catch (const DataError &) {
+                        after.clear();
+                    }
+                }
             }
         if (bound && after.trimmed().isEmpty())
             throw DataError(ErrValueRequired, m_requiredWhy);
