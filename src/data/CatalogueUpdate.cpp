@@ -1,3 +1,4 @@
+#include "data/CatalogueGuard.h"
 #include "data/CatalogueUpdate.h"
 
 #include "data/Catalogue.h"
@@ -203,6 +204,7 @@ void open(Database &d, const QString &path, int flags)
     if (sqlite3_open_v2(path.toUtf8().constData(), &d.db, flags, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot open " + path.toStdString() + ": " +
                                  (d.db ? sqlite3_errmsg(d.db) : "out of memory"));
+    guard::secure(d.db, path);
     sqlite3_busy_timeout(d.db, 5000);
 }
 
@@ -425,6 +427,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                         sqlite3_reset(ins.get());
                         bind(ins.get(), b.values);
                         check(user.db, sqlite3_step(ins.get()), "add");
+                        guard::replayOwnTriggers(user.db, shape.table, sqlite3_last_insert_rowid(user.db), true);
                         ++added;
                     } else if (mine.size() == 1 && mine[0]->fingerprint == b.fingerprint) {
                         continue;
@@ -452,6 +455,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // The main window browses in stored order, which is alphabetical.
                 if (drinks && added)
                     sortDrinksByName(user.db, shape);
+                guard::replayOwnTriggers(user.db, shape.table, -1, false);
             }
             writeRecord(user.db, bundleShipped, bundleMeta);
             exec(user.db, QStringLiteral("COMMIT"));

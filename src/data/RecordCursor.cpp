@@ -1,6 +1,7 @@
 #include "data/RecordCursor.h"
 
 #include "data/Criterion.h"
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
 
@@ -140,7 +141,14 @@ void RecordCursor::fail(int rc, const QString &what) const
     case SQLITE_AUTH:
         throw DataError(ErrReadOnly, m_path);
     case SQLITE_FULL:
-        throw DataError(ErrDiskFull, m_path);
+        // Outside a save only the temporary space can be full.
+        if (m_saving)
+            throw DataError(ErrDiskFull, m_path);
+        throw DataError(ErrResources, m_path);
+    case SQLITE_INTERRUPT:
+    case SQLITE_NOMEM:
+    case SQLITE_TOOBIG:
+        throw DataError(ErrResources, m_path);
     case SQLITE_IOERR:
         // A failed write is the disk's fault, not the file's: the file is
         // whole (the journal undoes the half-done save) and a retry may work.
@@ -197,6 +205,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
     try {
         if (rc != SQLITE_OK)
             fail(rc);
+        guard::secure(m_db, databasePath);
         // A save once reported must survive a power cut. The rollback journal
         // is synced before the file is written, and EXTRA also syncs the
         // folder once the journal is deleted: without that a power cut can
@@ -245,7 +254,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         } else if (kind == QLatin1String("view")) {
             // A stored query must carry its base rows' keys in one column.
             Stmt probe;
-            const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(objectName)).toUtf8();
+            const QString from = guard::sourceFor(m_db, objectName);
+            const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
             const int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr);
             if (r != SQLITE_OK)
                 fail(r);
@@ -258,7 +268,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                 throw DataError(
                     ErrGeneral,
                     QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(objectName));
-            fromPart = QStringLiteral("* FROM ") + quoteIdent(objectName);
+            fromPart = QStringLiteral("* FROM ") + from;
         } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
             keyExpr = QStringLiteral("rowid");
             fromPart = m.captured(1);
@@ -588,6 +598,7 @@ void RecordCursor::Update()
         if (r != SQLITE_DONE)
             fail(r);
         const qint64 key = sqlite3_last_insert_rowid(m_db);
+        guard::replayOwnTriggers(m_db, m_baseTable, key, true);
         // The engine hands out again the key of a last row that another
         // program deleted. The list keeps that row's place, as it keeps any
         // deleted row's, under a key no row can have, so no key is listed twice.
@@ -639,6 +650,7 @@ void RecordCursor::Update()
         fail(r);
     if (sqlite3_changes(m_db) == 0)
         throw DataError(ErrRecordDeleted);
+    guard::replayOwnTriggers(m_db, m_baseTable, key, false);
     m_lastModified = key;
     m_rowLoaded = false;
     discardEdit();
@@ -660,6 +672,7 @@ void RecordCursor::Delete()
     r = sqlite3_step(st.st);
     if (r != SQLITE_DONE)
         fail(r);
+    guard::replayOwnTriggers(m_db, m_baseTable, key, false);
     discardEdit();
     m_keys.erase(m_keys.begin() + m_pos);
     m_onDeleted = true;

@@ -1,3 +1,4 @@
+#include "data/CatalogueGuard.h"
 #include "drinklist/DrinkListModel.h"
 
 #include "data/DataError.h"
@@ -87,6 +88,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     int rc = sqlite3_open_v2(cataloguePath.toUtf8().constData(), &next.m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK)
         next.fail(rc);
+    guard::secure(next.m_db, cataloguePath);
     sqlite3_busy_timeout(next.m_db, RecordCursor::busyTimeoutMs());
     drinkindex::registerFunctions(next.m_db);
 
@@ -115,7 +117,8 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
         next.m_sourceIsDrinkTable = object.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0;
     } else if (kind == QLatin1String("view")) {
         sqlite3_stmt *probe = nullptr;
-        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(object)).toUtf8();
+        const QString from = guard::sourceFor(next.m_db, object);
+        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
         rc = sqlite3_prepare_v2(next.m_db, sql.constData(), -1, &probe, nullptr);
         if (rc != SQLITE_OK)
             next.fail(rc);
@@ -128,7 +131,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
             throw DataError(ErrGeneral,
                             QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(object));
         next.m_rowsQuery =
-            QStringLiteral("SELECT %1 AS pv__key, * FROM %2").arg(quoteIdent(keyColumn), quoteIdent(object));
+            QStringLiteral("SELECT %1 AS pv__key, * FROM %2").arg(quoteIdent(keyColumn), from);
     } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
         next.m_rowsQuery = QStringLiteral("SELECT rowid AS pv__key, ") + m.captured(1);
     } else {

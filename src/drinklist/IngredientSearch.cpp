@@ -1,3 +1,4 @@
+#include "ui/ScreenView.h"
 #include "drinklist/IngredientSearch.h"
 
 #include "browser/frmMain.h"
@@ -59,7 +60,7 @@ bool confineToIngredient(frmMain *main, const QString &text)
     const QString name = QObject::tr("Drinks with %1").arg(quoted(text));
     main->setProperty("pvIngredientSource", main->Data1->RecordSource());
     main->setProperty(kListName, name);
-    main->setWindowTitle(QStringLiteral("Pourvale - ") + name);
+    main->setWindowTitle(pv::titleText(QStringLiteral("Pourvale - ") + name));
     return true;
 }
 

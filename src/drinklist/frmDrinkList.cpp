@@ -1,3 +1,4 @@
+#include "ui/ScreenView.h"
 #include "drinklist/frmDrinkList.h"
 
 #include "browser/frmMain.h"
@@ -87,6 +88,7 @@ frmDrinkList::frmDrinkList()
 
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
+    lblCount->setTextFormat(Qt::PlainText);
     lblCount->setObjectName(QStringLiteral("lblCount"));
     bottom->addWidget(lblCount, 1);
     cmdClose = new QPushButton(tr("&Close"), this);
@@ -236,7 +238,7 @@ void frmDrinkList::selectMainDrink()
 void frmDrinkList::updateCaption()
 {
     if (m_main)
-        setWindowTitle(tr("Drink List - %1").arg(listName(m_main)));
+        setWindowTitle(pv::titleText(tr("Drink List - %1").arg(listName(m_main))));
     const int n = m_model->rowCount();
     if (!m_model->isComplete())
         lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));

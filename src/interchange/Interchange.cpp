@@ -1,3 +1,4 @@
+#include "data/CatalogueGuard.h"
 #include "interchange/Interchange.h"
 
 #include "data/Catalogue.h"
@@ -91,6 +92,12 @@ public:
         const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
             fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
+        try {
+            guard::secure(m_db, path);
+        } catch (...) {
+            sqlite3_close(m_db);
+            throw;
+        }
         sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
         // Anything but a catalogue (another kind of file, a damaged one) is
         // refused before a byte is written.
@@ -146,12 +153,12 @@ QString quotedColumns()
 }
 
 // A row source as SQL: a plain name stands for its table or stored query.
-QString sourceSql(const QString &rowSource)
+QString sourceSql(sqlite3 *db, const QString &rowSource)
 {
     static const QRegularExpression plainName(QStringLiteral("^\\[?(\\w+)\\]?$"));
     const QRegularExpressionMatch m = plainName.match(rowSource.trimmed());
     if (m.hasMatch())
-        return QStringLiteral("SELECT * FROM \"%1\"").arg(m.captured(1));
+        return QStringLiteral("SELECT * FROM ") + guard::sourceFor(db, m.captured(1));
     return rowSource;
 }
 
@@ -171,7 +178,7 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
         Db db(cataloguePath, false);
         // One read transaction: the count and the rows agree.
         db.exec("BEGIN");
-        const QString source = sourceSql(options.rowSource);
+        const QString source = sourceSql(db.handle(), options.rowSource);
         qint64 total = 0;
         {
             Statement count(db.prepare(QStringLiteral("SELECT count(*) FROM (%1)").arg(source)));
@@ -456,6 +463,7 @@ int importCollections(Db &db, const QMap<QString, QList<CollectionRow>> &collect
                 bindText(db, ins.st, 1, shortValue);
             bindText(db, ins.st, 2, text);
             step(db, ins.st);
+            guard::replayOwnTriggers(db.handle(), QLatin1String(t.table), sqlite3_last_insert_rowid(db.handle()), true);
             texts << text;
             numbers << shortValue;
             ++added;
@@ -540,6 +548,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                 ++out.added;
             }
             out.collectionRows = importCollections(db, plan.collections);
+            guard::replayOwnTriggers(db.handle(), QString::fromLatin1(kDrinkTable), -1, false);
             if (progress && !progress(total, total)) {
                 db.exec("ROLLBACK");
                 out.cancelled = true;

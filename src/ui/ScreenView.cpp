@@ -1,8 +1,10 @@
 #include "ui/ScreenView.h"
 
 #include "data/AppFolders.h"
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
+#include "ui/PlainToolTips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,14 +47,76 @@ private:
 
 int defaultMsgBox(const MsgBoxCall &call)
 {
-    QMessageBox box(call.style == vbInformation ? QMessageBox::Information : QMessageBox::NoIcon,
-                    call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, call.prompt,
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
-    return vbOK;
+    // Prompts carry names and paths from files: never rich text, and a long
+    // one is cut, with the whole of it under "Show Details...".
+    const bool question = (call.style & 0xF) == vbYesNo;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if ((call.style & 0x70) == vbInformation)
+        icon = QMessageBox::Information;
+    else if ((call.style & 0x70) == vbQuestion)
+        icon = QMessageBox::Question;
+    const QString title = cutForDisplay(call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, 200,
+                                        200);
+    const QString shown = cutForDisplay(call.prompt);
+    QMessageBox box(icon, title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    if (shown != call.prompt)
+        box.setDetailedText(call.prompt);
+    if (question)
+        box.setDefaultButton((call.style & vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+    const int answer = box.exec();
+    if (!question)
+        return vbOK;
+    return answer == QMessageBox::Yes ? vbYes : vbNo;
 }
 
 } // namespace
+
+QString cutForDisplay(const QString &text, int maxChars, int maxLine)
+{
+    QString out;
+    int line = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (out.size() >= maxChars) {
+            out += QChar(0x2026);
+            break;
+        }
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\n')) {
+            line = 0;
+            out += c;
+            continue;
+        }
+        if (line == maxLine) {
+            out += QChar(0x2026);
+            // The rest of this line is left out.
+            while (i + 1 < text.size() && text.at(i + 1) != QLatin1Char('\n'))
+                ++i;
+            ++line;
+            continue;
+        }
+        if (line > maxLine)
+            continue;
+        // A surrogate pair is never split.
+        if (c.isHighSurrogate() && i + 1 < text.size()) {
+            out += c;
+            out += text.at(++i);
+        } else {
+            out += c;
+        }
+        ++line;
+    }
+    return out;
+}
+
+QString titleText(const QString &text)
+{
+    QString t = cutForDisplay(text, 200, 200);
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    t.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    return t;
+}
 
 ScreenView &ScreenView::instance()
 {
@@ -63,6 +127,14 @@ ScreenView &ScreenView::instance()
 ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
 {
     m_app.Path = locateAppFolders(QCoreApplication::applicationDirPath()).data;
+    // What a catalogue carried that was set aside is told once the action
+    // that opened it has run, never from inside the engine's opening.
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        installPlainToolTips(app);
+        guard::setNoticeHandler([](const QString &text) {
+            QTimer::singleShot(0, qApp, [text] { ScreenView::instance().MsgBox(text, vbInformation); });
+        });
+    }
 }
 
 void ScreenView::loadForm(Form *form)
@@ -236,6 +308,8 @@ void ScreenView::guard(const std::function<void()> &handler)
         MsgBox(e.message());
     } catch (const ScreenError &e) {
         MsgBox(e.description());
+    } catch (const std::bad_alloc &) {
+        MsgBox(QStringLiteral("There is not enough memory to finish this. Nothing was changed."));
     } catch (const std::exception &e) {
         MsgBox(QString::fromLocal8Bit(e.what()));
     }

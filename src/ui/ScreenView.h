@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <new>
 #include <map>
 #include <stdexcept>
 #include <typeindex>
@@ -46,8 +47,15 @@ struct MsgBoxCall {
     QString title; // as passed; empty means the application title shows
 };
 
-enum MsgBoxStyle { vbOKOnly = 0, vbInformation = 64 };
-enum MsgBoxResult { vbOK = 1 };
+enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64, vbDefaultButton2 = 256 };
+enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+
+// A text from outside as a message box, a label or a tooltip shows it: plain,
+// cut to `maxChars` in all and `maxLine` characters a line, with "…" where
+// it was cut. The whole text stays readable elsewhere (the box's details).
+QString cutForDisplay(const QString &text, int maxChars = 1000, int maxLine = 200);
+// The same for a window title, where Qt would also take "[*]" for a mark.
+QString titleText(const QString &text);
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
 
 struct AppInfo {
