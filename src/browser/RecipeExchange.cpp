@@ -1,6 +1,6 @@
-#include "ui/ScreenView.h"
 #include "browser/RecipeExchange.h"
 
+#include "ui/ScreenView.h"
 #include "browser/RecipePrint.h"
 #include "browser/frmMain.h"
 #include "data/Catalogue.h"

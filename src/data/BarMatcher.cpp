@@ -1,6 +1,6 @@
-#include "data/CatalogueGuard.h"
 #include "data/BarMatcher.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/TextFold.h"
 
 #include <sqlite3.h>

@@ -57,4 +57,8 @@ QString noticeText(const QString &path, const Findings &f);
 // Forgets which files were told, so a test can see the notice again.
 void forgetNotices();
 
+// Tests that inject faults with triggers of their own name them here; the
+// program itself never does.
+void trustTriggersForTests(const QStringList &names);
+
 } // namespace pv::guard

@@ -1,6 +1,6 @@
-#include "data/CatalogueGuard.h"
 #include "drinklist/DrinkListModel.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"

@@ -1,6 +1,6 @@
-#include "ui/ScreenView.h"
 #include "drinklist/IngredientSearch.h"
 
+#include "ui/ScreenView.h"
 #include "browser/frmMain.h"
 #include "data/DrinkIndex.h"
 #include "data/TextFold.h"

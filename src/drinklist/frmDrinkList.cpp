@@ -1,6 +1,6 @@
-#include "ui/ScreenView.h"
 #include "drinklist/frmDrinkList.h"
 
+#include "ui/ScreenView.h"
 #include "browser/frmMain.h"
 #include "data/DataError.h"
 

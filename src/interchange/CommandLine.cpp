@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <new>
+
 namespace pv::interchange {
 
 namespace {
@@ -33,7 +35,7 @@ QString usage()
                           "  refuses the whole file and nothing is imported. A duplicate (the same name in\n"
                           "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
                           "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
-                          "  is created.\n"
+                          "  is created. A FILE over 256 MB is refused.\n"
                           "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
                           "\n"
                           "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage.\n");
@@ -221,7 +223,14 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
-    return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    try {
+        return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    } catch (const std::bad_alloc &) {
+        err << "pourvale: there is not enough memory to finish; nothing was written.\n";
+    } catch (const std::exception &e) {
+        err << "pourvale: " << QString::fromUtf8(e.what()) << '\n';
+    }
+    return ExitRefused;
 }
 
 } // namespace pv::interchange

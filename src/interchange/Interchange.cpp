@@ -1,6 +1,7 @@
-#include "data/CatalogueGuard.h"
 #include "interchange/Interchange.h"
 
+#include "data/CatalogueGuard.h"
+#include "data/SafeFiles.h"
 #include "data/Catalogue.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
@@ -188,6 +189,12 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
         const bool collections = options.collections && options.format == Format::Json;
         auto writer = detail::makeWriter(options.format, total == 1, collections);
 
+        // A pipe, a device or a folder would be replaced by the new file,
+        // and a link followed; neither is what the user asked for.
+        if (const QString problem = safefiles::exportTargetProblem(fileName, cataloguePath); !problem.isEmpty()) {
+            result.error = problem;
+            return result;
+        }
         QSaveFile file(fileName);
         if (!file.open(QIODevice::WriteOnly)) {
             result.error = QStringLiteral("%1 cannot be written: %2").arg(fileName, file.errorString());
@@ -289,14 +296,37 @@ ReadResult readDrinks(const QByteArray &content, Format format)
 
 ReadResult readDrinkFile(const QString &fileName)
 {
+    ReadResult r;
     QFile file(fileName);
+    // A pipe or a device could be read for ever; a folder not at all.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        r.error = QStringLiteral("%1 is not an ordinary file; only files can be imported.").arg(fileName);
+        return r;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
-        ReadResult r;
         r.error = QStringLiteral("%1 cannot be read: %2").arg(fileName, file.errorString());
         return r;
     }
-    const QByteArray content = file.readAll();
-    return readDrinks(content, detectFormat(content));
+    const auto megabytes = [](qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
+    if (file.size() > kMaxImportBytes) {
+        r.error = QStringLiteral("%1 is %2 MB, and files over %3 MB are not imported. Nothing was imported.")
+                      .arg(fileName, megabytes(file.size()), megabytes(kMaxImportBytes));
+        return r;
+    }
+    try {
+        const QByteArray content = file.read(kMaxImportBytes + 1);
+        if (content.size() > kMaxImportBytes) {
+            r.error = QStringLiteral("%1 is over %2 MB, and such files are not imported. Nothing was imported.")
+                          .arg(fileName, megabytes(kMaxImportBytes));
+            return r;
+        }
+        return readDrinks(content, detectFormat(content));
+    } catch (const std::bad_alloc &) {
+        r = ReadResult();
+        r.error = QStringLiteral("There is not enough memory to read %1. Nothing was imported.").arg(fileName);
+        return r;
+    }
 }
 
 int ImportPlan::count(PlanItem::Status status) const

@@ -253,6 +253,11 @@ int ScreenView::MsgBox(const QString &prompt, int style, const QString &title)
     return answer;
 }
 
+int ScreenView::showMessageBox(const MsgBoxCall &call)
+{
+    return defaultMsgBox(call);
+}
+
 ScreenView::MsgBoxHandler ScreenView::setMsgBoxHandler(MsgBoxHandler handler)
 {
     MsgBoxHandler old = m_msgBox;

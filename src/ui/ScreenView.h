@@ -104,6 +104,8 @@ public:
     using MsgBoxHandler = std::function<int(const MsgBoxCall &)>;
     int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
     // Replaces the dialog (tests answer at once); returns the previous handler.
+    // The real box, for a handler that records a call and still shows it.
+    static int showMessageBox(const MsgBoxCall &call);
     MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler);
 
     // --- Screen.MousePointer --------------------------------------------------------

@@ -1,6 +1,6 @@
-#include "ui/ScreenView.h"
 #include "web/frmBrowser.h"
 
+#include "ui/ScreenView.h"
 #include "ui/FitText.h"
 #include "ui/Twips.h"
 #include "web/WebConfig.h"
