@@ -96,11 +96,7 @@ protected:
                                                      "set up)")
                                           .arg(url.scheme())
                                     : QStringLiteral("the program %1").arg(program);
-            const QString prompt = QStringLiteral("The page asks to open this address with another program:
-
-%1
-
-"
+            const QString prompt = QStringLiteral("The page asks to open this address with another program:\n\n%1\n\n"
                                                   "Pourvale does not open such addresses itself. Open it with %2?")
                                        .arg(address, who);
             const int answer =
