@@ -16,7 +16,7 @@ namespace pv::guard {
 struct Findings {
     QStringList notTables;       // drinklst or a collection table that is a view or a virtual table
     QStringList foreignTriggers; // triggers the program did not make, or made and since altered
-    QStringList alteredQueries;  // the sixteen stored queries whose text is not the program's
+    QStringList alteredQueries;  // stored queries of the sixteen names whose text is not the program's
     bool clean() const { return notTables.isEmpty() && foreignTriggers.isEmpty() && alteredQueries.isEmpty(); }
 };
 
@@ -39,15 +39,10 @@ bool triggersOff(sqlite3 *db);
 // connection without triggers, does what its own triggers would have done.
 void replayOwnTriggers(sqlite3 *db, const QString &table, qint64 rowid, bool inserted);
 
-// The SQL to select from for a row source name: the quoted name, or for one
-// of the sixteen stored queries whose text was altered, the program's own
-// query in parentheses.
-QString sourceFor(sqlite3 *db, const QString &objectName);
-
 // The program's own text of a stored query, or empty for other names.
 QString designedQuery(const QString &name);
 
-// Statements that pass this many virtual machine steps are stopped.
+// Statements that pass this many steps of the engine's machine are stopped.
 qint64 stepBudget();
 void setStepBudget(qint64 steps);
 

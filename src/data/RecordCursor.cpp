@@ -254,7 +254,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         } else if (kind == QLatin1String("view")) {
             // A stored query must carry its base rows' keys in one column.
             Stmt probe;
-            const QString from = guard::sourceFor(m_db, objectName);
+            const QString from = quoteIdent(objectName);
             const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
             const int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr);
             if (r != SQLITE_OK)

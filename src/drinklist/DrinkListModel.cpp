@@ -70,6 +70,10 @@ void DrinkListModel::fail(int rc) const
     const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
     if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
         throw DataError(ErrLocked, m_path);
+    // The model only reads: a full disk is the temporary space.
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_INTERRUPT || primary == SQLITE_NOMEM || primary == SQLITE_TOOBIG || primary == SQLITE_FULL)
+        throw DataError(ErrResources, m_path);
     throw DataError(ErrGeneral, why);
 }
 
@@ -117,7 +121,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
         next.m_sourceIsDrinkTable = object.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0;
     } else if (kind == QLatin1String("view")) {
         sqlite3_stmt *probe = nullptr;
-        const QString from = guard::sourceFor(next.m_db, object);
+        const QString from = quoteIdent(object);
         const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
         rc = sqlite3_prepare_v2(next.m_db, sql.constData(), -1, &probe, nullptr);
         if (rc != SQLITE_OK)

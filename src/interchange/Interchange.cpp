@@ -154,12 +154,12 @@ QString quotedColumns()
 }
 
 // A row source as SQL: a plain name stands for its table or stored query.
-QString sourceSql(sqlite3 *db, const QString &rowSource)
+QString sourceSql(const QString &rowSource)
 {
     static const QRegularExpression plainName(QStringLiteral("^\\[?(\\w+)\\]?$"));
     const QRegularExpressionMatch m = plainName.match(rowSource.trimmed());
     if (m.hasMatch())
-        return QStringLiteral("SELECT * FROM ") + guard::sourceFor(db, m.captured(1));
+        return QStringLiteral("SELECT * FROM \"%1\"").arg(m.captured(1));
     return rowSource;
 }
 
@@ -179,7 +179,7 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
         Db db(cataloguePath, false);
         // One read transaction: the count and the rows agree.
         db.exec("BEGIN");
-        const QString source = sourceSql(db.handle(), options.rowSource);
+        const QString source = sourceSql(options.rowSource);
         qint64 total = 0;
         {
             Statement count(db.prepare(QStringLiteral("SELECT count(*) FROM (%1)").arg(source)));

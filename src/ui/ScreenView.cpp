@@ -131,7 +131,7 @@ ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
     // that opened it has run, never from inside the engine's opening.
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
         installPlainToolTips(app);
-        guard::setNoticeHandler([](const QString &text) {
+        pv::guard::setNoticeHandler([](const QString &text) {
             QTimer::singleShot(0, qApp, [text] { ScreenView::instance().MsgBox(text, vbInformation); });
         });
     }
