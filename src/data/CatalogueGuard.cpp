@@ -35,7 +35,9 @@ std::atomic<qint64> g_budget{kDefaultBudget};
 
 struct State {
     qint64 steps = 0;
+    int schemaVersion = -1; // when the triggers were last looked at
     bool triggersOff = false;
+    QString path;
     QSet<QString> foreignTriggers; // folded names
 };
 
@@ -70,28 +72,13 @@ int onTrace(unsigned type, void *p, void *, void *x)
     return 0;
 }
 
-const QHash<QString, QString> &ownTriggers();
-QString designedQueryOf(const QString &name);
-
-// Code of the file runs only inside the program's own triggers and stored
-// queries. Its other triggers are switched off at opening; one that another
-// program adds later, or one that is coded regardless, refuses its statement
-// instead of running.
-bool ownCode(const State *s, const char *inner)
-{
-    const QString name = QString::fromUtf8(inner).toCaseFolded();
-    if (s->foreignTriggers.contains(name))
-        return false;
-    if (ownTriggers().contains(name) || !designedQueryOf(name).isEmpty())
-        return true;
-    QMutexLocker lock(&g_mutex);
-    return g_trustedForTests.contains(name);
-}
-
 int onAuthorize(void *p, int action, const char *a, const char *b, const char *, const char *inner)
 {
     auto *s = static_cast<State *>(p);
-    if (inner && !ownCode(s, inner))
+    // The file's triggers are switched off; should one still be coded into a
+    // statement, the statement is refused instead of running it. (The name
+    // may also be a view's or a WITH clause's, which run.)
+    if (inner && s->foreignTriggers.contains(QString::fromUtf8(inner).toCaseFolded()))
         return SQLITE_DENY;
     switch (action) {
     case SQLITE_ATTACH:
@@ -170,6 +157,45 @@ const QHash<QString, QString> &ownTriggers()
         return t;
     }();
     return list;
+}
+
+int schemaVersion(sqlite3 *db)
+{
+    sqlite3_stmt *st = nullptr;
+    int v = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+void tellOnce(const QString &path, const Findings &f)
+{
+    const QString key = QFileInfo(path).absoluteFilePath();
+    std::function<void(const QString &)> notice;
+    {
+        QMutexLocker lock(&g_mutex);
+        if (g_told.contains(key))
+            return;
+        g_told.insert(key);
+        notice = g_notice;
+    }
+    const QString text = noticeText(path, f);
+    if (notice)
+        notice(text);
+    else
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// Switches the connection's triggers off when the file carries foreign ones.
+void setAsideTriggers(sqlite3 *db, State *s, const QStringList &foreign)
+{
+    if (foreign.isEmpty())
+        return;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    s->triggersOff = true;
+    for (const QString &t : foreign)
+        s->foreignTriggers.insert(t.toCaseFolded());
 }
 
 QString quoteIdent(const QString &name)
@@ -268,28 +294,38 @@ void secure(sqlite3 *db, const QString &path)
     if (!f.notTables.isEmpty())
         throw DataError(ErrNotTable, f.notTables.first());
     State *s = stateOf(db);
-    if (!f.foreignTriggers.isEmpty()) {
-        sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-        s->triggersOff = true;
-        for (const QString &t : f.foreignTriggers)
-            s->foreignTriggers.insert(t.toCaseFolded());
-    }
-    if (f.foreignTriggers.isEmpty() && f.alteredQueries.isEmpty())
+    s->path = path;
+    s->schemaVersion = schemaVersion(db);
+    setAsideTriggers(db, s, f.foreignTriggers);
+    if (!f.foreignTriggers.isEmpty() || !f.alteredQueries.isEmpty())
+        tellOnce(path, f);
+}
+
+void beforeWrite(sqlite3 *db)
+{
+    State *s = stateOf(db);
+    if (!s)
         return;
-    const QString key = QFileInfo(path).absoluteFilePath();
-    std::function<void(const QString &)> notice;
-    {
-        QMutexLocker lock(&g_mutex);
-        if (g_told.contains(key))
-            return;
-        g_told.insert(key);
-        notice = g_notice;
+    // Another program may have added a trigger since the file was opened.
+    const int version = schemaVersion(db);
+    if (version == s->schemaVersion)
+        return;
+    s->schemaVersion = version;
+    Findings f = inspect(db);
+    QStringList fresh;
+    for (const QString &t : f.foreignTriggers)
+        if (!s->foreignTriggers.contains(t.toCaseFolded()))
+            fresh << t;
+    setAsideTriggers(db, s, fresh);
+    if (!fresh.isEmpty()) {
+        f.foreignTriggers = fresh;
+        f.alteredQueries.clear();
+        {
+            QMutexLocker lock(&g_mutex);
+            g_told.remove(QFileInfo(s->path).absoluteFilePath());
+        }
+        tellOnce(s->path, f);
     }
-    const QString text = noticeText(path, f);
-    if (notice)
-        notice(text);
-    else
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
 bool triggersOff(sqlite3 *db)

@@ -32,6 +32,10 @@ Findings inspect(sqlite3 *db);
 // user once per file about what it set aside.
 void secure(sqlite3 *db, const QString &path);
 
+// Called before the program writes: a trigger that another program added
+// since the file was opened is set aside as well (and told).
+void beforeWrite(sqlite3 *db);
+
 // True when secure() switched this connection's triggers off.
 bool triggersOff(sqlite3 *db);
 

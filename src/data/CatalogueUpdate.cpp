@@ -412,6 +412,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
         r.backupPath = backup;
 
         exec(user.db, QStringLiteral("BEGIN IMMEDIATE"));
+        guard::beforeWrite(user.db);
         try {
             for (const TableShape &shape : tableShapes()) {
                 const bool drinks = shape.table == QLatin1String(kDrinkTable);

@@ -138,8 +138,11 @@ void RecordCursor::fail(int rc, const QString &what) const
         throw DataError(ErrLocked, m_path);
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
         throw DataError(ErrReadOnly, m_path);
+    case SQLITE_AUTH:
+        // Only the guard refuses: the statement would have run code of the file.
+        throw DataError(ErrGeneral, QStringLiteral("a trigger or a stored query of the catalogue would have run "
+                                                   "something Pourvale does not allow, so nothing was done"));
     case SQLITE_FULL:
         // Outside a save only the temporary space can be full.
         if (m_saving)
@@ -579,6 +582,7 @@ void RecordCursor::Update()
                 cols << quoteIdent(m_baseColumns[i]);
                 which << i;
             }
+        guard::beforeWrite(m_db);
         QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(m_baseTable);
         if (cols.isEmpty()) {
             sql += QStringLiteral(" DEFAULT VALUES");
@@ -638,6 +642,7 @@ void RecordCursor::Update()
         return;
     }
     sql += QStringLiteral(" WHERE rowid = ?");
+    guard::beforeWrite(m_db);
     Stmt st;
     int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
     if (r != SQLITE_OK)
@@ -662,6 +667,7 @@ void RecordCursor::Delete()
         throw DataError(ErrNoCurrentRecord);
     const qint64 key = m_keys[size_t(m_pos)];
     const SavingScope saving(m_saving);
+    guard::beforeWrite(m_db);
     Stmt st;
     const QByteArray sql =
         (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();

@@ -518,6 +518,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
     try {
         Db db(cataloguePath, true);
         db.exec("BEGIN IMMEDIATE");
+        guard::beforeWrite(db.handle());
         try {
             // Names as they stand in the file at this moment; a copy kept
             // beside a duplicate takes the first free "Name (n)".

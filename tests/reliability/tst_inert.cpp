@@ -167,6 +167,7 @@ private Q_SLOTS:
     void hostileTextsShowAsTyped();
     void foreignSql_data();
     void foreignSql();
+    void triggerAddedWhileOpen();
     void boundBrokenIsToldPlainly();
     void oversizedAndOddImports();
     void backupFollowsNoLink();
@@ -396,13 +397,27 @@ void TestInert::foreignSql()
         QCOMPARE(main->Data1->recordset().RecordCount(), drinks + 1);
     } else {
         QStringList shown;
-        pv::RecordCursor &rows = main->Data1->recordset();
+        pv::Recordset &rows = main->Data1->recordset();
         for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
             shown << rows.value(QStringLiteral("DrinkName")).toString();
         QCOMPARE(shown, gin + QStringList{QStringLiteral("Brand New")});
     }
     pvtest::unloadAll();
     QCOMPARE(notices(), 0); // told once, however often the file is opened
+}
+
+void TestInert::triggerAddedWhileOpen()
+{
+    pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+    pvtest::MsgRecorder msgs;
+    pv::RecordCursor c(app.catalogue(), QStringLiteral("drinklst"));
+    pvtest::execSql(app.catalogue(), "CREATE TRIGGER later AFTER UPDATE ON drinklst BEGIN DELETE FROM joke; END");
+    c.setValue(QStringLiteral("Directions"), QStringLiteral("Shake hard."));
+    c.Update();
+    QCOMPARE(pvtest::queryColumn(app.catalogue(), "SELECT count(*) FROM joke"), QStringList{"3"});
+    QCOMPARE(pvtest::queryColumn(app.catalogue(), "SELECT Directions FROM drinklst WHERE rowid = 1"),
+             QStringList{"Shake hard."});
+    QTRY_COMPARE(msgs.prompts().filter(QStringLiteral("Its trigger (later)")).size(), 1);
 }
 
 void TestInert::boundBrokenIsToldPlainly()
@@ -481,7 +496,7 @@ void TestInert::backupFollowsNoLink()
     };
     const mode_t mask = ::umask(022);
     const auto restore = qScopeGuard([mask] { ::umask(mask); });
-    for (const QString version : {QStringLiteral("1.0"), QStringLiteral("../../up/1.0")}) {
+    for (const QString &version : {QStringLiteral("1.0"), QStringLiteral("../../up/1.0")}) {
         QFile::remove(user);
         build(user, version, QStringLiteral("old"));
         build(bundled, QStringLiteral("2.0"), QStringLiteral("new"));
