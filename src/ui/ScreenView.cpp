@@ -73,39 +73,34 @@ int defaultMsgBox(const MsgBoxCall &call)
 
 } // namespace
 
-QString cutForDisplay(const QString &text, int maxChars, int maxLine)
+QString cutForDisplay(const QString &text, int maxChars, int maxRun)
 {
+    // Text wraps at spaces; only a run without one (a path, a made-up name)
+    // can grow a box past the screen, so such a run is cut.
     QString out;
-    int line = 0;
+    int run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (out.size() >= maxChars) {
             out += QChar(0x2026);
             break;
         }
         const QChar c = text.at(i);
-        if (c == QLatin1Char('\n')) {
-            line = 0;
+        if (c.isSpace()) {
+            run = 0;
             out += c;
             continue;
         }
-        if (line == maxLine) {
+        if (run == maxRun) {
             out += QChar(0x2026);
-            // The rest of this line is left out.
-            while (i + 1 < text.size() && text.at(i + 1) != QLatin1Char('\n'))
+            while (i + 1 < text.size() && !text.at(i + 1).isSpace())
                 ++i;
-            ++line;
             continue;
         }
-        if (line > maxLine)
-            continue;
         // A surrogate pair is never split.
-        if (c.isHighSurrogate() && i + 1 < text.size()) {
-            out += c;
+        out += c;
+        if (c.isHighSurrogate() && i + 1 < text.size())
             out += text.at(++i);
-        } else {
-            out += c;
-        }
-        ++line;
+        ++run;
     }
     return out;
 }

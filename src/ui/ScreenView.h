@@ -50,10 +50,11 @@ struct MsgBoxCall {
 enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
 
-// A text from outside as a message box, a label or a tooltip shows it: plain,
-// cut to `maxChars` in all and `maxLine` characters a line, with "…" where
-// it was cut. The whole text stays readable elsewhere (the box's details).
-QString cutForDisplay(const QString &text, int maxChars = 1000, int maxLine = 200);
+// A text from outside as a message box, a label or a title shows it: plain,
+// cut to `maxChars` in all and runs without a space to `maxRun` characters,
+// with "…" where it was cut. The whole text stays readable elsewhere (the
+// box's details).
+QString cutForDisplay(const QString &text, int maxChars = 1000, int maxRun = 120);
 // The same for a window title, where Qt would also take "[*]" for a mark.
 QString titleText(const QString &text);
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
