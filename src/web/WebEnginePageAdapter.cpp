@@ -66,14 +66,17 @@ QString handlerName(const QString &scheme)
     return entry.left(100);
 }
 
-// A page never hands an address to another program by itself: the engine's
-// own hand-off is off, and an address the window cannot show is offered to
-// the user, with the program and the address named, "No" by default.
+// A page never hands an address to another program by itself: an address
+// the window cannot show is refused, and offered to the user with the
+// program and the address named, "No" by default.
 class GuardedPage : public QWebEnginePage {
 public:
     explicit GuardedPage(QObject *parent) : QWebEnginePage(parent)
     {
-        settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+        // The engine asks acceptNavigationRequest() about an unknown scheme
+        // only when its policy would let it through, and hands the address
+        // on only when that answers yes, which it never does here.
+        settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
     }
 
 protected:
