@@ -91,23 +91,26 @@ public:
         if (!QFileInfo::exists(path))
             throw std::runtime_error(QStringLiteral("The catalogue %1 does not exist.").arg(path).toStdString());
         const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
+        // A constructor that throws runs no destructor: the connection is
+        // closed here on every way out.
         try {
+            if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+                fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
             guard::secure(m_db, path);
+            sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
+            // Anything but a catalogue (another kind of file, a damaged one) is
+            // refused before a byte is written.
+            sqlite3_stmt *st = nullptr;
+            if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM drinklst", -1, &st, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(st);
+                fail(QStringLiteral("%1 is not a Pourvale catalogue").arg(path));
+            }
+            sqlite3_finalize(st);
         } catch (...) {
             sqlite3_close(m_db);
+            m_db = nullptr;
             throw;
         }
-        sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
-        // Anything but a catalogue (another kind of file, a damaged one) is
-        // refused before a byte is written.
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM drinklst", -1, &st, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(st);
-            fail(QStringLiteral("%1 is not a Pourvale catalogue").arg(path));
-        }
-        sqlite3_finalize(st);
     }
     ~Db() { sqlite3_close(m_db); }
     Db(const Db &) = delete;
