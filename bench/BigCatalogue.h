@@ -2,7 +2,7 @@
 
 // Writes a catalogue of `rows` generated drinks (with the real schema and
 // stored queries) for the benchmarks.
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QFile>
 #include <QString>

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEngine>
+#include <QShortcut>
 #include <QStandardPaths>
 
 namespace pv {
@@ -95,6 +96,15 @@ void helpContents(const QString &mainCaption)
 void helpSearch(const QString &mainCaption)
 {
     showHelp(mainCaption, HelpCommand::PartialKey);
+}
+
+void addHelpKey(QWidget *window)
+{
+    auto *key = new QShortcut(QKeySequence::HelpContents, window);
+    key->setObjectName(QStringLiteral("keyHelpContents"));
+    key->setContext(Qt::ApplicationShortcut);
+    QObject::connect(key, &QShortcut::activated, window,
+                     [] { Screen().guard([] { helpContents(Screen().App().Title); }); });
 }
 
 } // namespace pv

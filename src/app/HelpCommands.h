@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace pv
 {
 
@@ -19,5 +21,9 @@ void helpContents(const QString &mainCaption);
 // Help > Search for help on...: the help viewer at its keyword search, with
 // nothing typed in yet.
 void helpSearch(const QString &mainCaption);
+
+// F1 opens the help at its contents from every window of the program while
+// `window` (the main window) is open.
+void addHelpKey(QWidget *window);
 
 } // namespace pv

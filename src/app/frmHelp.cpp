@@ -19,6 +19,7 @@
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -56,6 +57,10 @@ frmHelp::frmHelp(QWidget *parent) : QMainWindow(parent)
     connect(brwHelp, &QTextBrowser::sourceChanged, this, &frmHelp::brwHelp_SourceChanged);
     connect(txtIndexKeyword, &QLineEdit::textChanged, this, &frmHelp::txtIndexKeyword_Change);
     connect(txtIndexKeyword, &QLineEdit::returnPressed, this, &frmHelp::txtIndexKeyword_Enter);
+
+    // Esc and Ctrl+W close the viewer, as they close help in other programs.
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] { pv::Screen().Unload(this); });
 }
 
 frmHelp::~frmHelp()
@@ -86,7 +91,9 @@ std::unique_ptr<QHelpEngine> frmHelp::openHelpFile(const QString &path)
         QString why = engine->error();
         if (why.isEmpty())
             why = QStringLiteral("it is not a help file");
-        throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: %2").arg(shown, why));
+        throw pv::ScreenError(QStringLiteral("Install Pourvale again to put its help back: the help file %1 cannot "
+                                             "be opened (%2).")
+                                  .arg(shown, why));
     }
     if (engine->registeredDocumentations().isEmpty())
         throw pv::ScreenError(QStringLiteral("The help file %1 cannot be opened: it holds no help pages.").arg(shown));

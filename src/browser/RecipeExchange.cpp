@@ -2,13 +2,23 @@
 
 #include "ui/ScreenView.h"
 #include "browser/RecipePrint.h"
-#include "browser/frmMain.h"
+#include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "ui/CardDocument.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 #include "ui/Twips.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,6 +28,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,38 +66,13 @@ const FormatInfo &infoOf(Format f)
     return kFormats[0];
 }
 
-// A progress dialog shown when the work takes a while; its Cancel stops it.
-class ProgressWindow {
-public:
-    ProgressWindow(QWidget *parent, const QString &label) : m_dialog(label, QStringLiteral("Cancel"), 0, 100, parent)
-    {
-        m_dialog.setObjectName(QStringLiteral("dlgProgress"));
-        m_dialog.setWindowTitle(Screen().App().Title);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(400);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-    }
-    interchange::Progress callback()
-    {
-        return [this](qint64 done, qint64 total) {
-            m_dialog.setValue(total > 0 ? int(done * 100 / total) : 0);
-            QApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
-
 // Edits made in the window are saved first, so that what is exported or
 // compared is what the user sees, and nothing typed is lost by a re-read.
-bool savePendingEdit(frmMain *main)
+bool savePendingEdit(DataControl *data)
 {
     try {
-        if (main->Data1->cursor() && main->Data1->dataChanged())
-            main->Data1->UpdateRecord();
+        if (data->cursor() && data->dataChanged())
+            data->UpdateRecord();
         return true;
     } catch (const DataError &e) {
         Screen().MsgBox(e.message());
@@ -132,6 +119,44 @@ public:
 };
 
 enum PreviewColumn { ColDrink, ColFrom, ColAction, ColWhy };
+
+// A drink read from a file, field by field, as the main window will show it.
+QString drinkText(const DrinkSeed &d)
+{
+    QStringList lines;
+    lines << d.name;
+    QStringList cats;
+    for (const QString &c : d.categories)
+        if (!c.isEmpty())
+            cats << c;
+    lines << QStringLiteral("Glass: %1    Categories: %2")
+                 .arg(d.glass.isEmpty() ? QStringLiteral("(none)") : d.glass,
+                      cats.isEmpty() ? QStringLiteral("(none)") : cats.join(QStringLiteral(", ")));
+    for (const auto &ing : d.ingredients)
+        if (!ing.first.isEmpty() || !ing.second.isEmpty())
+            lines << QStringLiteral("  %1  %2").arg(ing.first, ing.second).trimmed().prepend(QStringLiteral("  "));
+    lines << QStringLiteral("Directions: ") + d.directions;
+    return lines.join(QLatin1Char('\n'));
+}
+
+// What of a drink has no place in the program's pictures and lists, and
+// what was done to fit it, for its row of the preview.
+QString keptAsWritten(const Entry &e)
+{
+    QStringList parts;
+    const DrinkSeed &d = e.drink;
+    if (!d.glass.isEmpty() && !glassNames().contains(d.glass))
+        parts << QStringLiteral("glass '%1' has no picture").arg(d.glass);
+    for (const QString &c : d.categories) {
+        bool known = c.isEmpty();
+        for (const Category &k : categories())
+            known = known || c == QLatin1String(k.label);
+        if (!known)
+            parts << QStringLiteral("no list shows the category '%1'").arg(c);
+    }
+    parts << e.notes;
+    return parts.join(QStringLiteral("; "));
+}
 
 } // namespace
 
@@ -238,8 +263,8 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     if (dups)
         summary += QStringLiteral(" Choose for each duplicate what to do, or one choice for all.");
     lblSummary = new QLabel(summary, this);
-    lblSummary->setTextFormat(Qt::PlainText);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setTextFormat(Qt::PlainText);
     lblSummary->setWordWrap(true);
     column->addWidget(lblSummary);
 
@@ -269,11 +294,13 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         switch (i.status) {
         case PlanItem::New:
             cell(row, ColAction, QStringLiteral("Add"));
-            cell(row, ColWhy, QString());
+            cell(row, ColWhy, keptAsWritten(i.entry));
             break;
         case PlanItem::Duplicate:
             cell(row, ColAction, choiceText(i.choice), true);
-            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf));
+            cell(row, ColWhy, QStringLiteral("already there as '%1'").arg(i.duplicateOf) +
+                                  (keptAsWritten(i.entry).isEmpty() ? QString()
+                                                                    : QStringLiteral("; ") + keptAsWritten(i.entry)));
             break;
         case PlanItem::Refused:
             cell(row, ColAction, QStringLiteral("Refused"));
@@ -294,6 +321,45 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->setColumnWidth(ColDrink, std::min(grdPreview->columnWidth(ColDrink), twipsToPx(3600)));
     grdPreview->setColumnWidth(ColAction, std::max(grdPreview->columnWidth(ColAction), twipsToPx(1500)));
     column->addWidget(grdPreview, 1);
+
+    txtDrink = new QPlainTextEdit(this);
+    txtDrink->setObjectName(QStringLiteral("txtDrink"));
+    txtDrink->setReadOnly(true);
+    txtDrink->setAccessibleName(QStringLiteral("The drink as it will be stored"));
+    txtDrink->setMaximumHeight(twipsToPx(2100));
+    txtDrink->setTabChangesFocus(true);
+    column->addWidget(txtDrink);
+    connect(grdPreview, &QTableWidget::currentCellChanged, this, [this](int current) {
+        txtDrink->setPlainText(current >= 0 && current < m_plan.items.size() ? drinkText(m_plan.items[current].entry.drink)
+                                                                             : QString());
+    });
+    if (!plan.items.isEmpty()) {
+        grdPreview->setCurrentCell(0, ColDrink);
+        txtDrink->setPlainText(drinkText(plan.items.first().entry.drink));
+    }
+
+    if (!plan.notes.isEmpty() || !plan.offers.isEmpty()) {
+        auto *notes = new QGroupBox(QStringLiteral("Notes"), this);
+        notes->setObjectName(QStringLiteral("grpNotes"));
+        auto *notesLayout = new QVBoxLayout(notes);
+        QStringList shown = plan.notes.mid(0, 8);
+        if (plan.notes.size() > 8)
+            shown << QStringLiteral("and %1 more").arg(plan.notes.size() - 8);
+        lblNotes = new QLabel(shown.join(QLatin1Char('\n')), notes);
+        lblNotes->setObjectName(QStringLiteral("lblNotes"));
+        lblNotes->setTextFormat(Qt::PlainText);
+        lblNotes->setWordWrap(true);
+        lblNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lblNotes->setVisible(!shown.isEmpty());
+        notesLayout->addWidget(lblNotes);
+        for (qsizetype k = 0; k < plan.offers.size(); ++k) {
+            auto *box = new QCheckBox(plan.offers[k].text(), notes);
+            box->setObjectName(QStringLiteral("chkOffers(%1)").arg(k));
+            notesLayout->addWidget(box);
+            chkOffers << box;
+        }
+        column->addWidget(notes);
+    }
 
     auto *allRow = new QHBoxLayout;
     auto *allLabel = new QLabel(QStringLiteral("For &all duplicates:"), this);
@@ -335,6 +401,8 @@ void ImportPreview::applyToAll()
 
 void ImportPreview::accept()
 {
+    for (qsizetype k = 0; k < chkOffers.size() && k < m_plan.offers.size(); ++k)
+        m_plan.offers[k].accepted = chkOffers[k]->isChecked();
     for (int row = 0; row < m_plan.items.size(); ++row) {
         PlanItem &item = m_plan.items[row];
         if (item.status != PlanItem::Duplicate)
@@ -344,19 +412,22 @@ void ImportPreview::accept()
             if (text == choiceText(c))
                 item.choice = c;
     }
+    m_plan.applyOffers();
     QDialog::accept();
 }
 
 // ------------------------------------------------------- the File commands
 
-void exportFromMainWindow(frmMain *main)
+void exportFromMainWindow(DrinkHost *host)
 {
-    if (!savePendingEdit(main))
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
-    const QString source = main->Data1->RecordSource();
+    const QString source = data->RecordSource();
     int count = 0;
     try {
-        count = main->Data1->cursor() ? main->Data1->recordset().RecordCount() : 0;
+        count = data->cursor() ? data->recordset().RecordCount() : 0;
     } catch (const DataError &) {
     }
     static const QRegularExpression plainName(QStringLiteral("^\\w+$"));
@@ -386,12 +457,15 @@ void exportFromMainWindow(frmMain *main)
     options.format = ask.format();
     options.rowSource = ask.wholeCatalogue() ? QLatin1String(kDrinkTable) : source;
     options.collections = ask.collections();
-    ProgressWindow progress(main, QStringLiteral("Exporting drinks..."));
-    const ExportResult r = exportDrinks(main->Data1->DatabaseName(), file, options, progress.callback());
+    WorkProgress progress(main, QStringLiteral("Exporting drinks..."));
+    const ExportResult r = exportDrinks(data->DatabaseName(), file, options, progress.callback());
+    progress.finish();
     if (r.cancelled)
         Screen().MsgBox(QStringLiteral("The export was cancelled; no file was written."));
     else if (!r.ok)
-        Screen().MsgBox(QStringLiteral("The drinks could not be exported.\n\n") + r.error);
+        Screen().MsgBox(QStringLiteral("Choose another folder or file name and export again; no file was written."
+                                       "\n\nWhat went wrong: ") +
+                        r.error);
     else
         Screen().MsgBox(QStringLiteral("Exported %1 drink%2 to %3.")
                             .arg(r.drinks)
@@ -399,17 +473,26 @@ void exportFromMainWindow(frmMain *main)
                             .arg(QDir::toNativeSeparators(file)));
 }
 
-void importIntoMainWindow(frmMain *main)
+void importIntoMainWindow(DrinkHost *host)
 {
+    QWidget *main = host->hostWindow();
     FileRequest request;
     request.mode = FileRequest::Open;
     request.caption = QStringLiteral("Import");
     request.suggested = QDir::homePath();
-    request.filter = QStringLiteral("Recipe files (*.json *.jsonld *.csv);;All files (*)");
+    request.filter = QStringLiteral("Recipe files and web pages (*.json *.jsonld *.csv *.html *.htm);;All files (*)");
     const QString file = chooseFile(main, request);
-    if (file.isEmpty() || !savePendingEdit(main))
+    if (!file.isEmpty())
+        importFileIntoMainWindow(host, file);
+}
+
+void importFileIntoMainWindow(DrinkHost *host, const QString &file)
+{
+    DataControl *data = host->drinkData();
+    QWidget *main = host->hostWindow();
+    if (!savePendingEdit(data))
         return;
-    const QString catalogue = main->Data1->DatabaseName();
+    const QString catalogue = data->DatabaseName();
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportPlan plan = planImport(catalogue, readDrinkFile(file));
@@ -424,7 +507,7 @@ void importIntoMainWindow(frmMain *main)
 
     ImportOutcome outcome;
     {
-        ProgressWindow progress(main, QStringLiteral("Importing drinks..."));
+        WorkProgress progress(main, QStringLiteral("Importing drinks..."));
         outcome = applyImport(catalogue, plan, progress.callback());
     }
     if (outcome.cancelled) {
@@ -432,25 +515,96 @@ void importIntoMainWindow(frmMain *main)
         return;
     }
     if (!outcome.ok) {
-        Screen().MsgBox(QStringLiteral("The drinks could not be imported.\n\n") + outcome.error);
+        Screen().MsgBox(QStringLiteral("Close any other program that uses the catalogue and import again.\n\n"
+                                       "What went wrong: ") +
+                        outcome.error);
         return;
     }
     // The window re-reads its list and stays on its drink.
     qint64 key = -1;
     try {
-        if (main->Data1->cursor() && main->Data1->cursor()->hasCurrentRow())
-            key = main->Data1->recordset().Bookmark();
-        main->Data1->Refresh();
+        if (data->cursor() && data->cursor()->hasCurrentRow())
+            key = data->recordset().Bookmark();
+        data->Refresh();
         if (key >= 0)
-            main->Data1->recordset().setBookmark(key);
+            data->recordset().setBookmark(key);
     } catch (const DataError &) {
         // A drink replaced away from a confined list: the window shows the first.
     }
     Screen().MsgBox(outcome.summary() + QLatin1Char('.'));
 }
 
-void saveRecipeAsPdfFromMainWindow(frmMain *main)
+namespace {
+
+// Recipe files and saved pages dropped anywhere on the main window are
+// imported, as File > Import does; other drops keep their usual meaning.
+class ImportDrop : public QObject {
+public:
+    ImportDrop(DrinkHost *host) : QObject(host->hostWindow()), m_host(host), m_window(host->hostWindow()) {}
+
+    static QString localFile(const QMimeData *data)
+    {
+        if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+            return QString();
+        const QString file = data->urls().first().toLocalFile();
+        return QFileInfo(file).isFile() ? file : QString();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDragMoveEvent *>(event);
+            if (localFile(e->mimeData()).isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            const QString file = localFile(e->mimeData());
+            if (file.isEmpty())
+                return false;
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // The drag's own loop ends before the preview opens its own.
+            QPointer<QWidget> window = m_window;
+            DrinkHost *host = m_host;
+            QTimer::singleShot(0, window, [window, host, file] {
+                if (window)
+                    importFileIntoMainWindow(host, file);
+            });
+            return true;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    DrinkHost *m_host;
+    QWidget *m_window;
+};
+
+} // namespace
+
+void acceptImportDrops(DrinkHost *host)
 {
+    QWidget *main = host->hostWindow();
+    auto *drop = new ImportDrop(host);
+    main->setAcceptDrops(true);
+    main->installEventFilter(drop);
+    for (QWidget *w : main->findChildren<QWidget *>())
+        w->installEventFilter(drop);
+}
+
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host)
+{
+    QWidget *main = host->hostWindow();
     const RecipeText recipe = recipeFromWindow(main);
     FileRequest request;
     request.mode = FileRequest::Save;
@@ -461,15 +615,19 @@ void saveRecipeAsPdfFromMainWindow(frmMain *main)
     if (file.isEmpty())
         return;
     file = withSuffix(file, "pdf");
-    QString picture;
-    for (QSvgWidget *w : main->glassPictures)
-        if (w->isVisibleTo(main))
-            picture = w->property("pvPicture").toString();
-    const QWidget *measure = main->Picture1;
+    // The text as the boxes hold it, unsaved edits too; the categories,
+    // which no box shows, as saved.
+    CardRecipe shown;
+    currentCardRecipe(host->drinkData(), &shown);
+    shown.name = recipe.name;
+    shown.quantities = recipe.quantities;
+    shown.ingredients = recipe.ingredients;
+    shown.directions = recipe.directions;
+    if (const auto *glass = main->findChild<QLineEdit *>(QStringLiteral("txtGlassname")))
+        shown.glass = glass->text();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = saveRecipePdf(recipe, measure ? measure->font() : main->font(),
-                                  measure ? pxToTwips(measure->width()) : kRecipeMeasureWidth, picture, file, &error);
+    const bool ok = saveCardPdf(buildRecipeCard(shown, CardOptions{}), CardOptions{}, {false, false}, file, &error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         Screen().MsgBox(QStringLiteral("The recipe could not be saved as a PDF.\n\n") + error);

@@ -7,10 +7,10 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class frmMain;
 
 namespace pv {
 
@@ -45,6 +45,11 @@ public:
     QComboBox *cboAllDuplicates = nullptr;
     QPushButton *cmdApplyAll = nullptr;
     QPushButton *cmdImport = nullptr;
+    // What is kept as written, and the likely meanings offered for it.
+    QLabel *lblNotes = nullptr;
+    QList<QCheckBox *> chkOffers;
+    // The chosen row's drink as it will be stored.
+    QPlainTextEdit *txtDrink = nullptr;
 
     static QString choiceText(interchange::OnDuplicate choice);
 
@@ -56,8 +61,12 @@ private:
 };
 
 // The main window's File menu commands.
-void exportFromMainWindow(frmMain *main);
-void importIntoMainWindow(frmMain *main);
-void saveRecipeAsPdfFromMainWindow(frmMain *main);
+class DrinkHost;
+void exportFromMainWindow(DrinkHost *host);
+void importIntoMainWindow(DrinkHost *host);
+void importFileIntoMainWindow(DrinkHost *host, const QString &file);
+// Files dropped on the main window are imported.
+void acceptImportDrops(DrinkHost *host);
+void saveRecipeAsPdfFromMainWindow(DrinkHost *host);
 
 } // namespace pv

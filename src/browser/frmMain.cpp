@@ -3,6 +3,7 @@
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
 #include "browser/RecipeExchange.h"
+#include "ui/UndoCommands.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -13,10 +14,6 @@
 #include "collections/frmMoney.h"
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
-#include "drinklist/IngredientSearch.h"
-#include "drinklist/frmDrinkList.h"
-#include "mybar/MyBar.h"
-#include "mybar/frmMyBar.h"
 #include "reference/frmGlasses.h"
 #include "reference/frmLiquor.h"
 #include "reference/frmUtensils.h"
@@ -29,21 +26,19 @@
 #include "data/Criterion.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
+#include "ui/CutTextTip.h"
 #include "ui/FitText.h"
-#include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
-#include <QScreen>
-#include <QShortcut>
 #include <QSvgRenderer>
 #include <QTime>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 using pv::Screen;
 using pv::twipsToPx;
@@ -157,29 +152,6 @@ const CategoryEntry kCategoryEntries[] = {
     {"mnuWine", "Confine Drink List To Wine", "Wine", &frmMain::mnuWine_Click},
 };
 
-// A stored placement value; text that is not a sensible number gives the default.
-double placementSetting(const QString &key, double fallback, double lo, double hi)
-{
-    const QString text = Screen().GetSetting(Screen().App().Title, QStringLiteral("Settings"), key,
-                                             QString::number(fallback));
-    bool ok = false;
-    const float v = text.trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(v))
-        return fallback;
-    return std::clamp(double(v), lo, hi);
-}
-
-// True when part of the window's top edge lies on a screen, so that the
-// window can be seen and dragged; true as well when no screen is known.
-bool reachable(const QRect &edge)
-{
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (QScreen *s : screens)
-        if (s->availableGeometry().intersects(edge))
-            return true;
-    return screens.isEmpty();
-}
-
 } // namespace
 
 frmMain::frmMain()
@@ -187,10 +159,18 @@ frmMain::frmMain()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pourvale"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));
+    setProperty(pv::kKeepsPlacement, true);
     buildForm();
     buildMenus();
+    addCommands();
     buildToolBar();
     buildStatusBar();
+    pv::acceptImportDrops(this);
+    pv::installEditMenu(this, Data1)->setWords([](int number) {
+        return number == pv::ErrNoRowForTyping
+                   ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
+                   : QString();
+    });
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 
@@ -279,12 +259,29 @@ void frmMain::buildForm()
     txtGlassname->setText(QStringLiteral("Test Glass"));
 
     Data1->bind(txtFields[0], QStringLiteral("DrinkName"));
+    // A nameless drink would be an invisible line in every list.
+    Data1->requireText(QStringLiteral("DrinkName"),
+                       QStringLiteral("A drink must have a name: type one into the Drink's Name box."));
     for (int k = 1; k <= 10; ++k) {
         Data1->bind(txtFields[2 * k - 1], QStringLiteral("Qty%1").arg(k));
         Data1->bind(txtFields[2 * k], QStringLiteral("Ing%1").arg(k));
     }
     Data1->bind(txtFields[21], QStringLiteral("Directions"));
     Data1->bind(txtGlassname, QStringLiteral("Glass"));
+    // Names and ingredients longer than their boxes can be read whole.
+    for (int i = 0; i <= 20; ++i)
+        pv::showCutTextInToolTip(static_cast<QLineEdit *>(txtFields[size_t(i)]));
+    pv::showCutTextInToolTip(txtGlassname);
+    // The twenty glasses with a picture are offered while typing; any other
+    // name is still taken as typed.
+    QStringList glassNames;
+    for (const GlassPicture &g : kGlassPictures)
+        glassNames << QLatin1String(g.glass);
+    auto *glassCompleter = new QCompleter(glassNames, txtGlassname);
+    glassCompleter->setObjectName(QStringLiteral("glassCompleter"));
+    glassCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    glassCompleter->setFilterMode(Qt::MatchContains);
+    txtGlassname->setCompleter(glassCompleter);
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
@@ -334,34 +331,7 @@ void frmMain::buildForm()
     Picture1->setGeometry(px({0, 0, 4155, 300}));
     Picture1->hide();
 
-    // Tab reads the window as it is laid out: the name and the glass side by
-    // side on the top line, the ingredient rows pair by pair, the
-    // directions, then the two rows of buttons.
-    QWidget *prev = txtFields[0];
-    auto chain = [&prev](QWidget *next) {
-        QWidget::setTabOrder(prev, next);
-        prev = next;
-    };
-    chain(txtGlassname);
-    for (int i = 1; i <= 21; ++i)
-        chain(txtFields[i]);
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList, cmdAdd,
-                                                       cmdDelete, cmdRefresh, cmdUpdate, cmdSearch, txtSearchString,
-                                                       cmdFindNext})
-        chain(w);
-
-    // The captions of the record and search buttons carry no access letter;
-    // keys on the buttons reach them without changing the captions.
-    pv::setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
-    pv::setButtonKey(cmdFindNext, QKeySequence(Qt::Key_F3));
-    // Find puts the cursor in the search box; Enter there searches.
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        txtSearchString->setFocus(Qt::ShortcutFocusReason);
-        txtSearchString->selectAll();
-    });
-    txtSearchString->setToolTip(tr("Letters of a drink's name (%1); Enter searches")
-                                    .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
+    addKeys();
 
     connect(txtGlassname, &QLineEdit::textChanged, this, [this] { txtGlassname_Change(); });
     connect(Data1, &pv::DataControl::Reposition, this, [this] { Data1_Reposition(); });
@@ -378,7 +348,6 @@ void frmMain::buildMenus()
             pv::onEvent(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
         return a;
     };
-    auto onEventAction = [this](QAction *a, auto fn) { pv::onEvent(a, &QAction::triggered, this, fn); };
     auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
     auto menu = [](QWidget *parent, const char *name, const QString &title) {
         auto *m = new QMenu(title, parent);
@@ -389,21 +358,11 @@ void frmMain::buildMenus()
     QMenu *file = menu(bar, "mnuFile", QStringLiteral("&File"));
     mnuFilePrint = action(file, "mnuFilePrint", QStringLiteral("&Print..."), &frmMain::mnuFilePrint_Click);
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    onEventAction(action(file, "mnuFileSavePdf", QStringLiteral("Save Recipe as P&DF..."), nullptr),
-                  [this] { pv::saveRecipeAsPdfFromMainWindow(this); });
-    separator(file, "mnuFileBarExchange");
-    onEventAction(action(file, "mnuFileExport", QStringLiteral("&Export..."), nullptr),
-                  [this] { pv::exportFromMainWindow(this); });
-    onEventAction(action(file, "mnuFileImport", QStringLiteral("I&mport..."), nullptr),
-                  [this] { pv::importIntoMainWindow(this); });
     separator(file, "mnuFileBar4");
     mnuFileExit = action(file, "mnuFileExit", QStringLiteral("E&xit"), &frmMain::mnuFileExit_Click);
     bar->addMenu(file);
 
     QMenu *view = menu(bar, "mnuView", QStringLiteral("&View"));
-    pv::onEvent(action(view, "mnuDrinkList", QStringLiteral("&Drink List..."), nullptr), &QAction::triggered, this,
-                [this] { frmDrinkList::open(this); });
-    separator(view, "mnuDrinkListBar");
     QMenu *supplies = menu(view, "mnuSupplies", QStringLiteral("&Supplies"));
     action(supplies, "mnuUtensils", QStringLiteral("Utensils"), &frmMain::mnuUtensils_Click);
     separator(supplies, "mnuViewDataBar1");
@@ -426,7 +385,6 @@ void frmMain::buildMenus()
     view->addMenu(games);
     separator(view, "mnuSpeech2");
     action(view, "mnuViewBrowser", QStringLiteral("&Web Browser..."), &frmMain::mnuViewBrowser_Click);
-    action(view, "mnuMyBar", QStringLiteral("&My Bar..."), &frmMain::mnuMyBar_Click);
     separator(view, "mnuWebbrowser2");
     mnuViewToolbar = action(view, "mnuViewToolbar", QStringLiteral("&Toolbar"), &frmMain::mnuViewToolbar_Click);
     mnuViewToolbar->setCheckable(true);
@@ -440,11 +398,6 @@ void frmMain::buildMenus()
     QMenu *queries = menu(bar, "mnuQueries", QStringLiteral("&Queries"));
     for (const CategoryEntry &c : kCategoryEntries)
         action(queries, c.menu, QString::fromUtf8(c.caption), c.handler);
-    separator(queries, "mnuQueriesBar1");
-    pv::onEvent(action(queries, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."), nullptr),
-                &QAction::triggered, this, [this] { pv::findDrinksWithIngredient(this); });
-    action(queries, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can Make"),
-           &frmMain::mnuCanMake_Click);
     bar->addMenu(queries);
 
     QMenu *help = menu(bar, "mnuHelp", QStringLiteral("&Help"));
@@ -553,31 +506,55 @@ void frmMain::Form_Load()
 
     // Odd values (not numbers, absurd sizes) fall back or are held to a size
     // a person can still reach and enlarge.
-    const double left = placementSetting(QStringLiteral("MainLeft"), 1000, -20000, 200000);
-    const double top = placementSetting(QStringLiteral("MainTop"), 1000, -20000, 200000);
-    const double width = placementSetting(QStringLiteral("MainWidth"), 6500, 1500, 200000);
-    const double height = placementSetting(QStringLiteral("MainHeight"), 6500, 1500, 200000);
+    const double left = pv::placementSetting(QStringLiteral("MainLeft"), 1000, -20000, 200000);
+    const double top = pv::placementSetting(QStringLiteral("MainTop"), 1000, -20000, 200000);
+    const double width = pv::placementSetting(QStringLiteral("MainWidth"), 6500, 1500, 200000);
+    const double height = pv::placementSetting(QStringLiteral("MainHeight"), 6500, 1500, 200000);
     move(twipsToPx(left), twipsToPx(top));
+    if (firstStart()) {
+        // The designed 6500 x 6500 would hide the glass picture, the buttons
+        // and the search box: the first start shows the whole layout,
+        // cut to the screen should that be smaller.
+        resize(designedSize());
+        pv::keepOnScreen(this, nullptr);
+        loadCatalogue();
+        return;
+    }
     resize(twipsToPx(width), twipsToPx(height));
     // A place off every screen (a value from another desktop, or nonsense)
     // would hide the window: it opens at the default place instead.
-    if (!reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
+    if (!pv::reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
         move(twipsToPx(1000), twipsToPx(1000));
-
-    const QString catalogue = pv::cataloguePath(app.Path);
-    bringCatalogueUpToDate(pv::bundledCataloguePath(app.Path), catalogue);
-    Data1->setDatabaseName(catalogue);
+    loadCatalogue();
 }
 
-// A newer bundled catalogue reaches the user's own once, with one message;
-// a merge that fails leaves the catalogue as it was and is tried next time.
-void frmMain::bringCatalogueUpToDate(const QString &bundled, const QString &catalogue)
+bool frmMain::firstStart() const
 {
-    const pv::CatalogueMergeResult merge = pv::mergeBundledCatalogue(bundled, catalogue);
-    if (!merge.error.isEmpty())
-        qWarning("The catalogue was not brought up to date: %s", qPrintable(merge.error));
-    else if (merge.merged && !merge.message().isEmpty())
-        Screen().MsgBox(merge.message(), pv::vbInformation);
+    pv::ScreenView &sv = Screen();
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        if (!sv.GetSetting(sv.App().Title, QStringLiteral("Settings"), QLatin1String(key)).isEmpty())
+            return false;
+    return true;
+}
+
+QSize frmMain::designedSize() const
+{
+    // The designed client area, or what the form's lowest controls need
+    // between the strips in the desktop's font, whichever is more.
+    const QWidget *toolStrip = findChild<QWidget *>(QStringLiteral("toolStrip"));
+    const QWidget *statusStrip = findChild<QWidget *>(QStringLiteral("statusStrip"));
+    const int form = twipsToPx(6090);
+    // The strips have fixed heights.
+    const int client = std::max(twipsToPx(7260), toolStrip->maximumHeight() + form + Data1->sizeHint().height() +
+                                                     statusStrip->maximumHeight());
+    return QSize(twipsToPx(9900), client + menuBar()->sizeHint().height());
+}
+
+void frmMain::loadCatalogue()
+{
+    const QString catalogue = pv::cataloguePath(Screen().App().Path);
+    bringCatalogueUpToDate(pv::bundledCataloguePath(Screen().App().Path), catalogue);
+    Data1->setDatabaseName(catalogue);
 }
 
 void frmMain::Form_Unload(int &Cancel)
@@ -833,59 +810,6 @@ void frmMain::confineTo(const QString &recordSource)
     Data1->Refresh();
 }
 
-void frmMain::confineToDrinks(const QVector<qint64> &keys)
-{
-    // Keys are numbers we produced, never typed text, so they may stand in the SQL.
-    QString source = QStringLiteral("select * from drinklst where rowid in (");
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        if (i)
-            source += QLatin1Char(',');
-        source += QString::number(keys[i]);
-    }
-    source += QStringLiteral(") order by rowid");
-    confineTo(source);
-}
-
-bool frmMain::showDrink(qint64 key)
-{
-    try {
-        Data1->recordset().setBookmark(key);
-        return true;
-    } catch (const pv::DataError &) {
-        // Not in the list shown: look for it among all the drinks.
-    }
-    mnuViewAll_Click();
-    try {
-        Data1->recordset().setBookmark(key);
-        return true;
-    } catch (const pv::DataError &) {
-        Screen().setMousePointer(pv::vbDefault);
-        return false;
-    }
-}
-
-void frmMain::mnuMyBar_Click()
-{
-    Screen().Show(Screen().Load<frmMyBar>());
-}
-
-void frmMain::mnuCanMake_Click()
-{
-    QVector<qint64> keys;
-    try {
-        keys = pv::drinksICanMake(Data1->DatabaseName());
-    } catch (const std::exception &e) {
-        Screen().MsgBox(QString::fromStdString(e.what()));
-        return;
-    }
-    if (keys.isEmpty()) {
-        Screen().MsgBox(QStringLiteral("You cannot make any drink with what is ticked in My Bar yet. "
-                                       "Open View, My Bar... and tick what you have."));
-        return;
-    }
-    confineToDrinks(keys);
-}
-
 void frmMain::mnuViewAll_Click() { confineTo(QStringLiteral("drinklst")); }
 void frmMain::mnuAperitifs_Click() { confineTo(QStringLiteral("Aperitifs")); }
 void frmMain::mnuBeer_Click() { confineTo(QStringLiteral("Beer")); }
@@ -908,6 +832,14 @@ void frmMain::mnuWine_Click() { confineTo(QStringLiteral("Wine")); }
 
 void frmMain::txtGlassname_Change()
 {
+    // A name that is none of the twenty shows no picture, rather than the
+    // picture of the drink before.
+    bool known = false;
+    for (const GlassPicture &g : kGlassPictures)
+        known = known || txtGlassname->text() == QLatin1String(g.glass);
+    if (!known)
+        for (QSvgWidget *pic : glassPictures)
+            pic->hide();
     for (size_t i = 0; i < std::size(kGlassPictures); ++i) {
         if (txtGlassname->text() != QLatin1String(kGlassPictures[i].glass))
             continue;

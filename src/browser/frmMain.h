@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 #include "ui/ScreenView.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@
 #include <vector>
 
 // The main window: one recipe at a time, and the door to every other window.
-class frmMain : public QMainWindow, public pv::Form {
+class frmMain : public QMainWindow, public pv::Form, public pv::DrinkHost {
     Q_OBJECT
 public:
     frmMain();
@@ -37,6 +38,16 @@ public:
 
     // Text of txtFields(index) (0..21).
     QString fieldText(int index) const;
+
+    QWidget *hostWindow() override { return this; }
+    pv::DataControl *drinkData() const override { return Data1; }
+    bool showDrink(qint64 key) override;
+    void confineToDrinks(const QVector<qint64> &keys, const QString &title = QString()) override;
+    QString listTitle() const override { return m_listTitle; }
+    void editCategories() override;
+    qint64 currentDrink() const override;
+    QString glassPicture() const override;
+    const QWidget *measureBox() const override { return Picture1; }
 
     // Controls, by their designed names.
     pv::DataControl *Data1 = nullptr;
@@ -127,19 +138,21 @@ public Q_SLOTS:
     // Glass picture.
     void txtGlassname_Change();
 
-    // Confines the list to these drinks (drinklst keys), in table order, as
-    // a category does; navigation, Find and editing work the same way.
-    void confineToDrinks(const QVector<qint64> &keys);
-    // Makes the drink with this drinklst key current, in the list shown when
-    // it is there, else in the whole list. False when there is no such drink.
-    bool showDrink(qint64 key);
     void mnuMyBar_Click();
     void mnuCanMake_Click();
 
 private:
     void bringCatalogueUpToDate(const QString &bundled, const QString &catalogue);
+    // No placement stored yet: the window opens at its designed size.
+    bool firstStart() const;
+    QSize designedSize() const;
+    void loadCatalogue();
     void buildForm();
     void buildMenus();
+    // The commands beyond the designed window, put into its menus, and the
+    // keys and Tab order of its controls.
+    void addCommands();
+    void addKeys();
     void buildToolBar();
     void buildStatusBar();
     void confineTo(const QString &recordSource);
@@ -151,6 +164,9 @@ private:
     void tellSearch(const QString &message);
     // Moves to the first or last drink, or says that there are none.
     void moveToEnd(bool first);
+
+    QString m_listTitle;
+    QString m_titledSource; // the row source m_listTitle names
 
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/DataControl.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
+#include "ui/UndoCommands.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace pv {
@@ -63,6 +65,8 @@ CollectionBrowser::CollectionBrowser(const CollectionProfile &profile, QWidget *
     connect(datPrimaryRS, &DataControl::Error, this, &CollectionBrowser::datPrimaryRS_Error);
     connect(datPrimaryRS, &DataControl::Reposition, this, &CollectionBrowser::datPrimaryRS_Reposition);
     connect(datPrimaryRS, &DataControl::Validate, this, &CollectionBrowser::datPrimaryRS_Validate);
+    // Ctrl+Z and Ctrl+Shift+Z take back and bring again deletes and saves.
+    (new UndoCommands(this, datPrimaryRS))->setWords([this](int number) { return inWords(number); });
 }
 
 QPushButton *CollectionBrowser::makeButton(const char *name, const QString &caption)
@@ -166,6 +170,8 @@ void CollectionBrowser::buildControls()
     // The four moves have no access letter in their captions; keys on the
     // buttons reach them from any box.
     setRecordKeys(cmdBegofFile, cmdPrevious, cmdNext, cmdEndofList);
+    // Esc closes the window as its Close button does (which keeps Alt+C).
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, cmdClose, &QPushButton::click);
 
     auto *body = new QVBoxLayout;
     const int margin = twipsToPx(120);

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMap>
 #include <QSet>
+#include <QVersionNumber>
 
 #include <sqlite3.h>
 
@@ -234,12 +235,8 @@ void backUp(sqlite3 *from, const QString &to, unsigned permissions, bool *taken)
     }
 }
 
-void sortDrinksByName(sqlite3 *db, const TableShape &shape)
+void rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows)
 {
-    QList<Row> rows = readRows(db, shape);
-    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
-        return QString::compare(a.values.value(0), b.values.value(0), Qt::CaseInsensitive) < 0;
-    });
     exec(db, QStringLiteral("DELETE FROM ") + quoted(shape.table));
     QStringList marks;
     for (int i = 1; i <= shape.columns.size(); ++i)
@@ -251,6 +248,47 @@ void sortDrinksByName(sqlite3 *db, const TableShape &shape)
         bind(ins.get(), r.values);
         check(db, sqlite3_step(ins.get()), "reorder");
     }
+}
+
+void sortDrinksByName(sqlite3 *db, const TableShape &shape)
+{
+    QList<Row> rows = readRows(db, shape);
+    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+        return QString::compare(a.values.value(0), b.values.value(0), Qt::CaseInsensitive) < 0;
+    });
+    rewriteInOrder(db, shape, rows);
+}
+
+// Toasts are browsed in stored order, grouped by theme: a new one goes after
+// the last of its theme rather than to the end, and the rest stay as they are.
+void placeWithTheirTheme(sqlite3 *db, const TableShape &shape, const QSet<qint64> &added)
+{
+    QList<Row> placed;
+    QList<Row> newcomers;
+    for (const Row &r : readRows(db, shape))
+        (added.contains(r.rowid) ? newcomers : placed) << r;
+    for (const Row &n : newcomers) {
+        const QString theme = n.values.value(0).trimmed().toCaseFolded();
+        qsizetype at = placed.size();
+        for (qsizetype i = placed.size(); i-- > 0;)
+            if (placed[i].values.value(0).trimmed().toCaseFolded() == theme) {
+                at = i + 1;
+                break;
+            }
+        placed.insert(at, n);
+    }
+    rewriteInOrder(db, shape, placed);
+}
+
+QString oldestVersion(const QList<ShippedRow> &rows, const QString &own, const QString &fallback)
+{
+    QString oldest;
+    for (const ShippedRow &r : rows)
+        if (r.version != own &&
+            (oldest.isEmpty() ||
+             QVersionNumber::compare(QVersionNumber::fromString(r.version), QVersionNumber::fromString(oldest)) < 0))
+            oldest = r.version;
+    return oldest.isEmpty() ? fallback : oldest;
 }
 
 QString counted(int n, const char *one, const char *many)
@@ -377,11 +415,14 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
             return r;
 
         // What this user was shipped: their own record, or for a catalogue
-        // from before records were kept, the release before this bundle.
+        // from before records were kept, the first release (taking the one
+        // before this bundle would count every later addition as deleted).
         const QList<ShippedRow> bundleShipped = readShipped(bundle.db);
         const QList<ShippedRow> userShipped = readShipped(user.db);
-        const QString userVersion =
-            userMeta.value(QStringLiteral("version"), bundleMeta.value(QStringLiteral("previous")));
+        const QString userVersion = userMeta.value(
+            QStringLiteral("version"),
+            oldestVersion(bundleShipped, bundleMeta.value(QStringLiteral("version")),
+                          bundleMeta.value(QStringLiteral("previous"))));
         QHash<QString, QSet<QString>> known; // table + key -> every fingerprint shipped
         QSet<QString> base;                  // table + key shipped to this user
         auto id = [](const QString &table, const QString &key) { return table + QLatin1Char('\n') + key; };
@@ -426,6 +467,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 for (const Row &u : theirs)
                     byKey[u.key] << &u;
                 QSet<QString> bundleKeys;
+                QSet<qint64> addedRows;
                 QStringList marks;
                 QStringList sets;
                 for (int i = 1; i <= shape.columns.size(); ++i) {
@@ -450,6 +492,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                         sqlite3_reset(ins.get());
                         bind(ins.get(), b.values);
                         check(user.db, sqlite3_step(ins.get()), "add");
+                        addedRows.insert(sqlite3_last_insert_rowid(user.db));
                         guard::replayOwnTriggers(user.db, shape.table, sqlite3_last_insert_rowid(user.db), true);
                         ++added;
                     } else if (mine.size() == 1 && mine[0]->fingerprint == b.fingerprint) {
@@ -467,9 +510,12 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // Rows the bundle no longer ships go only if the user left them as shipped.
                 for (const Row &u : theirs) {
                     const QString k = id(shape.table, u.key);
-                    if (bundleKeys.contains(u.key) || !base.contains(k) || byKey.value(u.key).size() != 1 ||
-                        !known.value(k).contains(u.fingerprint))
+                    if (bundleKeys.contains(u.key) || !base.contains(k))
                         continue;
+                    if (byKey.value(u.key).size() != 1 || !known.value(k).contains(u.fingerprint)) {
+                        ++kept; // the user's edited copy of a retired row
+                        continue;
+                    }
                     sqlite3_reset(del.get());
                     sqlite3_bind_int64(del.get(), 1, u.rowid);
                     check(user.db, sqlite3_step(del.get()), "retire");
@@ -478,6 +524,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                 // The main window browses in stored order, which is alphabetical.
                 if (drinks && added)
                     sortDrinksByName(user.db, shape);
+                else if (shape.keyedByContent && !addedRows.isEmpty())
+                    placeWithTheirTheme(user.db, shape, addedRows);
                 guard::replayOwnTriggers(user.db, shape.table, -1, false);
             }
             writeRecord(user.db, bundleShipped, bundleMeta);

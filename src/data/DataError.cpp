@@ -12,7 +12,8 @@ struct Entry {
 // %1 is replaced by the error's detail; without one it reads as a general text.
 constexpr Entry kTexts[] = {
     {ErrInvalidPattern, "The search pattern is not valid%1."},
-    {ErrGeneral, "The catalogue engine reported an error%1."},
+    {ErrGeneral, "Try again; should it happen again, close the window and open it anew. The catalogue engine "
+                 "reported an error%1."},
     {ErrNoRowForTyping, "There is no row here to save what was typed. Press Add first to start a new one."},
     {ErrNoCurrentRecord, "No current record."},
     {ErrFileNotFound, "Could not find the catalogue file%1."},
@@ -31,6 +32,7 @@ constexpr Entry kTexts[] = {
     {ErrRecordDeleted, "The row has been deleted."},
     {ErrLocked, "The catalogue%1 is in use by another program; the change could not be made. Try again in a moment."},
     {ErrNoSuchColumn, "The rows have no column named%1."},
+    {ErrValueRequired, "%1 Nothing was saved; what you typed is kept."},
     {ErrNotCatalogue, "The file%1 is not a Pourvale catalogue."},
     {ErrNotOpen, "The catalogue is not open."},
     {ErrNotWholeNumber, "The box%1 takes whole numbers only, such as 12. Type a number, or leave the box empty."},
@@ -51,7 +53,10 @@ DataError::DataError(int number, const QString &detail) : m_number(number)
     QString t = templateFor(number);
     if (t.contains(QLatin1String("%1"))) {
         QString filled;
-        if (!detail.isEmpty()) {
+        if (number == ErrValueRequired) {
+            // The detail is the whole sentence of what is missing.
+            filled = detail.isEmpty() ? QStringLiteral("A value is required.") : detail;
+        } else if (!detail.isEmpty()) {
             // Paths and names are quoted; a free-text detail follows a colon.
             const bool isName = number != ErrGeneral && number != ErrInvalidPattern && number != ErrSyntax;
             filled = isName ? QStringLiteral(" '") + detail + QLatin1Char('\'') : QStringLiteral(": ") + detail;
@@ -65,6 +70,8 @@ DataError::DataError(int number, const QString &detail) : m_number(number)
 QString DataError::standardText(int number)
 {
     QString t = templateFor(number);
+    if (number == ErrValueRequired)
+        return DataError(number).message();
     return t.contains(QLatin1String("%1")) ? t.arg(QString()) : t;
 }
 

@@ -24,6 +24,7 @@ enum DataErrorNumber : int {
     ErrRecordDeleted = 3167,
     ErrLocked = 3260,
     ErrNoSuchColumn = 3265,
+    ErrValueRequired = 3315,
     ErrNotCatalogue = 3343,
     ErrNotTable = 3372,
     ErrNotOpen = 3420,

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <sqlite3.h>
 
@@ -129,6 +130,19 @@ void RecordCursor::setVfsForTests(const QByteArray &name)
     g_vfsForTests = name;
 }
 
+namespace {
+
+bool diskShortOfSpace(const QString &path)
+{
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    if (!disk.isValid() || !disk.isReady())
+        return true;
+    const qint64 needed = std::max<qint64>(qint64(16) << 20, QFileInfo(path).size());
+    return disk.bytesAvailable() < needed;
+}
+
+} // namespace
+
 void RecordCursor::fail(int rc, const QString &what) const
 {
     const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
@@ -145,9 +159,14 @@ void RecordCursor::fail(int rc, const QString &what) const
                                                    "something Pourvale does not allow, so nothing was done"));
     case SQLITE_FULL:
         // Outside a save only the temporary space can be full.
-        if (m_saving)
-            throw DataError(ErrDiskFull, m_path);
-        throw DataError(ErrResources, m_path);
+        if (!m_saving)
+            throw DataError(ErrResources, m_path);
+        // The engine says "full" for other lacks of room too (a temporary
+        // file elsewhere, a file size limit); a full disk is told only when
+        // the disk that holds the catalogue is short of space.
+        if (g_vfsForTests.isEmpty() && !diskShortOfSpace(m_path))
+            throw DataError(ErrDiskIo, m_path);
+        throw DataError(ErrDiskFull, m_path);
     case SQLITE_INTERRUPT:
     case SQLITE_NOMEM:
     case SQLITE_TOOBIG:
@@ -675,7 +694,24 @@ void RecordCursor::Delete()
     if (r != SQLITE_OK)
         fail(r);
     sqlite3_bind_int64(st.st, 1, key);
+    if (m_deleteKeeper) {
+        if ((r = sqlite3_exec(m_db, "SAVEPOINT pv_delete", nullptr, nullptr, nullptr)) != SQLITE_OK)
+            fail(r);
+        try {
+            m_deleteKeeper(m_db, m_baseTable, key);
+        } catch (...) {
+            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
     r = sqlite3_step(st.st);
+    if (m_deleteKeeper) {
+        if (r == SQLITE_DONE)
+            r = sqlite3_exec(m_db, "RELEASE pv_delete", nullptr, nullptr, nullptr) == SQLITE_OK ? SQLITE_DONE
+                                                                                                : sqlite3_errcode(m_db);
+        if (r != SQLITE_DONE)
+            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+    }
     if (r != SQLITE_DONE)
         fail(r);
     guard::replayOwnTriggers(m_db, m_baseTable, key, false);

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -42,6 +43,12 @@ public:
 
     const QString &databaseName() const { return m_path; }
     const QString &recordSource() const { return m_source; }
+    // The table edits are written to.
+    const QString &baseTable() const { return m_baseTable; }
+    // Run on the cursor's connection just before a row is deleted, in one
+    // transaction with the delete: what it writes stands or falls with it.
+    using DeleteKeeper = std::function<void(sqlite3 *db, const QString &table, qint64 key)>;
+    void setDeleteKeeper(DeleteKeeper keeper) { m_deleteKeeper = std::move(keeper); }
     QStringList fieldNames() const { return m_fields; }
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
     // True when the field's column is declared to hold integers.
@@ -138,6 +145,7 @@ private:
     QVector<QVariant> m_buffer;
     QVector<bool> m_bufferSet;
     std::optional<qint64> m_lastModified;
+    DeleteKeeper m_deleteKeeper;
 };
 
 } // namespace pv

@@ -166,6 +166,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     m_indexed = next.m_indexed;
     m_cache.clear();
     m_dataVersion = dataVersion();
+    m_total = countAll();
     endResetWithList(false);
 }
 
@@ -297,6 +298,26 @@ void DrinkListModel::sort(int column, Qt::SortOrder order)
     relistFromStart();
 }
 
+qint64 DrinkListModel::countAll() const
+{
+    qint64 n = 0;
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql =
+        QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) LIMIT %2)").arg(m_rowsQuery).arg(kCountLimit + 1).toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return n > kCountLimit ? -1 : n;
+}
+
+qint64 DrinkListModel::totalCount() const
+{
+    if (m_total < 0 && m_complete && m_needle.isEmpty())
+        return qint64(m_keys.size());
+    return m_total;
+}
+
 qint64 DrinkListModel::dataVersion() const
 {
     qint64 v = 0;
@@ -326,6 +347,7 @@ void DrinkListModel::reload()
     const size_t had = m_keys.size();
     beginResetModel();
     m_cache.clear();
+    m_total = countAll();
     try {
         // A filter reads the index, which must take in the rows just written.
         if (!m_needle.isEmpty())

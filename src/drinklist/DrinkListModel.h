@@ -46,6 +46,11 @@ public:
     qint64 keyAt(int row) const { return m_keys.at(size_t(row)); }
     int rowOfKey(qint64 key) const;
     bool isComplete() const { return m_complete; }
+    // The number of drinks of the row source, the filter aside; -1 when it
+    // is more than kCountLimit and not all of them are listed (counting a
+    // million rows would cost the first screen).
+    static constexpr qint64 kCountLimit = 50000;
+    qint64 totalCount() const;
     // True when the filter runs on the folded index kept in the catalogue.
     bool usesIndex() const { return m_indexed; }
 
@@ -78,6 +83,7 @@ private:
     const Row &row(qint64 key) const;
     [[noreturn]] void fail(int rc) const;
     qint64 dataVersion() const;
+    qint64 countAll() const;
 
     sqlite3 *m_db = nullptr;
     QString m_path;
@@ -96,6 +102,7 @@ private:
     qint64 m_lastKey = std::numeric_limits<qint64>::min();
     bool m_complete = true;
     qint64 m_dataVersion = 0;
+    qint64 m_total = 0;
 
     mutable QHash<qint64, Row> m_cache;
 };

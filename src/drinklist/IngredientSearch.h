@@ -2,16 +2,16 @@
 
 #include <QString>
 
-class frmMain;
-
 namespace pv {
+
+class DrinkHost;
 
 // Queries > "Find Drinks With Ingredient...": asks for a text and confines
 // the main window's list to the drinks with an ingredient that holds it.
-void findDrinksWithIngredient(frmMain *main);
+void findDrinksWithIngredient(DrinkHost *main);
 
 // The same for a given text. False (and a message) when no drink has it;
 // the main window then keeps its list.
-bool confineToIngredient(frmMain *main, const QString &text);
+bool confineToIngredient(DrinkHost *main, const QString &text);
 
 } // namespace pv

@@ -1,15 +1,19 @@
 #include "drinklist/frmDrinkList.h"
 
+#include "ui/RecipeCardView.h"
 #include "ui/ScreenView.h"
-#include "browser/frmMain.h"
 #include "data/DataError.h"
+#include "ui/DataControl.h"
+#include "ui/DrinkHost.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 using pv::Screen;
@@ -28,11 +32,13 @@ void saveSetting(const QString &key, const QString &value)
     Screen().SaveSetting(Screen().App().Title, kSection, key, value);
 }
 
-// What the main window's list holds, for the caption.
-QString listName(const frmMain *main)
+// What the main window's list holds, in words for the caption: the title
+// of a list the main window made itself (an ingredient, what My Bar can
+// make), else the category.
+QString listName(const pv::DrinkHost *main)
 {
-    const QString source = main->Data1->RecordSource();
-    const QString described = main->property("pvListName").toString();
+    const QString source = main->drinkData()->RecordSource();
+    const QString described = main->listTitle();
     if (!described.isEmpty())
         return described;
     if (source.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
@@ -41,7 +47,8 @@ QString listName(const frmMain *main)
         return QObject::tr("Hot Drinks");
     if (source == QLatin1String("NonAlcoholic"))
         return QObject::tr("Non-Alcoholic");
-    return source.size() <= 40 ? source : source.left(39) + QChar(0x2026);
+    static const QRegularExpression plainName(QStringLiteral("^\\w{1,40}$"));
+    return plainName.match(source).hasMatch() ? source : QObject::tr("Drinks Found");
 }
 
 } // namespace
@@ -84,12 +91,22 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
-    column->addWidget(grdDrinks, 1);
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("splDrinks"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(grdDrinks);
+    paneCard = new pv::RecipeCardView(split);
+    paneCard->setObjectName(QStringLiteral("paneCard"));
+    split->addWidget(paneCard);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    column->addWidget(split, 1);
 
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
-    lblCount->setTextFormat(Qt::PlainText);
     lblCount->setObjectName(QStringLiteral("lblCount"));
+    // It quotes what was typed into the filter.
+    lblCount->setTextFormat(Qt::PlainText);
     bottom->addWidget(lblCount, 1);
     cmdClose = new QPushButton(tr("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
@@ -97,7 +114,7 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(960, 540);
+    resize(1280, 620);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
@@ -112,6 +129,8 @@ frmDrinkList::frmDrinkList()
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::showPaneCard);
+    connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
 
     // Other programs write the file too.
@@ -134,10 +153,10 @@ bool frmDrinkList::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmDrinkList::open(frmMain *main)
+void frmDrinkList::open(pv::DrinkHost *main)
 {
     auto *w = Screen().Load<frmDrinkList>();
-    if (w->m_main != main)
+    if (w->host() != main)
         w->attach(main);
     Screen().Show(w);
     w->grdDrinks->setFocus();
@@ -180,10 +199,11 @@ void frmDrinkList::Form_Unload(int &Cancel)
     saveSetting(QStringLiteral("DrinkListColumns"), widths.join(QLatin1Char(',')));
 }
 
-void frmDrinkList::attach(frmMain *main)
+void frmDrinkList::attach(pv::DrinkHost *main)
 {
     m_main = main;
-    connect(main->Data1, &pv::DataControl::Reposition, this, [this] {
+    m_mainWindow = main->hostWindow();
+    connect(main->drinkData(), &pv::DataControl::Reposition, this, [this] {
         // After the main window's handler has finished its own work.
         QTimer::singleShot(0, this, [this] { Screen().guard([this] { followMain(true); }); });
     });
@@ -192,14 +212,20 @@ void frmDrinkList::attach(frmMain *main)
 
 void frmDrinkList::followMain(bool moved)
 {
-    if (!m_main)
+    pv::DrinkHost *main = host();
+    if (!main)
         return;
-    const QString path = m_main->Data1->DatabaseName();
-    const QString source = m_main->Data1->RecordSource();
+    const QString path = main->drinkData()->DatabaseName();
+    const QString source = main->drinkData()->RecordSource();
     if (path.isEmpty())
         return;
     if (!m_model->isOpen() || source != m_model->recordSource()) {
+        const bool first = !m_model->isOpen();
         m_model->open(path, source);
+        // The window opens sorted by name, and the header says so; a list
+        // too long to sort at once opens in its own order, unmarked.
+        if (first && m_model->totalCount() >= 0)
+            grdDrinks->sortByColumn(pv::DrinkListModel::Name, Qt::AscendingOrder);
         selectMainDrink();
     } else if (m_model->fileChanged()) {
         const QModelIndex current = grdDrinks->currentIndex();
@@ -220,33 +246,55 @@ void frmDrinkList::followMain(bool moved)
 
 void frmDrinkList::selectMainDrink()
 {
-    if (!m_main || !m_main->Data1->cursor())
+    pv::DrinkHost *main = host();
+    const qint64 key = main ? main->currentDrink() : -1;
+    if (key < 0)
         return;
-    try {
-        const pv::RecordCursor *c = m_main->Data1->cursor();
-        if (c->AbsolutePosition() < 0)
-            return;
-        const int row = m_model->rowOfKey(c->Bookmark());
-        if (row >= 0 && row != grdDrinks->currentIndex().row())
-            grdDrinks->setCurrentIndex(
-                m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
-    } catch (const pv::DataError &) {
-        // No drink is current in the main window.
-    }
+    const int row = m_model->rowOfKey(key);
+    if (row >= 0 && row != grdDrinks->currentIndex().row())
+        grdDrinks->setCurrentIndex(
+            m_model->index(row, grdDrinks->currentIndex().isValid() ? grdDrinks->currentIndex().column() : 0));
+}
+
+void frmDrinkList::showPaneCard()
+{
+    const QModelIndex current = grdDrinks->currentIndex();
+    pv::CardRecipe recipe;
+    pv::DrinkHost *main = host();
+    if (main && current.isValid() &&
+        pv::readCardRecipe(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()), &recipe))
+        paneCard->setRecipe(recipe);
+    else
+        paneCard->clear();
 }
 
 void frmDrinkList::updateCaption()
 {
-    if (m_main)
-        setWindowTitle(pv::titleText(tr("Drink List - %1").arg(listName(m_main))));
+    if (pv::DrinkHost *main = host())
+        setWindowTitle(pv::titleText(tr("Drink List %1 %2").arg(QChar(0x2013), listName(main))));
+    const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
+    const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
+    // Past the counting limit the total is known once every row is listed.
+    const QString of = total >= 0 ? QString::number(total) : tr("more than %1").arg(pv::DrinkListModel::kCountLimit);
+    if (m_model->filterText().trimmed().isEmpty()) {
+        if (total < 0)
+            lblCount->setText(tr("More than %1 drinks").arg(std::max<qint64>(n, pv::DrinkListModel::kCountLimit)));
+        else
+            lblCount->setText(total == 0 ? tr("No drinks in this list") : drinks(total));
+        return;
+    }
+    // The filter as typed, on one line and not too long.
+    QString typed = m_model->filterText().simplified();
+    if (typed.size() > 40)
+        typed = typed.left(39) + QChar(0x2026);
+    const QString quoted = QChar(0x201C) + typed + QChar(0x201D);
     if (!m_model->isComplete())
-        lblCount->setText(tr("The first %1 drinks; more follow as you scroll").arg(n));
+        lblCount->setText(tr("More than %1 of %2 match %3").arg(n).arg(of, quoted));
     else if (n == 0)
-        lblCount->setText(m_model->filterText().isEmpty() ? tr("No drinks in this list")
-                                                          : tr("No drink's name or ingredients hold that text"));
+        lblCount->setText(tr("None of %1 match %2").arg(total >= 0 ? drinks(total) : of + tr(" drinks"), quoted));
     else
-        lblCount->setText(n == 1 ? tr("1 drink") : tr("%1 drinks").arg(n));
+        lblCount->setText(tr("%1 of %2 match %3").arg(n).arg(of, quoted));
 }
 
 void frmDrinkList::txtFilter_Change()
@@ -269,15 +317,17 @@ void frmDrinkList::txtFilter_Change()
 
 void frmDrinkList::grdDrinks_Activated(const QModelIndex &index)
 {
-    if (!index.isValid() || !m_main)
+    pv::DrinkHost *main = host();
+    if (!index.isValid() || !main)
         return;
     const qint64 key = m_model->keyAt(index.row());
     try {
-        m_main->Data1->recordset().setBookmark(key);
+        main->drinkData()->recordset().setBookmark(key);
     } catch (const pv::DataError &) {
         Screen().MsgBox(tr("That drink is no longer in the main window's list."));
         followMain(true);
         return;
     }
-    Screen().Show(m_main);
+    if (auto *form = dynamic_cast<pv::Form *>(main))
+        Screen().Show(form);
 }

@@ -11,7 +11,13 @@
 #include <QTimer>
 #include <QWidget>
 
-class frmMain;
+namespace pv {
+class DrinkHost;
+}
+
+namespace pv {
+class RecipeCardView;
+}
 
 // "Drink List": the main window's current list as a table, sortable and
 // filtered as one types; Enter or a double-click shows the drink in the main
@@ -26,7 +32,7 @@ public:
     void Form_Unload(int &Cancel) override;
 
     // Opens the one window on the main window's list, or brings it forward.
-    static void open(frmMain *main);
+    static void open(pv::DrinkHost *main);
 
     pv::DrinkListModel *model() const { return m_model; }
 
@@ -34,6 +40,8 @@ public:
     QTableView *grdDrinks = nullptr;
     QLabel *lblCount = nullptr;
     QPushButton *cmdClose = nullptr;
+    // The recipe card of the drink picked in the table, beside it.
+    pv::RecipeCardView *paneCard = nullptr;
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -46,11 +54,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void attach(frmMain *main);
+    void attach(pv::DrinkHost *main);
+    // The main window while it is there, else nullptr.
+    pv::DrinkHost *host() const { return m_mainWindow ? m_main : nullptr; }
     void updateCaption();
     void selectMainDrink();
+    void showPaneCard();
 
     pv::DrinkListModel *m_model = nullptr;
-    QPointer<frmMain> m_main;
+    pv::DrinkHost *m_main = nullptr;
+    QPointer<QWidget> m_mainWindow;
     QTimer m_poll;
 };

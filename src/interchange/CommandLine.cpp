@@ -1,8 +1,11 @@
 #include "interchange/CommandLine.h"
 
 #include "data/Catalogue.h"
+#include "interchange/BarCommands.h"
 #include "interchange/Interchange.h"
+#include "interchange/RecipeCommand.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -16,30 +19,65 @@ namespace {
 const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
-    QStringLiteral("--version"),      QStringLiteral("--help"),      QStringLiteral("-h")};
+    QStringLiteral("--strict"),       QStringLiteral("--version"),   QStringLiteral("--help"),
+    QStringLiteral("-h"),
+    QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
+    QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
+    QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds"),
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
 
 QString usage()
 {
-    return QStringLiteral("Usage:\n"
-                          "  pourvale                      open the windows\n"
-                          "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-                          "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--catalogue PATH]\n"
-                          "  pourvale --version\n"
-                          "  pourvale --help\n"
-                          "\n"
-                          "--export writes every drink of the catalogue to FILE. The format is taken from\n"
-                          "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
-                          "  adds the nine collection tables (JSON only). A FILE that is a link, a folder,\n"
-                          "  a device or a pipe, or the catalogue itself, is refused.\n"
-                          "--import adds the drinks of FILE (JSON, CSV or JSON-LD, told by its content) to\n"
-                          "  the catalogue in one transaction. A drink that breaks the catalogue's rules\n"
-                          "  refuses the whole file and nothing is imported. A duplicate (the same name in\n"
-                          "  any case, accents folded) is skipped unless --on-duplicate says otherwise;\n"
-                          "  keep-both imports it as \"Name (2)\". A catalogue PATH that does not exist yet\n"
-                          "  is created. A FILE over 256 MB is refused.\n"
-                          "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
-                          "\n"
-                          "Exit codes: 0 done, 1 input refused or the work failed, 2 wrong usage.\n");
+    return QStringLiteral(
+        "Usage:\n"
+        "  pourvale                      open the windows\n"
+        "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
+        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
+        "  pourvale --can-make --have \"A; B; C\" [--substitutes] [--garnishes] [--count-as \"X=Y; ...\"]\n"
+        "           [--catalogue PATH]\n"
+        "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
+        "           [--garnishes] [--count-as \"X=Y; ...\"] [--seconds S] [--catalogue PATH]\n"
+        "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
+        "  pourvale --version\n"
+        "  pourvale --help\n"
+        "\n"
+        "--export writes every drink of the catalogue to FILE. The format is taken from\n"
+        "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
+        "  adds the nine collection tables (JSON only). A FILE that is a link, a folder,\n"
+        "  a device or a pipe, or the catalogue itself, is refused.\n"
+        "--import adds the drinks of FILE (JSON, CSV, JSON-LD or a saved web page with a\n"
+        "  schema.org Recipe, told by its content) to the catalogue in one transaction,\n"
+        "  as File > Import does. Every drink the catalogue can hold is imported; a drink\n"
+        "  it cannot hold (one without a name, or with more than ten ingredients) is\n"
+        "  refused and reported with its line or entry, and the exit code is then 1.\n"
+        "  Glasses and categories the program has no picture or list for are kept as\n"
+        "  written and reported as notes. --strict imports nothing when any drink is\n"
+        "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
+        "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
+        "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
+        "  created. A FILE over 256 MB is refused.\n"
+        "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
+        "  one line for each amount and ingredient, the directions, and the estimated\n"
+        "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
+        "  count; an exact name is taken first, else the first drink in the catalogue's\n"
+        "  order whose name holds NAME, and it says so when several match. --servings\n"
+        "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
+        "  rounded to what a bartender measures.\n"
+        "--can-make prints the drinks the shelf of --have makes, one a line, in the\n"
+        "  catalogue's order, by the rules of My Bar. Pantry staples are at hand.\n"
+        "--plan prints the N bottles to add to that shelf that make the most drinks,\n"
+        "  one a line, then \"total: M drinks (optimal)\", or \"(at most K)\" when the\n"
+        "  search did not prove the best within --seconds (1.9). M counts the shelf and\n"
+        "  the bottles together. --exclude names bottles never to buy, --must drinks\n"
+        "  the plan has to make.\n"
+        "  Ingredients are named as in My Bar or as the recipes write them, separated\n"
+        "  by \";\"; case and accents do not count. --substitutes counts close\n"
+        "  substitutes, --garnishes counts garnishes, and --count-as \"X=Y\" counts\n"
+        "  having X as having Y.\n"
+        "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
+        "\n"
+        "Exit codes: 0 done, 1 a drink or the file refused, or the work failed, 2 wrong\n"
+        "  usage (an unknown ingredient or drink among them).\n");
 }
 
 struct Options {
@@ -48,9 +86,16 @@ struct Options {
     QString format;
     QString onDuplicate;
     QString catalogue;
+    QString recipe;
+    QString servings;
+    QString units;
     bool collections = false;
+    bool strict = false;
     bool help = false;
     bool version = false;
+    BarArguments bar;
+    QString plan, seconds;
+    bool barOnly = false; // an option that belongs to --can-make or --plan
 };
 
 // Returns an error text, or an empty one when the arguments make sense.
@@ -66,6 +111,14 @@ QString parse(const QStringList &args, Options &o)
             target = args[++i];
             return QString();
         };
+        // A list may be empty: an empty shelf, nothing excluded.
+        auto list = [&](QString &target) -> QString {
+            o.barOnly = true;
+            if (i + 1 >= args.size())
+                return QStringLiteral("%1 needs a value").arg(a);
+            target = args[++i];
+            return QString();
+        };
         QString error;
         if (a == QLatin1String("--export"))
             error = value(o.exportFile);
@@ -77,9 +130,38 @@ QString parse(const QStringList &args, Options &o)
             error = value(o.onDuplicate);
         else if (a == QLatin1String("--catalogue"))
             error = value(o.catalogue);
+        else if (a == QLatin1String("--recipe"))
+            error = value(o.recipe);
+        else if (a == QLatin1String("--servings"))
+            error = value(o.servings);
+        else if (a == QLatin1String("--units"))
+            error = value(o.units);
         else if (a == QLatin1String("--collections"))
             o.collections = true;
-        else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+        else if (a == QLatin1String("--strict"))
+            o.strict = true;
+        else if (a == QLatin1String("--can-make"))
+            o.bar.canMake = true;
+        else if (a == QLatin1String("--plan"))
+            error = value(o.plan);
+        else if (a == QLatin1String("--have"))
+            error = list(o.bar.have);
+        else if (a == QLatin1String("--exclude"))
+            error = list(o.bar.exclude);
+        else if (a == QLatin1String("--must"))
+            error = list(o.bar.must);
+        else if (a == QLatin1String("--count-as"))
+            error = list(o.bar.countAs);
+        else if (a == QLatin1String("--seconds")) {
+            error = value(o.seconds);
+            o.barOnly = true;
+        } else if (a == QLatin1String("--substitutes")) {
+            o.bar.substitutes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--garnishes")) {
+            o.bar.garnishes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             o.help = true;
         else if (a == QLatin1String("--version"))
             o.version = true;
@@ -90,12 +172,57 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
-    if (o.exportFile.isEmpty() == o.importFile.isEmpty())
-        return QStringLiteral("give either --export FILE or --import FILE");
+    const int tasks = int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(!o.recipe.isEmpty()) +
+                      int(o.bar.canMake) + int(!o.plan.isEmpty());
+    if (tasks != 1 && !o.bar.canMake && o.plan.isEmpty() && !o.barOnly) {
+        if (!o.recipe.isEmpty())
+            return QStringLiteral("--recipe goes without --export and --import");
+        if (o.strict)
+            return QStringLiteral("--strict belongs to --import");
+        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
+    }
+    if (tasks != 1)
+        return QStringLiteral("give one of --export FILE, --import FILE, --recipe NAME, --can-make or --plan N");
+    if (!o.plan.isEmpty()) {
+        bool ok = false;
+        o.bar.plan = o.plan.toInt(&ok);
+        if (!ok || o.bar.plan < 0 || o.bar.plan > 1000)
+            return QStringLiteral("--plan takes a number of bottles from 0 to 1000, not '%1'").arg(o.plan);
+    }
+    if (!o.seconds.isEmpty()) {
+        bool ok = false;
+        o.bar.seconds = o.seconds.toDouble(&ok);
+        if (!ok || !(o.bar.seconds > 0) || o.bar.seconds > 3600)
+            return QStringLiteral("--seconds takes a time from 0 to 3600, not '%1'").arg(o.seconds);
+    }
+    if (o.barOnly && !o.bar.canMake && o.plan.isEmpty())
+        return QStringLiteral("--have, --exclude, --must, --count-as, --seconds, --substitutes and --garnishes "
+                              "belong to --can-make or --plan");
+    if (o.bar.canMake && (!o.bar.exclude.isEmpty() || !o.bar.must.isEmpty() || !o.seconds.isEmpty()))
+        return QStringLiteral("--exclude, --must and --seconds belong to --plan");
+    if (o.bar.canMake || !o.plan.isEmpty()) {
+        if (!o.servings.isEmpty() || !o.units.isEmpty())
+            return QStringLiteral("--servings and --units belong to --recipe");
+        return QString();
+    }
+    if (!o.recipe.isEmpty()) {
+        bool ok = false;
+        const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
+        if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
+            return QStringLiteral("--servings must be a whole number from 1 to 100, not '%1'").arg(o.servings);
+        UnitChoice u;
+        if (!o.units.isEmpty() && (!unitChoiceFromName(o.units, &u) || u == UnitChoice::AsWritten))
+            return QStringLiteral("--units must be oz, ml or cl, not '%1'").arg(o.units);
+        return QString();
+    }
+    if (!o.servings.isEmpty() || !o.units.isEmpty())
+        return QStringLiteral("--servings and --units belong to --recipe");
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
         return QStringLiteral("--collections belongs to --export");
+    if (o.strict && o.importFile.isEmpty())
+        return QStringLiteral("--strict belongs to --import");
     if (!o.onDuplicate.isEmpty() && o.importFile.isEmpty())
         return QStringLiteral("--on-duplicate belongs to --import");
     Format f;
@@ -133,20 +260,28 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (!o.onDuplicate.isEmpty())
         duplicateChoiceFromName(o.onDuplicate, &choice);
 
+    // Said once, in words, before the file is read.
+    const QFileInfo input(o.importFile);
+    if (!input.exists() || input.isDir()) {
+        err << "pourvale: " << o.importFile << (input.isDir() ? " is a folder, not a file of drinks.\n" : " does not exist.\n");
+        return ExitRefused;
+    }
     ReadResult read = readDrinkFile(o.importFile);
     if (!read.error.isEmpty()) {
         err << "pourvale: " << o.importFile << ": " << read.error << '\n';
         return ExitRefused;
     }
-    // Without a preview to show them, refusals stop the whole import.
-    QStringList refusals = read.collectionRefusals;
+    // The window's rule: what the catalogue can hold is imported, each
+    // refusal is reported. --strict asks for all or nothing.
+    QStringList refusals;
     for (const Entry &e : read.entries)
         if (!e.refusal.isEmpty())
             refusals << e.where + QStringLiteral(": ") + e.refusal;
-    if (!refusals.isEmpty()) {
-        for (const QString &r : refusals)
-            err << "pourvale: " << o.importFile << ": " << r << '\n';
-        err << QStringLiteral("pourvale: refused %1; nothing was imported.\n").arg(refusals.size());
+    refusals << read.collectionRefusals;
+    for (const QString &r : refusals)
+        err << "pourvale: " << o.importFile << ": " << r << '\n';
+    if (o.strict && !refusals.isEmpty()) {
+        err << QStringLiteral("pourvale: refused %1; nothing was imported (--strict).\n").arg(refusals.size());
         return ExitRefused;
     }
 
@@ -172,7 +307,10 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     if (created)
         err << "Created the catalogue " << catalogue << ".\n";
     err << outcome.summary() << ".\n";
-    return ExitOk;
+    // The command line asks nothing, so a likely meaning is only told.
+    for (const Offer &offer : plan.offers)
+        err << "Left as written; File > Import offers: " << offer.text() << ".\n";
+    return refusals.isEmpty() ? ExitOk : ExitRefused;
 }
 
 } // namespace
@@ -225,6 +363,22 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
     try {
+        if (QFileInfo(catalogue).isDir()) {
+            err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+            if (!o.catalogue.isEmpty())
+                err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                    << '.';
+            err << '\n';
+            return ExitRefused;
+        }
+        if (o.bar.canMake || o.bar.plan >= 0)
+            return runBarCommand(o.bar, catalogue, out, err);
+        if (!o.recipe.isEmpty()) {
+            UnitChoice units = UnitChoice::AsWritten;
+            if (!o.units.isEmpty())
+                unitChoiceFromName(o.units, &units);
+            return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
+        }
         return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
     } catch (const std::bad_alloc &) {
         err << "pourvale: there is not enough memory to finish; nothing was written.\n";

@@ -186,19 +186,18 @@ Entry jsonDrink(const QJsonValue &value, int number)
     DrinkSeed &d = e.drink;
     textOf(o.value(QLatin1String("name")), QStringLiteral("name"), &d.name, &e.refusal);
     textOf(o.value(QLatin1String("glass")), QStringLiteral("glass"), &d.glass, &e.refusal);
-    d.glass = d.glass.trimmed();
     textOf(o.value(QLatin1String("directions")), QStringLiteral("directions"), &d.directions, &e.refusal);
     const QJsonValue cats = o.value(QLatin1String("categories"));
     if (cats.isArray()) {
         for (const QJsonValue &c : cats.toArray()) {
             QString label;
             textOf(c, QStringLiteral("categories"), &label, &e.refusal);
-            d.categories << label.trimmed();
+            d.categories << label;
         }
     } else {
         QString label;
         if (textOf(cats, QStringLiteral("categories"), &label, &e.refusal) && !label.isEmpty())
-            d.categories << label.trimmed();
+            d.categories << label;
     }
     const QJsonValue ings = o.value(QLatin1String("ingredients"));
     if (ings.isArray()) {
@@ -296,14 +295,16 @@ bool isType(const QJsonObject &o, const QString &type)
            s == QStringLiteral("http://schema.org/") + type;
 }
 
-void collectRecipes(const QJsonValue &v, QList<QJsonObject> &out, int depth)
+} // namespace
+
+void collectRecipeNodes(const QJsonValue &v, QList<QJsonObject> &out, int depth)
 {
     // Recipes stand at the top, in a @graph, or in a list; no deeper.
     if (depth > 4)
         return;
     if (v.isArray()) {
         for (const QJsonValue &item : v.toArray())
-            collectRecipes(item, out, depth + 1);
+            collectRecipeNodes(item, out, depth + 1);
         return;
     }
     const QJsonObject o = v.toObject();
@@ -312,12 +313,17 @@ void collectRecipes(const QJsonValue &v, QList<QJsonObject> &out, int depth)
         return;
     }
     if (o.contains(QLatin1String("@graph")))
-        collectRecipes(o.value(QLatin1String("@graph")), out, depth + 1);
+        collectRecipeNodes(o.value(QLatin1String("@graph")), out, depth + 1);
     if (o.contains(QLatin1String("itemListElement")))
-        collectRecipes(o.value(QLatin1String("itemListElement")), out, depth + 1);
+        collectRecipeNodes(o.value(QLatin1String("itemListElement")), out, depth + 1);
     if (isType(o, QStringLiteral("ListItem")))
-        collectRecipes(o.value(QLatin1String("item")), out, depth + 1);
+        collectRecipeNodes(o.value(QLatin1String("item")), out, depth + 1);
+    // A page's recipe often hangs off the page node ("mainEntity").
+    if (o.value(QLatin1String("mainEntity")).isObject() || o.value(QLatin1String("mainEntity")).isArray())
+        collectRecipeNodes(o.value(QLatin1String("mainEntity")), out, depth + 1);
 }
+
+namespace {
 
 // A name given as text, or as an object with a name.
 QString nameOf(const QJsonValue &v)
@@ -331,7 +337,8 @@ QString nameOf(const QJsonValue &v)
 
 QString instructionsOf(const QJsonValue &v, int depth = 0)
 {
-    if (depth > 4)
+    // Lists of sections of steps, and no deeper.
+    if (depth > 8)
         return QString();
     if (v.isString())
         return v.toString();
@@ -347,7 +354,9 @@ QString instructionsOf(const QJsonValue &v, int depth = 0)
     const QJsonObject o = v.toObject();
     if (o.contains(QLatin1String("itemListElement")))
         return instructionsOf(o.value(QLatin1String("itemListElement")), depth + 1);
-    return o.value(QLatin1String("text")).toString();
+    // A step names itself when it has no text of its own.
+    const QString text = instructionsOf(o.value(QLatin1String("text")), depth + 1);
+    return text.isEmpty() ? instructionsOf(o.value(QLatin1String("name")), depth + 1) : text;
 }
 
 QString quantityOf(const QJsonValue &v)
@@ -359,6 +368,37 @@ QString quantityOf(const QJsonValue &v)
         return (amount + QLatin1Char(' ') + q.value(QLatin1String("unitText")).toString()).trimmed();
     }
     return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
+}
+
+// A recipe of the web fits a row: ingredients past the tenth go into the
+// directions and categories past the third are left out, each with a note;
+// a page that names no glass gets the one its directions name.
+void fitWebRecipe(Entry &e, bool fromPage)
+{
+    DrinkSeed &d = e.drink;
+    while (!d.ingredients.isEmpty() && d.ingredients.last().first.isEmpty() && d.ingredients.last().second.isEmpty())
+        d.ingredients.removeLast();
+    if (d.ingredients.size() > 10) {
+        QStringList rest;
+        for (qsizetype i = 10; i < d.ingredients.size(); ++i)
+            rest << (d.ingredients[i].first + QLatin1Char(' ') + d.ingredients[i].second).trimmed();
+        d.ingredients.resize(10);
+        d.directions = (d.directions.isEmpty() ? QString() : d.directions + QStringLiteral("\n\n")) +
+                       QStringLiteral("Also: ") + rest.join(QStringLiteral("; "));
+        e.notes << QStringLiteral("%1 ingredient%2 past the tenth put in the directions")
+                       .arg(rest.size())
+                       .arg(rest.size() == 1 ? "" : "s");
+    }
+    if (d.categories.size() > 3) {
+        const QStringList rest = d.categories.mid(3);
+        d.categories.resize(3);
+        e.notes << QStringLiteral("categories past the third left out: %1").arg(rest.join(QStringLiteral(", ")));
+    }
+    if (fromPage && d.glass.isEmpty()) {
+        d.glass = glassInText(d.directions);
+        if (!d.glass.isEmpty())
+            e.notes << QStringLiteral("the glass '%1' is taken from the directions").arg(d.glass);
+    }
 }
 
 // "2 1/2 oz London Dry Gin" -> "2 1/2 oz", "London Dry Gin".
@@ -377,18 +417,21 @@ QPair<QString, QString> splitIngredient(const QString &line)
     return qMakePair(m.captured(1).trimmed(), m.captured(2).trimmed());
 }
 
-Entry recipeDrink(const QJsonObject &o, int number)
+Entry recipeDrink(const QJsonObject &o, int number, bool fromPage)
 {
     Entry e;
     e.where = QStringLiteral("recipe %1").arg(number);
     DrinkSeed &d = e.drink;
+    // Pages write their texts as HTML, entities and tags included.
+    auto clean = [fromPage](const QString &t) { return fromPage ? htmlToText(t) : t; };
     textOf(o.value(QLatin1String("name")), QStringLiteral("name"), &d.name, &e.refusal);
-    d.glass = nameOf(o.value(QLatin1String("tool"))).trimmed();
+    d.name = clean(d.name);
+    d.glass = clean(nameOf(o.value(QLatin1String("tool")))).trimmed();
     const QJsonValue cats = o.value(QLatin1String("recipeCategory"));
     for (const QJsonValue &c : cats.isArray() ? cats.toArray() : QJsonArray{cats})
         if (!c.toString().trimmed().isEmpty())
-            d.categories << c.toString().trimmed();
-    d.directions = instructionsOf(o.value(QLatin1String("recipeInstructions")));
+            d.categories << clean(c.toString()).trimmed();
+    d.directions = clean(instructionsOf(o.value(QLatin1String("recipeInstructions"))));
 
     // The structured supplies say quantity and slot exactly; the ingredient
     // lines are all that most pages give.
@@ -410,9 +453,10 @@ Entry recipeDrink(const QJsonObject &o, int number)
     } else {
         const QJsonValue lines = o.value(QLatin1String("recipeIngredient"));
         for (const QJsonValue &l : lines.isArray() ? lines.toArray() : QJsonArray{lines})
-            if (l.isString() && !l.toString().trimmed().isEmpty())
-                d.ingredients << splitIngredient(l.toString());
+            if (l.isString() && !clean(l.toString()).trimmed().isEmpty())
+                d.ingredients << splitIngredient(clean(l.toString()));
     }
+    fitWebRecipe(e, fromPage);
     return e;
 }
 
@@ -425,15 +469,20 @@ ReadResult readJsonLd(QByteArrayView text)
     if (!out.error.isEmpty())
         return out;
     QList<QJsonObject> recipes;
-    collectRecipes(top, recipes, 0);
+    collectRecipeNodes(top, recipes, 0);
     if (recipes.isEmpty()) {
         out.error = QStringLiteral("The file holds no schema.org Recipe.");
         return out;
     }
-    int number = 0;
-    for (const QJsonObject &r : recipes)
-        out.entries << recipeDrink(r, ++number);
+    readRecipeNodes(recipes, false, out);
     return out;
+}
+
+void readRecipeNodes(const QList<QJsonObject> &recipes, bool fromPage, ReadResult &out)
+{
+    int number = int(out.entries.size());
+    for (const QJsonObject &r : recipes)
+        out.entries << recipeDrink(r, ++number, fromPage);
 }
 
 // ------------------------------------------------------------------- CSV
@@ -444,6 +493,21 @@ struct CsvRecord {
     QStringList fields;
     int line = 0;
 };
+
+// A spreadsheet runs a cell that starts so as a formula; the export puts a
+// ' in front, which a spreadsheet shows as text and the import takes away.
+bool startsFormula(QChar c)
+{
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('@') ||
+           c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\'');
+}
+
+QString fromCsvCell(const QString &cell)
+{
+    if (cell.size() >= 2 && cell[0] == QLatin1Char('\'') && startsFormula(cell[1]))
+        return cell.mid(1);
+    return cell;
+}
 
 // RFC 4180, lenient where spreadsheets are: CR, LF or CRLF line ends, a
 // quote inside an unquoted field taken as it stands.
@@ -558,16 +622,16 @@ ReadResult readCsv(const QString &text)
         int lastSlot = 0;
         for (qsizetype i = 0; i < r.fields.size() && i < columnOf.size(); ++i) {
             if (columnOf[i] >= 0)
-                v[size_t(columnOf[i])] = r.fields[i];
+                v[size_t(columnOf[i])] = fromCsvCell(r.fields[i]);
             else if (extraSlot[i] > 10 && !r.fields[i].isEmpty())
                 lastSlot = std::max(lastSlot, extraSlot[i]);
         }
         DrinkSeed &d = e.drink;
         d.name = v[Name];
-        d.glass = v[Glass].trimmed();
+        d.glass = v[Glass];
         d.directions = v[Directions];
         for (int i = 0; i < 3; ++i)
-            d.categories << v[size_t(Cat1 + i)].trimmed();
+            d.categories << v[size_t(Cat1 + i)];
         while (!d.categories.isEmpty() && d.categories.last().isEmpty())
             d.categories.removeLast();
         for (int i = 0; i < 10; ++i)
@@ -673,17 +737,21 @@ public:
     }
     static void field(QByteArray &out, QByteArrayView v)
     {
+        const bool guard = !v.isEmpty() && startsFormula(QLatin1Char(v.front()));
         bool quote = false;
         for (char c : v)
             if (c == ',' || c == '"' || c == '\n' || c == '\r') {
                 quote = true;
                 break;
             }
+        if (quote)
+            out += '"';
+        if (guard)
+            out += '\'';
         if (!quote) {
             out.append(v);
             return;
         }
-        out += '"';
         for (char c : v) {
             if (c == '"')
                 out += '"';
@@ -800,6 +868,8 @@ std::unique_ptr<Writer> makeWriter(Format format, bool single, bool withCollecti
         return std::make_unique<CsvWriter>();
     case Format::JsonLd:
         return std::make_unique<JsonLdWriter>(single);
+    case Format::Html:
+        break; // read only
     }
     return nullptr;
 }

@@ -28,6 +28,8 @@ QString formatName(Format format)
         return QStringLiteral("csv");
     case Format::JsonLd:
         return QStringLiteral("jsonld");
+    case Format::Html:
+        return QStringLiteral("html");
     }
     return QString();
 }
@@ -57,6 +59,8 @@ Format detectFormat(const QByteArray &content)
     qsizetype i = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (i < content.size() && (content[i] == ' ' || content[i] == '\t' || content[i] == '\r' || content[i] == '\n'))
         ++i;
+    if (i < content.size() && content[i] == '<')
+        return Format::Html;
     if (i >= content.size() || (content[i] != '{' && content[i] != '['))
         return Format::Csv;
     // Our own format names itself near the top; schema.org data does not.
@@ -90,6 +94,8 @@ public:
     {
         if (!QFileInfo::exists(path))
             throw std::runtime_error(QStringLiteral("The catalogue %1 does not exist.").arg(path).toStdString());
+        if (QFileInfo(path).isDir())
+            throw std::runtime_error(QStringLiteral("%1 is a folder, not a catalogue file.").arg(path).toStdString());
         const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
         // A constructor that throws runs no destructor: the connection is
         // closed here on every way out.
@@ -191,6 +197,10 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
         }
         const bool collections = options.collections && options.format == Format::Json;
         auto writer = detail::makeWriter(options.format, total == 1, collections);
+        if (!writer) {
+            result.error = QStringLiteral("Drinks cannot be written as %1.").arg(formatName(options.format));
+            return result;
+        }
 
         // A pipe, a device or a folder would be replaced by the new file,
         // and a link followed; neither is what the user asked for.
@@ -265,35 +275,56 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
 
 // ----------------------------------------------------------------- import
 
+QString importRefusal(const DrinkSeed &d)
+{
+    if (d.name.trimmed().isEmpty())
+        return QStringLiteral("the drink has no name");
+    qsizetype used = d.ingredients.size();
+    while (used > 0 && d.ingredients[used - 1].first.isEmpty() && d.ingredients[used - 1].second.isEmpty())
+        --used;
+    if (used > 10)
+        return QStringLiteral("%1 ingredients; at most ten fit").arg(used);
+    qsizetype cats = d.categories.size();
+    while (cats > 0 && d.categories[cats - 1].isEmpty())
+        --cats;
+    if (cats > 3)
+        return QStringLiteral("%1 categories; at most three fit").arg(cats);
+    return QString();
+}
+
 ReadResult readDrinks(const QByteArray &content, Format format)
 {
-    QString error;
-    const QByteArrayView text = detail::checkUtf8(content, &error);
     ReadResult out;
-    if (!error.isEmpty()) {
-        out.error = error;
-        return out;
-    }
-    switch (format) {
-    case Format::Json:
-        out = detail::readJson(text);
-        break;
-    case Format::JsonLd:
-        out = detail::readJsonLd(text);
-        break;
-    case Format::Csv:
-        out = detail::readCsv(QString::fromUtf8(text));
-        break;
+    if (format == Format::Html) {
+        // A page is read in whatever state it was saved; its own checks
+        // of the encoding are in the page reader.
+        out = detail::readHtml(content);
+    } else {
+        QString error;
+        const QByteArrayView text = detail::checkUtf8(content, &error);
+        if (!error.isEmpty()) {
+            out.error = error;
+            return out;
+        }
+        switch (format) {
+        case Format::Json:
+            out = detail::readJson(text);
+            break;
+        case Format::JsonLd:
+            out = detail::readJsonLd(text);
+            break;
+        case Format::Csv:
+            out = detail::readCsv(QString::fromUtf8(text));
+            break;
+        case Format::Html:
+            break;
+        }
     }
     if (out.error.isEmpty() && out.entries.isEmpty() && out.collections.isEmpty())
         out.error = QStringLiteral("The file holds no drinks.");
-    const DrinkRules rules = DrinkRules::forImport();
     for (Entry &e : out.entries)
-        if (e.refusal.isEmpty()) {
-            const auto problems = CatalogueSeed::drinkProblems(e.drink, rules);
-            if (!problems.isEmpty())
-                e.refusal = problems.first().reason;
-        }
+        if (e.refusal.isEmpty())
+            e.refusal = importRefusal(e.drink);
     return out;
 }
 
@@ -304,30 +335,32 @@ ReadResult readDrinkFile(const QString &fileName)
     // A pipe or a device could be read for ever; a folder not at all.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile()) {
-        r.error = QStringLiteral("%1 is not an ordinary file; only files can be imported.").arg(fileName);
+        r.error = QStringLiteral("The file is not an ordinary file; only files can be imported.");
         return r;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        r.error = QStringLiteral("%1 cannot be read: %2").arg(fileName, file.errorString());
+        // The caller names the file.
+        r.error = QFileInfo::exists(fileName) ? QStringLiteral("The file cannot be read (%1).").arg(file.errorString())
+                                              : QStringLiteral("The file does not exist.");
         return r;
     }
     const auto megabytes = [](qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
     if (file.size() > kMaxImportBytes) {
-        r.error = QStringLiteral("%1 is %2 MB, and files over %3 MB are not imported. Nothing was imported.")
-                      .arg(fileName, megabytes(file.size()), megabytes(kMaxImportBytes));
+        r.error = QStringLiteral("The file is %1 MB, and files over %2 MB are not imported. Nothing was imported.")
+                      .arg(megabytes(file.size()), megabytes(kMaxImportBytes));
         return r;
     }
     try {
         const QByteArray content = file.read(kMaxImportBytes + 1);
         if (content.size() > kMaxImportBytes) {
-            r.error = QStringLiteral("%1 is over %2 MB, and such files are not imported. Nothing was imported.")
-                          .arg(fileName, megabytes(kMaxImportBytes));
+            r.error = QStringLiteral("The file is over %1 MB, and such files are not imported. Nothing was imported.")
+                          .arg(megabytes(kMaxImportBytes));
             return r;
         }
         return readDrinks(content, detectFormat(content));
     } catch (const std::bad_alloc &) {
         r = ReadResult();
-        r.error = QStringLiteral("There is not enough memory to read %1. Nothing was imported.").arg(fileName);
+        r.error = QStringLiteral("There is not enough memory to read the file. Nothing was imported.");
         return r;
     }
 }
@@ -338,6 +371,11 @@ int ImportPlan::count(PlanItem::Status status) const
     for (const PlanItem &i : items)
         n += i.status == status;
     return n;
+}
+
+int ImportPlan::refusals() const
+{
+    return count(PlanItem::Refused) + int(collectionRefusals.size());
 }
 
 void ImportPlan::chooseForAll(OnDuplicate choice)
@@ -353,24 +391,131 @@ QString nameKey(const QString &name)
     return foldForSearch(name);
 }
 
-// Folded name -> key of the first drink of that name, and its name as written.
-QHash<QString, qint64> existingNames(Db &db, QHash<QString, QString> *shown = nullptr)
+// Folded name -> keys of the drinks of that name, in the catalogue's order,
+// and the first one's name as written.
+QHash<QString, QList<qint64>> existingNames(Db &db, QHash<QString, QString> *shown = nullptr)
 {
-    QHash<QString, qint64> names;
+    QHash<QString, QList<qint64>> names;
     Statement st(db.prepare(QStringLiteral("SELECT rowid, DrinkName FROM drinklst ORDER BY rowid")));
     while (sqlite3_step(st.st) == SQLITE_ROW) {
         const QString name = QString::fromUtf8(columnView(st.st, 1));
         const QString key = nameKey(name);
-        if (!names.contains(key)) {
-            names.insert(key, sqlite3_column_int64(st.st, 0));
-            if (shown)
-                shown->insert(key, name);
-        }
+        auto &keys = names[key];
+        if (keys.isEmpty() && shown)
+            shown->insert(key, name);
+        keys << sqlite3_column_int64(st.st, 0);
     }
     return names;
 }
 
+QString drinksText(int n)
+{
+    return n == 1 ? QStringLiteral("1 drink uses") : QStringLiteral("%1 drinks use").arg(n);
+}
+
+// "Rocks (2), Tiki Mug": the texts in the order first met, with their counts.
+QString countedList(const QStringList &order, const QHash<QString, int> &counts)
+{
+    QStringList parts;
+    for (const QString &t : order)
+        parts << (counts.value(t) > 1 ? QStringLiteral("%1 (%2)").arg(t).arg(counts.value(t)) : t);
+    return parts.join(QStringLiteral(", "));
+}
+
+void listNotesAndOffers(ImportPlan &plan, bool keepAccepted)
+{
+    QList<Offer> before = plan.offers;
+    plan.notes.clear();
+    plan.offers.clear();
+    QStringList glassOrder, categoryOrder;
+    QHash<QString, int> glassCount, categoryCount;
+    int glassDrinks = 0, categoryDrinks = 0;
+    QStringList fitted;
+    for (const PlanItem &i : plan.items) {
+        if (i.status == PlanItem::Refused)
+            continue;
+        const DrinkSeed &d = i.entry.drink;
+        if (!d.glass.isEmpty() && !glassNames().contains(d.glass)) {
+            ++glassDrinks;
+            if (!glassCount.contains(d.glass))
+                glassOrder << d.glass;
+            ++glassCount[d.glass];
+        }
+        bool odd = false;
+        for (const QString &c : d.categories) {
+            bool known = false;
+            for (const Category &k : categories())
+                known = known || c == QLatin1String(k.label);
+            if (c.isEmpty() || known)
+                continue;
+            odd = true;
+            if (!categoryCount.contains(c))
+                categoryOrder << c;
+            ++categoryCount[c];
+        }
+        categoryDrinks += odd;
+        for (const QString &n : i.entry.notes)
+            fitted << i.entry.where + QStringLiteral(": ") + n;
+    }
+    if (glassDrinks)
+        plan.notes << QStringLiteral("%1 a glass with no picture: %2")
+                          .arg(drinksText(glassDrinks), countedList(glassOrder, glassCount));
+    if (categoryDrinks)
+        plan.notes << QStringLiteral("%1 a category that no category list shows: %2")
+                          .arg(drinksText(categoryDrinks), countedList(categoryOrder, categoryCount));
+    plan.notes << fitted;
+    auto offer = [&](Offer::Field field, const QString &from, const QString &to, int n) {
+        Offer o{field, from, to, n, false};
+        if (keepAccepted)
+            for (const Offer &b : before)
+                if (b.field == field && b.from == from && b.to == to)
+                    o.accepted = b.accepted;
+        plan.offers << o;
+    };
+    for (const QString &g : glassOrder) {
+        const QString to = glassSynonym(g);
+        if (!to.isEmpty())
+            offer(Offer::Glass, g, to, glassCount.value(g));
+    }
+    for (const QString &c : categoryOrder) {
+        const QString to = categorySynonym(c);
+        if (!to.isEmpty())
+            offer(Offer::Category, c, to, categoryCount.value(c));
+    }
+}
+
 } // namespace
+
+QString Offer::text() const
+{
+    return QStringLiteral("Use the %1 '%2' for '%3' (%4)")
+        .arg(field == Glass ? QStringLiteral("glass") : QStringLiteral("category"), to, from,
+             drinks == 1 ? QStringLiteral("1 drink") : QStringLiteral("%1 drinks").arg(drinks));
+}
+
+void ImportPlan::applyOffers()
+{
+    for (const Offer &o : std::as_const(offers)) {
+        if (!o.accepted)
+            continue;
+        for (PlanItem &i : items) {
+            DrinkSeed &d = i.entry.drink;
+            if (o.field == Offer::Glass && d.glass == o.from)
+                d.glass = o.to;
+            if (o.field == Offer::Category)
+                for (QString &c : d.categories)
+                    if (c == o.from)
+                        c = o.to;
+        }
+    }
+    // What was taken is no longer a note; what was not stays offered.
+    QList<Offer> kept;
+    for (const Offer &o : std::as_const(offers))
+        if (!o.accepted)
+            kept << o;
+    offers = kept;
+    listNotesAndOffers(*this, true);
+}
 
 ImportPlan planImport(const QString &cataloguePath, ReadResult read)
 {
@@ -380,7 +525,7 @@ ImportPlan planImport(const QString &cataloguePath, ReadResult read)
     plan.collectionRefusals = read.collectionRefusals;
     if (!plan.error.isEmpty())
         return plan;
-    QHash<QString, qint64> names;
+    QHash<QString, QList<qint64>> names;
     QHash<QString, QString> shownNames;
     try {
         Db db(cataloguePath, false);
@@ -389,6 +534,7 @@ ImportPlan planImport(const QString &cataloguePath, ReadResult read)
         plan.error = QString::fromUtf8(e.what());
         return plan;
     }
+    QHash<QString, int> seen; // drinks of each name so far in the file
     plan.items.reserve(read.entries.size());
     for (Entry &e : read.entries) {
         PlanItem item;
@@ -397,16 +543,14 @@ ImportPlan planImport(const QString &cataloguePath, ReadResult read)
             item.status = PlanItem::Refused;
         } else {
             const QString key = nameKey(item.entry.drink.name);
-            if (names.contains(key)) {
+            if (seen[key]++ < names.value(key).size()) {
                 item.status = PlanItem::Duplicate;
                 item.duplicateOf = shownNames.value(key, item.entry.drink.name);
-            } else {
-                names.insert(key, -1);
-                shownNames.insert(key, item.entry.drink.name);
             }
         }
         plan.items << std::move(item);
     }
+    listNotesAndOffers(plan, false);
     return plan;
 }
 
@@ -428,7 +572,14 @@ QString ImportOutcome::summary() const
             shown << QStringLiteral("and %1 more").arg(refusals.size() - 3);
         parts << QStringLiteral("refused %1 (%2)").arg(refusals.size()).arg(shown.join(QStringLiteral("; ")));
     }
-    return parts.join(QStringLiteral("; "));
+    QString text = parts.join(QStringLiteral("; "));
+    if (!notes.isEmpty()) {
+        QStringList shown = notes.mid(0, 5);
+        if (notes.size() > 5)
+            shown << QStringLiteral("and %1 more notes").arg(notes.size() - 5);
+        text += QStringLiteral(".\n") + shown.join(QStringLiteral(".\n"));
+    }
+    return text;
 }
 
 namespace {
@@ -473,21 +624,24 @@ int importCollections(Db &db, const QMap<QString, QList<CollectionRow>> &collect
             continue;
         const QString shortCol = QLatin1String(t.shortColumn);
         const QString longCol = QLatin1String(t.longColumn);
-        QSet<QString> texts;
+        // As with drinks, the n-th row of a text in the file meets the n-th
+        // row of that text in the table, so a table restores onto itself.
+        QHash<QString, int> texts;
+        QHash<QString, int> seen;
         QSet<QString> numbers;
         {
             Statement st(db.prepare(
                 QStringLiteral("SELECT \"%1\", \"%2\" FROM \"%3\"").arg(shortCol, longCol, QLatin1String(t.table))));
             while (sqlite3_step(st.st) == SQLITE_ROW) {
                 numbers << QString::fromUtf8(columnView(st.st, 0));
-                texts << QString::fromUtf8(columnView(st.st, 1));
+                ++texts[QString::fromUtf8(columnView(st.st, 1))];
             }
         }
         Statement ins(db.prepare(QStringLiteral("INSERT INTO \"%3\" (\"%1\", \"%2\") VALUES (?, ?)")
                                      .arg(shortCol, longCol, QLatin1String(t.table))));
         for (const CollectionRow &row : rows) {
             const QString text = row.values.value(longCol);
-            if (texts.contains(text))
+            if (seen[text]++ < texts.value(text))
                 continue;
             QString shortValue = row.values.value(shortCol);
             if (t.numbered && (shortValue.isEmpty() || numbers.contains(shortValue)))
@@ -497,7 +651,6 @@ int importCollections(Db &db, const QMap<QString, QList<CollectionRow>> &collect
             bindText(db, ins.st, 2, text);
             step(db, ins.st);
             guard::replayOwnTriggers(db.handle(), QLatin1String(t.table), sqlite3_last_insert_rowid(db.handle()), true);
-            texts << text;
             numbers << shortValue;
             ++added;
         }
@@ -518,6 +671,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
         if (i.status == PlanItem::Refused)
             out.refusals << i.entry.where + QStringLiteral(": ") + i.entry.refusal;
     out.refusals << plan.collectionRefusals;
+    out.notes = plan.notes;
     try {
         Db db(cataloguePath, true);
         db.exec("BEGIN IMMEDIATE");
@@ -527,9 +681,14 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
             // beside a duplicate takes the first free "Name (n)".
             // Without duplicates no name needs looking up.
             const bool hasDuplicates = plan.count(PlanItem::Duplicate) > 0;
-            QHash<QString, qint64> names;
-            if (hasDuplicates)
+            QHash<QString, QList<qint64>> names;
+            QSet<QString> taken;
+            if (hasDuplicates) {
                 names = existingNames(db);
+                for (auto it = names.cbegin(); it != names.cend(); ++it)
+                    taken << it.key();
+            }
+            QHash<QString, int> seen;
             const QString cols = quotedColumns();
             Statement ins(db.prepare(QStringLiteral("INSERT INTO drinklst (%1) VALUES (%2)")
                                          .arg(cols, QStringList(26, QStringLiteral("?")).join(QLatin1Char(',')))));
@@ -556,29 +715,32 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                     ++out.added;
                     continue;
                 }
+                // The n-th drink of a name in the file meets the n-th of
+                // that name in the catalogue as it stands now.
                 const QString key = nameKey(name);
-                const qint64 existing = names.value(key, 0);
-                if (item.status == PlanItem::Duplicate && names.contains(key)) {
+                const int nth = seen[key]++;
+                const QList<qint64> &same = names[key];
+                if (item.status == PlanItem::Duplicate && nth < same.size()) {
                     if (item.choice == OnDuplicate::Skip) {
                         ++out.skipped;
                         continue;
                     }
                     if (item.choice == OnDuplicate::Replace) {
                         bindDrink(db, upd.st, d, name);
-                        sqlite3_bind_int64(upd.st, 27, existing);
+                        sqlite3_bind_int64(upd.st, 27, same[nth]);
                         step(db, upd.st);
                         ++out.replaced;
                         continue;
                     }
                     for (int n = 2;; ++n) {
                         name = QStringLiteral("%1 (%2)").arg(d.name).arg(n);
-                        if (!names.contains(nameKey(name)))
+                        if (!taken.contains(nameKey(name)))
                             break;
                     }
                 }
                 bindDrink(db, ins.st, d, name);
                 step(db, ins.st);
-                names.insert(name == d.name ? key : nameKey(name), sqlite3_last_insert_rowid(db.handle()));
+                taken << nameKey(name);
                 ++out.added;
             }
             out.collectionRows = importCollections(db, plan.collections);

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -16,15 +18,16 @@
 
 namespace pv::interchange {
 
-// The file formats drinks travel in.
-enum class Format { Json, Csv, JsonLd };
+// The file formats drinks travel in. Html is read only: a saved web page
+// with schema.org Recipe data in it.
+enum class Format { Json, Csv, JsonLd, Html };
 
-QString formatName(Format format); // "json", "csv", "jsonld"
+QString formatName(Format format); // "json", "csv", "jsonld", "html"
 bool formatFromName(const QString &name, Format *format);
 // The format a file name's suffix suggests; JSON when it suggests none.
 Format formatForFileName(const QString &fileName);
-// The format a file's content is in: CSV unless it opens as JSON, and
-// JSON-LD when that JSON speaks schema.org.
+// The format a file's content is in: CSV unless it opens as JSON or as a
+// web page, and JSON-LD when that JSON speaks schema.org.
 Format detectFormat(const QByteArray &content);
 
 // Called now and then with the work done and the work in all; returning
@@ -62,8 +65,30 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
 struct Entry {
     DrinkSeed drink;
     QString where;   // "line 12", "entry 3"
-    QString refusal; // empty when the drink passes the rules
+    QString refusal; // empty when the catalogue can hold the drink
+    QStringList notes; // what was changed to make it fit ("2 ingredients past the tenth ...")
 };
+
+// What a drink the catalogue cannot hold at all looks like: no name, more
+// than ten ingredients or three categories. Anything else a row can hold
+// is kept as written. Empty when the drink can be held.
+QString importRefusal(const DrinkSeed &drink);
+
+// A name the program knows that a glass or category written otherwise
+// probably means ("Rocks" for "Old-Fashioned"). Offered, never applied
+// unasked.
+struct Offer {
+    enum Field { Glass, Category };
+    Field field = Glass;
+    QString from; // as the file writes it
+    QString to;   // one of the twenty glasses or sixteen categories
+    int drinks = 0;
+    bool accepted = false;
+    QString text() const; // "Use the glass 'Old-Fashioned' for 'Rocks' (2 drinks)"
+};
+// The known name `text` stands for, or an empty text.
+QString glassSynonym(const QString &text);
+QString categorySynonym(const QString &text);
 
 struct ReadResult {
     QList<Entry> entries;
@@ -98,14 +123,22 @@ struct ImportPlan {
     QMap<QString, QList<CollectionRow>> collections;
     QStringList collectionRefusals;
     QString error; // the catalogue or the file could not be read
+    // "3 drinks use a glass with no picture: Rocks (2), Tiki Mug"
+    QStringList notes;
+    QList<Offer> offers;
 
     int count(PlanItem::Status status) const;
+    int refusals() const; // drinks and collection rows
     void chooseForAll(OnDuplicate choice);
+    // Writes the accepted offers into the drinks and lists the notes anew.
+    void applyOffers();
 };
 
 // Sorts what was read into new drinks, duplicates of drinks in the
-// catalogue or earlier in the file (same name in any case, accents folded),
-// and refusals.
+// catalogue (same name in any case, accents folded) and refusals. Drinks
+// of one file are not duplicates of each other: the n-th drink of a name in
+// the file meets the n-th drink of that name in the catalogue, so a backup
+// restores onto itself drink for drink.
 ImportPlan planImport(const QString &cataloguePath, ReadResult read);
 
 struct ImportOutcome {
@@ -116,7 +149,8 @@ struct ImportOutcome {
     int replaced = 0;
     int skipped = 0;
     int collectionRows = 0;
-    QStringList refusals; // "line 12: glass 'Tiki Mug' is not one of the twenty"
+    QStringList refusals; // "line 12: the drink has no name"
+    QStringList notes;    // the plan's notes
 
     // "Imported 37 drinks; skipped 3 duplicates; refused 1 (line 12: ...)"
     QString summary() const;
@@ -139,6 +173,15 @@ QByteArrayView checkUtf8(const QByteArray &content, QString *error);
 ReadResult readJson(QByteArrayView text);
 ReadResult readJsonLd(QByteArrayView text);
 ReadResult readCsv(const QString &text);
+ReadResult readHtml(QByteArrayView bytes);
+// The JSON-LD reader's work on parsed data, shared with the web-page reader.
+void readRecipeNodes(const QList<QJsonObject> &recipes, bool fromPage, ReadResult &out);
+void collectRecipeNodes(const QJsonValue &v, QList<QJsonObject> &out, int depth);
+// A piece of a page as plain text: tags dropped, entities read, white space
+// made single.
+QString htmlToText(const QString &html);
+// The known glass a text names ("strain into a chilled coupe"), or empty.
+QString glassInText(const QString &text);
 // One drinklst row in drinkColumns() order, as UTF-8 text.
 using Row = std::array<QByteArrayView, 26>;
 enum Column { Name = 0, Glass = 1, Cat1 = 2, Directions = 5, Ing1 = 6, Qty1 = 16 };

@@ -2,6 +2,7 @@
 
 #include "data/BarMatcher.h"
 
+#include <QObject>
 #include <QVector>
 
 namespace pv {
@@ -13,6 +14,15 @@ const IngredientVocabulary &bundledVocabulary();
 // read as far as it makes sense; the rest is ignored without a word.
 BarShelf loadShelf();
 void saveShelf(const BarShelf &shelf);
+
+// Tells, each time the shelf is saved, whoever shows a list made from it.
+class ShelfNotifier : public QObject {
+    Q_OBJECT
+public:
+    static ShelfNotifier &instance();
+Q_SIGNALS:
+    void shelfSaved();
+};
 
 // The drinklst keys of the catalogue's drinks the saved shelf can make, in
 // table order. Throws std::runtime_error when the catalogue cannot be read.

@@ -1,5 +1,7 @@
 #include "ui/DataControl.h"
 
+#include "data/RowHistory.h"
+
 #include "data/DataError.h"
 #include "ui/ScreenView.h"
 
@@ -283,6 +285,24 @@ void DataControl::bind(QWidget *box, const QString &column)
         connect(te, &QTextEdit::textChanged, this, changed);
 }
 
+void DataControl::watchDeletes(RecordCursor &c)
+{
+    if (!m_keepsHistory)
+        return;
+    c.setDeleteKeeper([this](sqlite3 *db, const QString &table, qint64 key) {
+        const RowImage row = readRow(db, table, key);
+        m_keptColumns = row.columns;
+        m_keptValues = row.values;
+        m_keptId = trash::keep(db, table, key);
+    });
+}
+
+void DataControl::requireText(const QString &column, const QString &why)
+{
+    m_requiredColumn = column;
+    m_requiredWhy = why;
+}
+
 void DataControl::forgetTyping()
 {
     for (Binding &b : m_bindings)
@@ -417,6 +437,17 @@ void DataControl::savePending()
         forgetTyping();
         throw DataError(ErrNoRowForTyping);
     }
+    if (!m_requiredColumn.isEmpty()) {
+        QString after;
+        bool bound = false;
+        for (const Binding &b : m_bindings)
+            if (b.column == m_requiredColumn && b.box && !b.missing) {
+                bound = true;
+                after = b.dirty || c.isAdding() ? boxText(b.box) : c.value(b.column).toString();
+            }
+        if (bound && after.trimmed().isEmpty())
+            throw DataError(ErrValueRequired, m_requiredWhy);
+    }
     // Every value is checked before any reaches the cursor.
     QList<QPair<QString, QVariant>> values;
     for (const Binding &b : m_bindings)
@@ -424,8 +455,34 @@ void DataControl::savePending()
             values.append({b.column, storedValue(b)});
     for (const auto &v : values)
         c.setValue(v.first, v.second);
+    // The row as it was, for Undo; a failed read only costs the Undo.
+    const bool adding = c.isAdding();
+    RowImage before;
+    qint64 key = -1;
+    if (m_keepsHistory && !adding && c.AbsolutePosition() >= 0) {
+        key = c.Bookmark();
+        try {
+            before = readRow(m_databaseName, c.baseTable(), key);
+        } catch (const DataError &) {
+        }
+    }
     try {
         c.Update();
+        if (m_keepsHistory && (adding ? c.hasLastModified() : !before.isEmpty())) {
+            RowHistory::Step s;
+            s.kind = adding ? RowHistory::Added : RowHistory::Edited;
+            s.catalogue = m_databaseName;
+            s.table = c.baseTable();
+            s.key = adding ? c.LastModified() : key;
+            s.before = before;
+            try {
+                s.after = readRow(m_databaseName, s.table, s.key);
+            } catch (const DataError &) {
+            }
+            s.caption = rowCaption(s.table, s.after.isEmpty() ? before : s.after);
+            if (!s.after.isEmpty() && !(s.after == before))
+                RowHistory::instance().record(s);
+        }
     } catch (const DataError &e) {
         // Keep the boxes as typed; the cursor's pending edit is dropped so a
         // later move does not write half of it.
@@ -453,8 +510,22 @@ void DataControl::act(int action, const std::function<void(RecordCursor &)> &ste
         return;
     if (action == vbDataActionDelete) {
         // The row goes, and what was typed into it with it.
+        m_keptId = 0;
+        m_keptColumns.clear();
+        const qint64 key = c.AbsolutePosition() >= 0 ? c.Bookmark() : -1;
         step(c);
         forgetTyping();
+        if (m_keepsHistory && m_keptId) {
+            RowHistory::Step s;
+            s.kind = RowHistory::Deleted;
+            s.catalogue = m_databaseName;
+            s.table = c.baseTable();
+            s.key = key;
+            s.after = RowImage{m_keptColumns, m_keptValues};
+            s.trashId = m_keptId;
+            s.caption = rowCaption(s.table, s.after);
+            RowHistory::instance().record(s);
+        }
         return;
     }
     if (save)
@@ -498,6 +569,7 @@ void DataControl::openRows()
 {
     try {
         m_cursor = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+        watchDeletes(*m_cursor);
     } catch (const DataError &e) {
         m_cursor.reset();
         m_openError = e;
@@ -532,6 +604,7 @@ void DataControl::Refresh()
     std::unique_ptr<RecordCursor> fresh;
     try {
         fresh = std::make_unique<RecordCursor>(m_databaseName, m_recordSource);
+        watchDeletes(*fresh);
     } catch (const DataError &e) {
         if (m_cursor) {
             m_recordSource = m_cursor->recordSource();

@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
+#include "ui/ScreenView.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -76,7 +77,7 @@ private:
 
 // The data control: a strip with four arrow buttons and a caption that owns
 // one RecordCursor and keeps the text boxes bound to it in step.
-class DataControl : public QWidget {
+class DataControl : public QWidget, public FormPart {
     Q_OBJECT
 public:
     explicit DataControl(QWidget *parent = nullptr);
@@ -110,6 +111,13 @@ public:
 
     // Binds a QLineEdit, QPlainTextEdit or QTextEdit to a column by name.
     void bind(QWidget *box, const QString &column);
+    // A row whose `column` would be empty (or only spaces) once saved is not
+    // saved: the save fails as a full disk does, with `why` as the detail of
+    // its message, and the typing is kept.
+    void requireText(const QString &column, const QString &why);
+    // Deletes, saved edits and new rows go into the session's history (for
+    // Undo) and deleted rows into Recently Deleted. On unless switched off.
+    void setKeepsHistory(bool keep) { m_keepsHistory = keep; }
     // True when a bound box was typed into since the row was shown.
     bool dataChanged() const;
 
@@ -117,10 +125,12 @@ public:
     // number (with its path or name), else the standard text.
     QString errorText(int number) const;
 
-    // Called by ScreenView: open after the load handler has returned, and
-    // save and close when the window unloads (false: the save failed).
+    // Open after the load handler has returned, and save and close when the
+    // window unloads (false: the save failed).
     void scheduleOpen();
     bool closeRows();
+    void formLoaded() override { scheduleOpen(); }
+    bool formUnloading() override { return closeRows(); }
 
 Q_SIGNALS:
     void Validate(int &Action, int &Save);
@@ -173,6 +183,14 @@ private:
     std::optional<DataError> m_openError;
     Recordset m_recordset{this};
     QList<Binding> m_bindings;
+    // Hands the history's keeper to a cursor just opened.
+    void watchDeletes(RecordCursor &c);
+    bool m_keepsHistory = true;
+    qint64 m_keptId = 0;
+    QVariantList m_keptValues;
+    QStringList m_keptColumns;
+    QString m_requiredColumn;
+    QString m_requiredWhy;
     bool m_filling = false;
     bool m_openScheduled = false;
     int m_lastErrorNumber = 0;

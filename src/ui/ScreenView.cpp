@@ -3,10 +3,10 @@
 #include "data/AppFolders.h"
 #include "data/CatalogueGuard.h"
 #include "data/DataError.h"
-#include "ui/DataControl.h"
 #include "ui/PlainToolTips.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -14,12 +14,23 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
 namespace pv {
 
 namespace {
+
+// The parts of a window, in the order the window holds them.
+QList<FormPart *> partsOf(QWidget *window)
+{
+    QList<FormPart *> parts;
+    for (QWidget *child : window->findChildren<QWidget *>())
+        if (auto *part = dynamic_cast<FormPart *>(child))
+            parts.append(part);
+    return parts;
+}
 
 // Turns a click on a window's close box into an unload of its form, so that
 // Form_Unload runs and the form leaves the loaded windows.
@@ -63,8 +74,9 @@ int defaultMsgBox(const MsgBoxCall &call)
     box.setTextFormat(Qt::PlainText);
     if (shown != call.prompt)
         box.setDetailedText(call.prompt);
+    // A question from the program is one where going on needs a yes.
     if (question)
-        box.setDefaultButton((call.style & vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+        box.setDefaultButton(QMessageBox::No);
     const int answer = box.exec();
     if (!question)
         return vbOK;
@@ -140,8 +152,8 @@ void ScreenView::loadForm(Form *form)
     m_forms.append(form);
     form->Form_Load();
     // Data controls open their rows once the load handler has returned.
-    for (DataControl *dc : w->findChildren<DataControl *>())
-        dc->scheduleOpen();
+    for (FormPart *part : partsOf(w))
+        part->formLoaded();
 }
 
 void ScreenView::Show(Form *form, int style, QWidget *owner)
@@ -149,6 +161,15 @@ void ScreenView::Show(Form *form, int style, QWidget *owner)
     QWidget *w = form->widget();
     if (!isLoaded(form))
         loadForm(form);
+    // A window opens wholly on the screen of the first window open (the
+    // main one); a window that restores a placement of its own says so.
+    if (!w->isVisible() && !w->property(kKeepsPlacement).toBool()) {
+        const QWidget *anchor = owner;
+        for (qsizetype i = 0; !anchor && i < m_forms.size(); ++i)
+            if (QWidget *other = m_forms[i]->widget(); other != w && other->isVisible())
+                anchor = other;
+        keepOnScreen(w, anchor);
+    }
     if (style == 1) {
         if (owner && w->parentWidget() != owner)
             w->setParent(owner, Qt::Dialog);
@@ -195,8 +216,8 @@ void ScreenView::Unload(Form *form)
     QWidget *w = form->widget();
     // Data controls save a pending edit as they close; a window whose edit
     // could not be saved stays open with the typed values.
-    for (DataControl *dc : w->findChildren<DataControl *>())
-        if (!dc->closeRows()) {
+    for (FormPart *part : partsOf(w))
+        if (!part->formUnloading()) {
             m_unloading.removeAll(form);
             return;
         }
@@ -313,6 +334,71 @@ void ScreenView::guard(const std::function<void()> &handler)
     } catch (const std::exception &e) {
         MsgBox(QString::fromLocal8Bit(e.what()));
     }
+}
+
+// ------------------------------------------------------ window placement
+
+QRect screenAreaFor(const QWidget *anchor)
+{
+    QScreen *screen = nullptr;
+    if (anchor && anchor->isVisible())
+        screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
+    if (!screen && anchor)
+        screen = anchor->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QRect fitInArea(const QRect &outer, const QMargins &frame, const QRect &area, const QRect &centreOn)
+{
+    if (area.isEmpty())
+        return outer;
+    const int minW = frame.left() + frame.right() + 1, minH = frame.top() + frame.bottom() + 1;
+    QRect r(outer.topLeft(), QSize(std::max(minW, std::min(outer.width(), area.width())),
+                                   std::max(minH, std::min(outer.height(), area.height()))));
+    if (centreOn.isValid())
+        r.moveCenter(centreOn.center());
+    // Right and bottom first, so that the title bar stays reachable.
+    r.moveRight(std::min(r.right(), area.right()));
+    r.moveBottom(std::min(r.bottom(), area.bottom()));
+    r.moveLeft(std::max(r.left(), area.left()));
+    r.moveTop(std::max(r.top(), area.top()));
+    return r;
+}
+
+QMargins frameOf(const QWidget *window, const QWidget *anchor)
+{
+    auto margins = [](const QWidget *w) {
+        const QRect outer = w->frameGeometry(), inner = w->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    };
+    if (window && window->isVisible())
+        return margins(window);
+    if (anchor && anchor->isVisible())
+        return margins(anchor);
+    return QMargins();
+}
+
+void keepOnScreen(QWidget *window, const QWidget *anchor)
+{
+    if (!window || window->isMaximized() || window->isFullScreen() || window->isMinimized())
+        return;
+    if (anchor == window)
+        anchor = nullptr;
+    const QRect area = screenAreaFor(anchor ? anchor : window);
+    const QMargins frame = frameOf(window, anchor);
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    // pos() is where the frame begins, also before the window is first shown.
+    const QRect outer(window->pos(), window->size() + extra);
+    const bool placed = window->isVisible() || window->testAttribute(Qt::WA_Moved);
+    const QRect centre = placed ? QRect() : (anchor && anchor->isVisible() ? anchor->frameGeometry() : area);
+    const QRect fitted = fitInArea(outer, frame, area, centre);
+    if (fitted.size() != outer.size())
+        window->resize(fitted.size() - extra);
+    if (fitted.topLeft() != outer.topLeft() || !placed)
+        window->move(fitted.topLeft());
 }
 
 } // namespace pv

@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -12,12 +14,12 @@
 #include <stdexcept>
 #include <typeindex>
 
-namespace pv {
-
-class DataControl;
-}
 class QEventLoop;
 namespace pv {
+
+// Set to true on a window whose placement is its own to restore as stored;
+// ScreenView::Show then leaves it where it is.
+inline constexpr char kKeepsPlacement[] = "pvKeepsPlacement";
 
 // Every window of the program is a QWidget that also implements Form.
 class Form {
@@ -27,6 +29,16 @@ public:
     virtual void Form_Load() {}
     // Set Cancel to a non-zero value to keep the window.
     virtual void Form_Unload(int &Cancel) { (void)Cancel; }
+};
+
+// A control inside a window that opens once the window's load handler has
+// returned, and closes before the window goes. A part that cannot close (an
+// edit that could not be saved) keeps its window open.
+class FormPart {
+public:
+    virtual ~FormPart() = default;
+    virtual void formLoaded() = 0;
+    virtual bool formUnloading() = 0;
 };
 
 // A failure of a toolkit service (Shell, a help viewer ...) with a
@@ -145,6 +157,25 @@ private:
     bool m_quitWhenEmpty = false;
     AppInfo m_app;
 };
+
+// --- Window placement (the screen the windows open on) --------------------
+// The part of the screen a window may take: the desktop's free area of the
+// screen that holds `anchor` (the main window), else of the primary screen.
+QRect screenAreaFor(const QWidget *anchor);
+
+// A window's outer rectangle (frame included) moved and cut so that it lies
+// wholly inside `area`; the frame itself is not cut. `centreOn`, when valid,
+// is where a window that has no place of its own yet is centred.
+QRect fitInArea(const QRect &outer, const QMargins &frame, const QRect &area, const QRect &centreOn = QRect());
+
+// The frame the window manager puts around `window`: its own once shown,
+// else that of `anchor`, else none.
+QMargins frameOf(const QWidget *window, const QWidget *anchor);
+
+// Puts a window that is about to be shown wholly on the screen of `anchor`:
+// a window not placed yet is centred on the anchor, a remembered size larger
+// than the screen is cut to it.
+void keepOnScreen(QWidget *window, const QWidget *anchor);
 
 // Shorthand used by the windows.
 inline ScreenView &Screen() { return ScreenView::instance(); }

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
 #include "collections/frmDice.h"
@@ -38,7 +38,7 @@ MsgRecorder::MsgRecorder()
 {
     m_previous = pv::Screen().setMsgBoxHandler([this](const pv::MsgBoxCall &c) {
         calls.append(c);
-        return int(pv::vbOK);
+        return (c.style & 7) == pv::vbYesNo ? yesNoAnswer : int(pv::vbOK);
     });
 }
 

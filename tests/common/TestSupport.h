@@ -26,6 +26,7 @@ public:
     MsgRecorder();
     ~MsgRecorder();
     QList<pv::MsgBoxCall> calls;
+    int yesNoAnswer = pv::vbYes; // what a Yes/No question is answered
     QStringList prompts() const;
     QString last() const { return calls.isEmpty() ? QString() : calls.last().prompt; }
     void clear() { calls.clear(); }

@@ -2,8 +2,9 @@
 // with its file and line, and a built catalogue is never overwritten.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 #include "data/Catalogue.h"
+#include "data/IngredientVocabulary.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,12 +17,18 @@ namespace {
 const char *kGood = "name: Gimlet\nglass: Cocktail\ncategories: Gin\ning: 2 oz | Gin\ning: 3/4 oz | Lime Cordial\n"
                     "directions: Shake with ice and strain.\n";
 
+QString bundledFile(const char *name)
+{
+    QFile f(QStringLiteral(PV_SOURCE_DIR "/content/catalogue/") + QLatin1String(name));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
 QStringList problemsOf(const QString &drinks, bool fullCoverage = false)
 {
     CatalogueSeed s;
-    QFile units(QStringLiteral(PV_SOURCE_DIR "/content/catalogue/units.txt"));
-    if (units.open(QIODevice::ReadOnly))
-        s.parseUnits(units.fileName(), QString::fromUtf8(units.readAll()));
+    s.parseUnits(QStringLiteral("units.txt"), bundledFile("units.txt"));
+    s.vocabularyFile = QStringLiteral("ingredients.txt");
+    s.vocabularyText = bundledFile("ingredients.txt");
     s.parseDrinks(QStringLiteral("seed.txt"), drinks);
     pv::SeedCheckOptions o;
     o.requireEveryQueryFilled = fullCoverage;
@@ -40,6 +47,8 @@ private Q_SLOTS:
     void bundledSeedPassesAndFillsEveryQuery();
     void eachBrokenRuleIsRefused_data();
     void eachBrokenRuleIsRefused();
+    void categoryNeedsItsSpiritByTheVocabulary_data();
+    void categoryNeedsItsSpiritByTheVocabulary();
     void collectionRules();
     void toolKeepsAnExistingCatalogue();
 };
@@ -104,16 +113,21 @@ void TestCatalogueBuilder::eachBrokenRuleIsRefused_data()
                                       << "seed.txt:1: 'Gimlet': 'Sours' is not one of the sixteen categories";
     QTest::newRow("spirit category without the spirit")
         << QString(good).replace("categories: Gin", "categories: Gin, Vodka")
-        << "seed.txt:1: 'Gimlet' is in Vodka but no ingredient names vodka";
+        << "seed.txt:1: 'Gimlet' is in Vodka but no ingredient is Vodka, or a kind of it, by the ingredient "
+           "vocabulary";
     QTest::newRow("non-alcoholic with alcohol")
         << QString(good).replace("categories: Gin", "categories: Non-Alcoholic")
         << "seed.txt:1: 'Gimlet' is Non-Alcoholic but 'Gin' contains alcohol";
     QTest::newRow("quantity missing") << QString(good).replace("ing: 2 oz | Gin", "ing:  | Gin")
                                       << "seed.txt:1: 'Gimlet': 'Gin' has no quantity";
     QTest::newRow("unit not in the list") << QString(good).replace("ing: 2 oz | Gin", "ing: 2 glugs | Gin")
-                                          << "seed.txt:1: 'Gimlet': '2 glugs' is not a number with a unit from units.txt";
+                                          << "seed.txt:4: 'Gimlet': '2 glugs' is not a number with a unit from units.txt";
     QTest::newRow("unit without a number") << QString(good).replace("ing: 2 oz | Gin", "ing: oz | Gin")
-                                           << "seed.txt:1: 'Gimlet': 'oz' is not a number with a unit from units.txt";
+                                           << "seed.txt:4: 'Gimlet': 'oz' is not a number with a unit from units.txt";
+    QTest::newRow("absurd amount") << QString(good).replace("ing: 2 oz | Gin", "ing: 999 oz | Gin")
+                                   << "seed.txt:4: 'Gimlet': '999 oz' is more than five litres";
+    QTest::newRow("a spelling the list does not use") << QString(good).replace("ing: 2 oz | Gin", "ing: 2 fl oz | Gin")
+                                                      << "seed.txt:4: 'Gimlet': '2 fl oz' is not a number with a unit from units.txt";
     QTest::newRow("directions missing") << QString(good).replace("directions: Shake with ice and strain.\n", "")
                                         << "seed.txt:1: 'Gimlet' has no directions";
     QTest::newRow("no category") << QString(good).replace("categories: Gin\n", "")
@@ -130,6 +144,55 @@ void TestCatalogueBuilder::eachBrokenRuleIsRefused()
     QVERIFY(problemsOf(QString::fromUtf8(kGood)).isEmpty());
     const QStringList problems = problemsOf(seed);
     QVERIFY2(problems.contains(expected), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+void TestCatalogueBuilder::categoryNeedsItsSpiritByTheVocabulary_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("ingredient");
+    QTest::addColumn<bool>("allowed");
+    const struct {
+        const char *category;
+        const char *ingredient;
+        bool allowed;
+    } rows[] = {
+        {"Gin", "Gin", true},
+        {"Gin", "old tom GIN", true}, // texts are folded
+        {"Gin", "Sloe Gin", false},   // a liqueur
+        {"Gin", "Ginger Beer", false},
+        {"Gin", "Bathtub Gin", false}, // unknown to the vocabulary
+        {"Brandy", "Calvados", true},  // a kind of a kind of brandy
+        {"Brandy", "Apricot Brandy", false},
+        {"Rum", "Cachaça", true},
+        {"Rum", "Coconut Rum", false},
+        {"Tequila", "Mezcal", true},
+        {"Bourbon", "Bacon-Washed Bourbon", true},
+        {"Bourbon", "Rye Whiskey", false},
+        {"Scotch", "Irish Whiskey", false},
+        {"Whiskey", "Islay Single Malt Scotch Whisky", true},
+        {"Whiskey", "Southern Comfort", false},
+        {"Beer", "Dry Hard Cider", true},
+        {"Beer", "Fresh Apple Cider", false}, // apple juice
+        {"Beer", "Ginger Beer", false},
+        {"Wine", "Dry Vermouth", true},
+        {"Wine", "Green Ginger Wine", true},
+        {"Cordials", "Sloe Gin", true}, // no rule
+    };
+    for (const auto &r : rows)
+        QTest::addRow("%s with %s", r.category, r.ingredient)
+            << QString::fromUtf8(r.category) << QString::fromUtf8(r.ingredient) << r.allowed;
+}
+
+void TestCatalogueBuilder::categoryNeedsItsSpiritByTheVocabulary()
+{
+    QFETCH(QString, category);
+    QFETCH(QString, ingredient);
+    QFETCH(bool, allowed);
+    static const pv::IngredientVocabulary v = pv::IngredientVocabulary::parse(bundledFile("ingredients.txt"));
+    // Next to a lemon, so that the one ingredient decides.
+    const QList<QPair<QString, QString>> ings = {{"1 oz", ingredient}, {"1/2 oz", "Fresh Lemon Juice"}};
+    const QString why = CatalogueSeed::categoryRuleViolation(category, ings, &v);
+    QVERIFY2(why.isEmpty() == allowed, qPrintable(why));
 }
 
 void TestCatalogueBuilder::collectionRules()

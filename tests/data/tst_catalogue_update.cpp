@@ -4,9 +4,8 @@
 // killed half-way; and the one message at start-up.
 #include "TestSupport.h"
 
+#include "data/CatalogueBuilder.h"
 #include "data/CatalogueGuard.h"
-
-#include "CatalogueBuilder.h"
 #include "browser/frmMain.h"
 #include "data/CatalogueUpdate.h"
 
@@ -63,7 +62,7 @@ void build(const QString &path, bool newer, const QString &version, const QList<
     s.parseDrinks(QStringLiteral("d.txt"), drinks);
     s.parseCollection(QStringLiteral("cardgames"), QStringLiteral("c.txt"), games);
     s.version = version;
-    s.previousVersion = history.isEmpty() ? QString() : history.first().version;
+    s.previousVersion = history.isEmpty() ? QString() : history.last().version;
     s.history = history;
     s.write(path);
 }
@@ -77,12 +76,19 @@ QList<pv::ShippedRow> shippedBy(const QString &path, const QString &version)
     return rows;
 }
 
-// A 1.0 catalogue the user has worked on, and the 2.0 bundle beside it.
-void prepare(const QString &dir, bool recorded)
+// A 1.0 catalogue the user has worked on, and the 2.0 bundle beside it; with
+// `between`, a 1.5 release already brought the bundle's changes.
+void prepare(const QString &dir, bool recorded, bool between = false)
 {
     const QString user = dir + QStringLiteral("/pv.mdb");
     build(user, false, QStringLiteral("1.0"));
-    build(dir + QStringLiteral("/pv-bundled.mdb"), true, QStringLiteral("2.0"), shippedBy(user, QStringLiteral("1.0")));
+    QList<pv::ShippedRow> history = shippedBy(user, QStringLiteral("1.0"));
+    if (between) {
+        const QString mid = dir + QStringLiteral("/pv-1.5.mdb");
+        build(mid, true, QStringLiteral("1.5"), history);
+        history += shippedBy(mid, QStringLiteral("1.5"));
+    }
+    build(dir + QStringLiteral("/pv-bundled.mdb"), true, QStringLiteral("2.0"), history);
     if (!recorded)
         pvtest::execSql(user, "DROP TABLE pv_shipped; DROP TABLE pv_catalogue");
     for (const Case &c : kCases) {
@@ -115,6 +121,7 @@ class TestCatalogueUpdate : public QObject {
 private Q_SLOTS:
     void eachChangeMergesAsTheUserLeftIt_data();
     void eachChangeMergesAsTheUserLeftIt();
+    void aChangedToastStaysWithItsTheme();
     void killedMergeLeavesTheCatalogueAndIsRetried();
     void startUpTellsOnce();
 };
@@ -122,15 +129,19 @@ private Q_SLOTS:
 void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt_data()
 {
     QTest::addColumn<bool>("recorded");
-    QTest::newRow("catalogue from before records") << false;
-    QTest::newRow("catalogue with its record") << true;
+    QTest::addColumn<bool>("between");
+    QTest::newRow("catalogue from before records") << false << false;
+    QTest::newRow("catalogue with its record") << true << false;
+    QTest::newRow("before records, a release skipped") << false << true;
+    QTest::newRow("with its record, a release skipped") << true << true;
 }
 
 void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
 {
     QFETCH(bool, recorded);
+    QFETCH(bool, between);
     QTemporaryDir dir;
-    prepare(dir.path(), recorded);
+    prepare(dir.path(), recorded, between);
     const QString user = dir.path() + QStringLiteral("/pv.mdb");
     const QStringList before = dump(user);
 
@@ -146,10 +157,10 @@ void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
             pvtest::queryColumn(user, QStringLiteral("SELECT instructions FROM cardgames WHERE name = '%1'").arg(n)),
             want);
     }
-    QCOMPARE(QList<int>({r.recipesUpdated, r.recipesAdded, r.recipesRemoved, r.recipesKept}), QList<int>({1, 1, 1, 2}));
-    QCOMPARE(QList<int>({r.otherUpdated, r.otherAdded, r.otherRemoved, r.otherKept}), QList<int>({1, 1, 1, 2}));
+    QCOMPARE(QList<int>({r.recipesUpdated, r.recipesAdded, r.recipesRemoved, r.recipesKept}), QList<int>({1, 1, 1, 3}));
+    QCOMPARE(QList<int>({r.otherUpdated, r.otherAdded, r.otherRemoved, r.otherKept}), QList<int>({1, 1, 1, 3}));
     QVERIFY(r.message().contains(
-        QStringLiteral("1 recipe was updated, 1 added and 1 retired; your own 2 edited recipes were kept")));
+        QStringLiteral("1 recipe was updated, 1 added and 1 retired; your own 3 edited recipes were kept")));
     // Still browsed alphabetically; the backup holds the catalogue as it was.
     const QStringList names = pvtest::queryColumn(user, "SELECT DrinkName FROM drinklst ORDER BY rowid");
     QStringList sorted = names;
@@ -163,6 +174,35 @@ void TestCatalogueUpdate::eachChangeMergesAsTheUserLeftIt()
     const QStringList after = dump(user);
     QVERIFY(!pv::mergeBundledCatalogue(dir.path() + QStringLiteral("/pv-bundled.mdb"), user).merged);
     QCOMPARE(dump(user), after);
+}
+
+void TestCatalogueUpdate::aChangedToastStaysWithItsTheme()
+{
+    QTemporaryDir dir;
+    auto toasts = [&](const QString &path, const QString &version, const QStringList &rows,
+                      const QList<pv::ShippedRow> &history) {
+        QString text;
+        for (const QString &r : rows)
+            text += QStringLiteral("Cat: %1\nToasts: %2\n\n").arg(r.section(QLatin1Char(':'), 0, 0),
+                                                                   r.section(QLatin1Char(':'), 1));
+        pv::CatalogueSeed s;
+        s.parseDrinks(QStringLiteral("d.txt"), drink(QStringLiteral("Gimlet"), QStringLiteral("old")));
+        s.parseCollection(QStringLiteral("Toasting"), QStringLiteral("t.txt"), text);
+        s.version = version;
+        s.history = history;
+        s.previousVersion = history.isEmpty() ? QString() : history.last().version;
+        s.write(path);
+    };
+    const QString user = dir.path() + QStringLiteral("/pv.mdb");
+    const QString bundled = dir.path() + QStringLiteral("/pv-bundled.mdb");
+    toasts(user, QStringLiteral("1.0"), {"Birthday:b1", "Birthday:b2", "Wedding:w1"}, {});
+    toasts(bundled, QStringLiteral("2.0"), {"Birthday:b1", "Birthday:b2 mended", "Wedding:w1", "Wedding:w2"},
+           shippedBy(user, QStringLiteral("1.0")));
+    pvtest::execSql(user, "INSERT INTO Toasting VALUES ('Mine', 'm1')");
+    const pv::CatalogueMergeResult r = pv::mergeBundledCatalogue(bundled, user);
+    QVERIFY2(r.merged, qPrintable(r.error));
+    QCOMPARE(pvtest::queryColumn(user, "SELECT Cat || ':' || Toasts FROM Toasting ORDER BY rowid"),
+             (QStringList{"Birthday:b1", "Birthday:b2 mended", "Wedding:w1", "Wedding:w2", "Mine:m1"}));
 }
 
 void TestCatalogueUpdate::killedMergeLeavesTheCatalogueAndIsRetried()

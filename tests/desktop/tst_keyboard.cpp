@@ -161,6 +161,8 @@ private Q_SLOTS:
     void referenceItemsFromTheKeyboard();
     void startWithEnter();
     void browserCommandsHaveKeys();
+    void keysThatCloseAndOpenHelp_data();
+    void keysThatCloseAndOpenHelp();
 
 private:
     QWidget *openActive(const QString &name);
@@ -289,6 +291,25 @@ void TestKeyboard::menusByKeyboard()
                                     .arg(menu->objectName(), taken.value(letter), a->text(), letter)));
             taken.insert(letter, a->text());
         }
+    }
+
+    // Every entry the program added to the designed menus has its letter.
+    if (window == QLatin1String("frmMain")) {
+        static const QStringList designed = {
+            "mnuFilePrint", "mnuFileExit", "mnuSupplies", "mnuUtensils", "mnuGlasses", "mnuStockLiquor",
+            "mnuPickuplines", "mnuToasting", "mnuJokes", "mnuDrinkingGames", "mnuDice", "mnuCards", "mnuCoins",
+            "mnuBoardGames", "mnuMedia", "mnuSpeech", "mnuViewBrowser", "mnuViewToolbar", "mnuViewStatusBar",
+            "mnuViewAll", "mnuAperitifs", "mnuBeer", "mnuBourbon", "mnuBrandy", "mnuCordials", "mnuGin", "mnuHot",
+            "mnuNonAlcoholic", "mnuPunch", "mnuRum", "mnuScotch", "mnuTequila", "mnuTropical", "mnuVodka",
+            "mnuWhiskey", "mnuWine", "mnuHelpContents", "mnuHelpSearch", "mnuHelpAbout"};
+        QStringList without;
+        for (QMenu *m : w->findChildren<QMenu *>())
+            for (QAction *a : m->actions()) {
+                const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
+                if (!a->isSeparator() && !designed.contains(name) && QKeySequence::mnemonic(a->text()).isEmpty())
+                    without << a->text();
+            }
+        QVERIFY2(without.isEmpty(), qPrintable(without.join(QStringLiteral(", "))));
     }
 
     // Alt alone opens the menu bar, so a menu whose title has no letter is
@@ -443,6 +464,48 @@ void TestKeyboard::referenceItemsFromTheKeyboard()
     auto *form = dynamic_cast<pv::Form *>(w);
     QTest::keyClick(text, Qt::Key_Escape);
     QTRY_VERIFY(!Screen().isLoaded(form));
+}
+
+void TestKeyboard::keysThatCloseAndOpenHelp_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QKeySequence>("key");
+    for (const char *name : {"frmCards", "frmJoke", "frmToasting", "frmLines"})
+        QTest::newRow(name) << QString::fromLatin1(name) << QKeySequence(Qt::Key_Escape);
+    QTest::newRow("frmHelp, Esc") << QStringLiteral("frmHelp") << QKeySequence(Qt::Key_Escape);
+    QTest::newRow("frmHelp, Ctrl+W") << QStringLiteral("frmHelp") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    // F1 opens the help instead.
+    QTest::newRow("frmMain, F1") << QStringLiteral("frmMain") << QKeySequence(Qt::Key_F1);
+}
+
+void TestKeyboard::keysThatCloseAndOpenHelp()
+{
+    QFETCH(QString, window);
+    QFETCH(QKeySequence, key);
+    QWidget *w = openActive(window);
+    QVERIFY(w);
+    auto *form = dynamic_cast<pv::Form *>(w);
+    QVERIFY(Screen().isLoaded(form));
+    if (window == QLatin1String("frmMain"))
+        Screen().App().HelpFile = desk::helpFile();
+    // From whatever box has the focus.
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+    QTest::keySequence(focus, key);
+    if (key == QKeySequence(Qt::Key_F1)) {
+        auto viewer = [] {
+            for (pv::Form *f : Screen().forms())
+                if (auto *h = dynamic_cast<frmHelp *>(f))
+                    return h;
+            return static_cast<frmHelp *>(nullptr);
+        };
+        QTRY_VERIFY(viewer() && viewer()->isVisible() && !viewer()->brwHelp->source().isEmpty());
+        frmHelp *help = viewer();
+        QCOMPARE(help->tabNavigation->currentWidget(), help->tabContents);
+        QVERIFY(Screen().isLoaded(form));
+    } else {
+        QTRY_VERIFY(!Screen().isLoaded(form));
+    }
+    QVERIFY(m_msgs->calls.isEmpty());
 }
 
 void TestKeyboard::startWithEnter()

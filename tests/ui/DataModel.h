@@ -31,6 +31,8 @@ enum class Act {
     FindNext, // main: type `text` into the search box, press Find Next
     Close,    // collections: close the window and open it again
     Foreign,  // another program: `field` 0 appends a row, 1 deletes row `text`
+    Undo,     // Edit > Undo (the window's Ctrl+Z)
+    Redo,
 };
 
 struct Step {
@@ -44,6 +46,7 @@ struct Step {
 struct Words {
     std::string prefix, end, beginning, emptyList, emptyDelete, nothingToDelete, listEmptied, nothingChanged,
         noRowToSave, notWholeNumber, rowGone, mustEnter, noMatch, noMore;
+    std::string nameRequired; // main: a drink is not saved without a name
 };
 
 using Value = std::optional<std::string>;
@@ -152,8 +155,20 @@ public:
         case Act::Foreign:
             foreign(s.field, s.text);
             break;
+        case Act::Undo:
+        case Act::Redo:
+            undoRedo(s.act == Act::Undo);
+            break;
         }
     }
+
+    // The session's saved changes of this window's table, newest last.
+    struct Change {
+        enum Kind { Deleted, Edited, Added } kind;
+        std::int64_t key;
+        Row before, after; // Deleted: `after` is the row
+    };
+    std::vector<Change> done, undone;
 
     int absolutePosition() const
     {
@@ -242,6 +257,11 @@ private:
             say(w.noRowToSave);
             return false;
         }
+        if (!collection() && std::all_of(screen[0].begin(), screen[0].end(),
+                                         [](unsigned char c) { return std::isspace(c); })) {
+            say(w.nameRequired); // the typing stays, as after a failed write
+            return false;
+        }
         if (idField >= 0 && dirty[size_t(idField)] && !screen[size_t(idField)].empty() &&
             !wholeNumber(screen[size_t(idField)])) {
             say(w.notWholeNumber);
@@ -274,6 +294,7 @@ private:
                 r.fields[size_t(idField)] = std::to_string(top.value_or(0) + 1);
             }
             file.push_back(r);
+            record({Change::Added, r.key, {}, r.fields});
             // A key the engine hands out again (another program deleted the
             // last row) leaves the old place a deleted row.
             for (std::int64_t &k : keys)
@@ -294,9 +315,12 @@ private:
                 say(w.rowGone);
                 return false;
             }
+            const Row before = r->fields;
             for (int f = 0; f < nFields; ++f)
                 if (dirty[size_t(f)])
                     r->fields[size_t(f)] = boxValue(f);
+            if (r->fields != before)
+                record({Change::Edited, key, before, r->fields});
             lastModified = key;
         }
         forgetTyping();
@@ -350,6 +374,8 @@ private:
         if (absolutePosition() < 0)
             return say(w.nothingToDelete);
         const std::int64_t key = keys[size_t(pos)];
+        if (const FileRow *gone = row(key))
+            record({Change::Deleted, key, {}, gone->fields});
         file.erase(std::remove_if(file.begin(), file.end(), [key](const FileRow &r) { return r.key == key; }),
                    file.end());
         keys.erase(keys.begin() + pos);
@@ -447,6 +473,80 @@ private:
         }
         noMatch = false;
         open();
+    }
+
+    void record(Change c)
+    {
+        done.push_back(std::move(c));
+        undone.clear(); // a new change ends what Redo could bring again
+    }
+
+    void undoRedo(bool back)
+    {
+        if (typed()) {
+            if (!back)
+                return;
+            // Typing on screen is saved first, then taken back.
+            const bool wasAdding = adding;
+            if (!leave())
+                return;
+            if (wasAdding)
+                show();
+        }
+        std::vector<Change> &from = back ? done : undone;
+        if (from.empty())
+            return;
+        Change c = from.back();
+        std::int64_t shown = -1;
+        const bool putBack = (c.kind == Change::Deleted) == back;
+        if (c.kind == Change::Edited || !putBack) {
+            auto it = std::find_if(file.begin(), file.end(), [&c](const FileRow &r) { return r.key == c.key; });
+            if (it == file.end()) {
+                // Its row went meanwhile: the step goes too, with a word.
+                from.pop_back();
+                return say(w.rowGone);
+            }
+            if (c.kind == Change::Edited) {
+                it->fields = back ? c.before : c.after;
+                shown = c.key;
+            } else {
+                c.after = it->fields;
+                file.erase(it);
+            }
+        } else {
+            const std::int64_t old = c.key;
+            if (row(c.key))
+                c.key = nextKey();
+            // Rows stand in key order, so a row put back is at its place.
+            FileRow r{c.key, c.after};
+            file.insert(std::lower_bound(file.begin(), file.end(), r,
+                                         [](const FileRow &a, const FileRow &b) { return a.key < b.key; }),
+                        r);
+            for (std::vector<Change> *list : {&done, &undone})
+                for (Change &o : *list)
+                    if (o.key == old)
+                        o.key = c.key;
+            shown = c.key;
+        }
+        from.pop_back();
+        (back ? undone : done).push_back(c);
+        // The window reads its rows anew and shows the row brought back, else
+        // the one it showed, else the one at its place.
+        const int at = absolutePosition();
+        const std::int64_t here = at >= 0 ? keys[size_t(at)] : -1;
+        open();
+        noMatch = false;
+        for (std::int64_t target : {shown, here}) {
+            const auto k = std::find(keys.begin(), keys.end(), target);
+            if (target >= 0 && k != keys.end()) {
+                landOn(int(k - keys.begin()));
+                return show();
+            }
+        }
+        if (at > 0 && !keys.empty()) {
+            landOn(std::min(at, int(keys.size()) - 1));
+            show();
+        }
     }
 
     void foreign(int what, const std::string &arg)

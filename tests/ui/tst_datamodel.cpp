@@ -17,8 +17,10 @@
 #include "collections/CollectionBrowser.h"
 #include "collections/CollectionProfile.h"
 #include "data/DataError.h"
+#include "data/RowHistory.h"
 #include "ui/DataControl.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -75,6 +77,8 @@ model::Words wordsFor(const Target &t)
                       "the text box just to the right of the Search button.";
         w.noMatch = "There are no drinks that match your search";
         w.noMore = "There are no more drinks that match your search";
+        w.nameRequired = str(DataError(ErrValueRequired, "A drink must have a name: type one into the Drink's Name box.")
+                                 .message());
         return w;
     }
     const CollectionProfile &p = collectionProfile(t.form);
@@ -93,8 +97,8 @@ model::Words wordsFor(const Target &t)
 
 const char *actName(model::Act a)
 {
-    static const char *names[] = {"First",  "Previous", "Next",   "Last",     "Add",   "Delete", "Refresh",
-                                  "Update", "Type",     "Search", "FindNext", "Close", "Foreign"};
+    static const char *names[] = {"First",    "Previous", "Next",  "Last",    "Add",  "Delete", "Refresh", "Update",
+                                  "Type",     "Search",   "FindNext", "Close", "Foreign", "Undo", "Redo"};
     return names[int(a)];
 }
 
@@ -116,7 +120,8 @@ std::vector<model::Step> generate(const Target &t, std::uint64_t seed, int steps
     auto pick = [&rng](int n) { return int(rng() % std::uint64_t(n)); };
     std::vector<std::pair<Act, int>> weights = {
         {Act::First, 5},  {Act::Previous, 10}, {Act::Next, 12},  {Act::Last, 5},  {Act::Add, 9},
-        {Act::Delete, 8}, {Act::Refresh, 3},   {Act::Update, 7}, {Act::Type, 26}, {Act::Foreign, 2}};
+        {Act::Delete, 8}, {Act::Refresh, 3},   {Act::Update, 7}, {Act::Type, 26}, {Act::Foreign, 2},
+        {Act::Undo, 6},   {Act::Redo, 3}};
     if (t.kind == model::Kind::Main) {
         weights.push_back({Act::Search, 6});
         weights.push_back({Act::FindNext, 5});
@@ -232,6 +237,7 @@ public:
         QFile(catalogue()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         Screen().App().Path = m_app.path();
         Screen().setMousePointer(vbDefault);
+        RowHistory::instance().clear();
         openWindow();
         m_model.emplace(t.kind, wordsFor(t), int(t.columns.size()), t.idField, readFile(catalogue(), t));
     }
@@ -242,9 +248,19 @@ public:
         pvtest::unloadAll();
         // A window kept open by typing it cannot save is emptied and closed.
         if (Screen().formsCount() > 0) {
-            for (Form *f : Screen().forms())
+            for (Form *f : Screen().forms()) {
                 for (QLineEdit *le : f->widget()->findChildren<QLineEdit *>())
                     le->clear();
+                for (QPlainTextEdit *pe : f->widget()->findChildren<QPlainTextEdit *>())
+                    pe->clear();
+            }
+            pvtest::unloadAll();
+        }
+        // A drink emptied of its name is not saved either: it gets one.
+        if (Screen().formsCount() > 0) {
+            for (Form *f : Screen().forms())
+                if (auto *name = f->widget()->findChild<QLineEdit *>(QStringLiteral("txtFields(0)")))
+                    name->setText(QStringLiteral("closing"));
             pvtest::unloadAll();
         }
         Screen().setMousePointer(vbDefault);
@@ -365,6 +381,15 @@ private:
                 openWindow();
             }
             return;
+        case Act::Undo:
+        case Act::Redo: {
+            auto *a = window()->findChild<QAction *>(s.act == Act::Undo ? QStringLiteral("mnuEditUndo")
+                                                                          : QStringLiteral("mnuEditRedo"));
+            // Disabled entries cannot be chosen.
+            if (a->isEnabled())
+                a->trigger();
+            return;
+        }
         case Act::Foreign: {
             const auto &file = m_model->file;
             if (s.field == 0) {
@@ -455,7 +480,8 @@ private:
                 auto shorter = steps;
                 shorter.erase(shorter.begin() + long(i));
                 if (Failure g = play(t, shorter); g.step >= 0) {
-                    shorter.resize(size_t(g.step) + 1);
+                    // A failure on opening needs no step at all.
+                    shorter.resize(std::min(shorter.size(), size_t(g.step) + 1));
                     steps = shorter;
                     f = g;
                     dropped = true;

@@ -2,7 +2,7 @@
 //   mkcatalogue [--if-missing] [--check-only] [--version V] SEED_DIR OUTPUT_FILE
 //   mkcatalogue --fingerprints CATALOGUE   (what a built catalogue ships, as a history file)
 //   mkcatalogue --merge BUNDLED USER       (brings a user's catalogue up to a newer bundle)
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

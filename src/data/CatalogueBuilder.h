@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/CatalogueUpdate.h"
+#include "data/IngredientVocabulary.h"
 
 #include <QList>
 #include <QMap>
@@ -68,6 +69,9 @@ public:
     // Whether a quantity is a number with one of the units, a bare number or
     // a phrase; always true while no unit list is loaded.
     bool quantityAllowed(const QString &quantity) const;
+    // Why a bundled quantity is refused: it does not read as an amount, its
+    // amount is absurd, or its unit is not in the list. Empty when it passes.
+    QString quantityProblem(const QString &quantity) const;
 
     QList<DrinkSeed> drinks;
     QMap<QString, QList<CollectionRow>> collections;
@@ -75,6 +79,9 @@ public:
     // the drinks must be placed in it when it is there.
     QString vocabularyFile;
     QString vocabularyText;
+    // The typical strengths of its alcoholic ingredients (strength.txt).
+    QString strengthFile;
+    QString strengthText;
     QStringList units;
     QStringList unitPhrases;
     QString unitsFile = QStringLiteral("units.txt");
@@ -100,10 +107,16 @@ public:
         QString reason;  // without the drink's name: "glass 'Tiki Mug' is not one of the twenty"
         QString message; // naming the drink, as the builder reports it
     };
-    static QList<DrinkProblem> drinkProblems(const DrinkSeed &drink, const DrinkRules &rules);
+    // A spirit, Beer or Wine category is checked only against a vocabulary.
+    static QList<DrinkProblem> drinkProblems(const DrinkSeed &drink, const DrinkRules &rules,
+                                             const IngredientVocabulary *vocabulary = nullptr);
 
-    // Which categories an ingredient list allows; empty means no rule.
-    static QString categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients);
+    // Why an ingredient list does not belong in a category; empty when it
+    // does. A spirit category needs an ingredient the vocabulary places under
+    // that spirit, Beer and Wine one of their kind; Non-Alcoholic needs none
+    // that names a drink with alcohol.
+    static QString categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients,
+                                         const IngredientVocabulary *vocabulary);
 
 private:
     struct RawRecord {

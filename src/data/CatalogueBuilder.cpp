@@ -1,4 +1,7 @@
-#include "CatalogueBuilder.h"
+#include "data/CatalogueBuilder.h"
+
+#include "data/DrinkStrength.h"
+#include "data/Quantity.h"
 
 #include "data/Catalogue.h"
 #include "data/IngredientVocabulary.h"
@@ -135,25 +138,42 @@ void CatalogueSeed::parseUnits(const QString &fileName, const QString &text)
     for (const RawRecord &r : parseRecords(fileName, text))
         for (int i = 0; i < r.fields.size(); ++i) {
             const QString &key = r.fields[i].first;
-            if (key == QLatin1String("unit"))
-                units << r.fields[i].second.trimmed();
-            else if (key == QLatin1String("phrase"))
-                unitPhrases << r.fields[i].second.trimmed();
-            else
+            const QString value = r.fields[i].second.trimmed();
+            if (key == QLatin1String("unit")) {
+                units << value;
+                // The list only narrows what the quantity reader knows.
+                if (!isKnownUnitWord(value))
+                    m_problems << SeedProblem{fileName, r.fieldLines[i],
+                                              QStringLiteral("'%1' is not a unit the quantities are read with").arg(value)};
+            } else if (key == QLatin1String("phrase")) {
+                unitPhrases << value;
+                if (!isKnownPhrase(value))
+                    m_problems << SeedProblem{fileName, r.fieldLines[i],
+                                              QStringLiteral("'%1' is not a phrase the quantities are read with").arg(value)};
+            } else
                 m_problems << SeedProblem{fileName, r.fieldLines[i], QStringLiteral("unknown key '%1'").arg(key)};
         }
 }
 
 bool CatalogueSeed::quantityAllowed(const QString &quantity) const
 {
+    return quantityProblem(quantity).isEmpty();
+}
+
+QString CatalogueSeed::quantityProblem(const QString &quantity) const
+{
     if (units.isEmpty() && unitPhrases.isEmpty())
-        return true;
+        return QString();
     if (unitPhrases.contains(quantity))
-        return true;
-    // "1", "2.5", "3/4", "1 1/2", optionally followed by one unit word.
-    static const QRegularExpression re(QStringLiteral("^(?:\\d+(?:\\.\\d+)?(?: \\d+/\\d+)?|\\d+/\\d+)(?: (.+))?$"));
-    const QRegularExpressionMatch m = re.match(quantity);
-    return m.hasMatch() && (m.captured(1).isEmpty() || units.contains(m.captured(1)));
+        return QString();
+    // The program computes with every bundled amount, so each must read as
+    // one, in a unit of the list.
+    const Quantity q = parseQuantity(quantity);
+    if (q.kind == QuantityKind::Absurd)
+        return QStringLiteral("'%1' %2").arg(quantity, q.problem);
+    if (!q.isAmount() || (!q.word.isEmpty() && !units.contains(q.word)))
+        return QStringLiteral("'%1' is not a number with a unit from %2").arg(quantity, unitsFile);
+    return QString();
 }
 
 void CatalogueSeed::loadDirectory(const QString &dir)
@@ -170,6 +190,9 @@ void CatalogueSeed::loadDirectory(const QString &dir)
     const QString vocabulary = dir + QStringLiteral("/ingredients.txt");
     if (QFileInfo::exists(vocabulary) && readFile(vocabulary, vocabularyText))
         vocabularyFile = vocabulary;
+    const QString strength = dir + QStringLiteral("/strength.txt");
+    if (QFileInfo::exists(strength) && readFile(strength, strengthText))
+        strengthFile = strength;
     const QString unitsPath = dir + QStringLiteral("/units.txt");
     QString unitsText;
     if (QFileInfo::exists(unitsPath) && readFile(unitsPath, unitsText))
@@ -207,33 +230,42 @@ void CatalogueSeed::loadDirectory(const QString &dir)
 
 namespace {
 
+// What a category asks of a drink: an ingredient that the vocabulary places
+// under one of these, or one of this kind. Names are not enough: Sloe Gin is
+// a liqueur and Apricot Brandy is one too.
 struct Rule {
     const char *category;
-    QStringList words;
+    QStringList ingredients;
+    IngredientKind kind = IngredientKind::Other; // Other: no kind asked for
 };
 
 const QList<Rule> &rules()
 {
     static const QList<Rule> r = {
-        {"Gin", {"gin"}},
-        {"Vodka", {"vodka"}},
-        {"Rum", {"rum", "cachaca", "cachaça"}},
-        {"Tequila", {"tequila", "mezcal"}},
-        {"Bourbon", {"bourbon"}},
-        {"Scotch", {"scotch"}},
-        {"Whiskey", {"whiskey", "whisky", "bourbon", "scotch", "rye"}},
-        {"Brandy", {"brandy", "cognac", "armagnac", "pisco", "calvados", "applejack"}},
-        {"Beer", {"beer", "lager", "ale", "stout", "porter", "cider"}},
-        {"Wine", {"wine", "champagne", "prosecco", "cava", "port", "sherry", "vermouth", "lillet", "madeira"}},
+        {"Gin", {"Gin"}},
+        {"Vodka", {"Vodka"}},
+        {"Rum", {"Rum", "Cachaça"}},
+        // Agave spirits together: the mezcal drinks are filed under Tequila.
+        {"Tequila", {"Tequila", "Mezcal"}},
+        {"Bourbon", {"Bourbon Whiskey"}},
+        {"Scotch", {"Scotch Whisky"}},
+        {"Whiskey", {"Whiskey"}},
+        {"Brandy", {"Brandy"}},
+        {"Beer", {}, IngredientKind::Beer},
+        {"Wine", {}, IngredientKind::Wine},
     };
     return r;
 }
 
-// Words that mark an alcoholic ingredient beyond the spirit words above.
+// Words that mark an alcoholic ingredient, for drinks that must hold none.
 const QStringList &alcoholWords()
 {
-    static const QStringList w = {"liqueur",  "schnapps", "bitters", "campari", "aperol",
-                                  "absinthe", "amaretto", "kahlua",  "sake",    "soju"};
+    static const QStringList w = {
+        "gin",      "vodka",    "rum",      "cachaca", "cachaça",   "tequila",  "mezcal",  "bourbon", "scotch",
+        "whiskey",  "whisky",   "rye",      "brandy",  "cognac",    "armagnac", "pisco",   "calvados", "applejack",
+        "beer",     "lager",    "ale",      "stout",   "porter",    "cider",    "wine",    "champagne", "prosecco",
+        "cava",     "port",     "sherry",   "vermouth", "lillet",   "madeira",  "liqueur", "schnapps", "bitters",
+        "campari",  "aperol",   "absinthe", "amaretto", "kahlua",   "sake",     "soju"};
     return w;
 }
 
@@ -254,37 +286,50 @@ QString withoutSoftDrinks(const QString &ingredient)
     return s.replace(soft, QStringLiteral(" "));
 }
 
-bool anyIngredientHas(const QList<QPair<QString, QString>> &ings, const QStringList &words)
-{
-    for (const auto &ing : ings)
-        for (const QString &w : words)
-            if (containsWord(withoutSoftDrinks(ing.second), w))
-                return true;
-    return false;
-}
-
 } // namespace
 
-QString CatalogueSeed::categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients)
+QString CatalogueSeed::categoryRuleViolation(const QString &category, const QList<QPair<QString, QString>> &ingredients,
+                                             const IngredientVocabulary *vocabulary)
 {
     if (category == QLatin1String("Non-Alcoholic")) {
-        QStringList all = alcoholWords();
-        for (const Rule &r : rules())
-            all << r.words;
         for (const auto &ing : ingredients)
-            for (const QString &w : all)
+            for (const QString &w : alcoholWords())
                 if (containsWord(withoutSoftDrinks(ing.second), w))
                     return QStringLiteral("is Non-Alcoholic but '%1' contains alcohol").arg(ing.second);
         return QString();
     }
-    for (const Rule &r : rules())
-        if (category == QLatin1String(r.category) && !anyIngredientHas(ingredients, r.words))
-            return QStringLiteral("is in %1 but no ingredient names %2")
-                .arg(category, r.words.join(QStringLiteral("/")));
+    if (!vocabulary || vocabulary->size() == 0)
+        return QString();
+    for (const Rule &r : rules()) {
+        if (category != QLatin1String(r.category))
+            continue;
+        QSet<int> wanted;
+        for (const QString &name : r.ingredients) {
+            const int i = vocabulary->find(name);
+            if (i < 0)
+                return QStringLiteral("is in %1 but the ingredient vocabulary has no %2").arg(category, name);
+            wanted.insert(i);
+        }
+        for (const auto &ing : ingredients) {
+            int i = vocabulary->find(ing.second);
+            if (i >= 0 && r.kind != IngredientKind::Other && vocabulary->at(i).kind == r.kind)
+                return QString();
+            // Bounded, so that a parent chain that comes back on itself ends.
+            for (int step = 0; i >= 0 && step <= vocabulary->size(); ++step, i = vocabulary->at(i).parent)
+                if (wanted.contains(i))
+                    return QString();
+        }
+        if (r.kind != IngredientKind::Other)
+            return QStringLiteral("is in %1 but no ingredient is of the kind '%2' in the ingredient vocabulary")
+                .arg(category, ingredientKindTitle(r.kind));
+        return QStringLiteral("is in %1 but no ingredient is %2, or a kind of it, by the ingredient vocabulary")
+            .arg(category, r.ingredients.join(QStringLiteral(" or ")));
+    }
     return QString();
 }
 
-QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed &d, const DrinkRules &rules)
+QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed &d, const DrinkRules &rules,
+                                                                 const IngredientVocabulary *vocabulary)
 {
     QList<DrinkProblem> out;
     const QString shown = d.name.isEmpty() ? QStringLiteral("a drink") : QLatin1Char('\'') + d.name + QLatin1Char('\'');
@@ -331,7 +376,7 @@ QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed 
             continue;
         }
         if (rules.checkCategoryIngredients) {
-            const QString why = categoryRuleViolation(c, d.ingredients);
+            const QString why = categoryRuleViolation(c, d.ingredients, vocabulary);
             if (!why.isEmpty())
                 problem(QStringLiteral("the drink ") + why, shown + QLatin1Char(' ') + why);
         }
@@ -342,6 +387,10 @@ QList<CatalogueSeed::DrinkProblem> CatalogueSeed::drinkProblems(const DrinkSeed 
 QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
 {
     QList<SeedProblem> out = m_problems;
+    QList<VocabularyProblem> vocabularyProblems;
+    const IngredientVocabulary v = vocabularyFile.isEmpty()
+                                       ? IngredientVocabulary()
+                                       : IngredientVocabulary::parse(vocabularyText, &vocabularyProblems);
     QMap<QString, int> perCategory;
     for (const Category &c : categories())
         perCategory[QLatin1String(c.label)] = 0;
@@ -359,21 +408,23 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
         }
         DrinkRules rules;
         rules.checkCategoryIngredients = options.checkCategoryIngredients;
-        for (const DrinkProblem &p : drinkProblems(d, rules))
+        for (const DrinkProblem &p : drinkProblems(d, rules, &v))
             problem(p.message);
         // The unit list belongs to the bundled seed, not to the rules a drink
         // brought in from a file is held to.
-        for (const auto &ing : d.ingredients)
-            if (!ing.first.isEmpty() && !ing.second.isEmpty() && !quantityAllowed(ing.first))
-                problem(
-                    QStringLiteral("%1: '%2' is not a number with a unit from %3").arg(shown, ing.first, unitsFile));
+        for (int i = 0; i < d.ingredients.size(); ++i) {
+            const auto &ing = d.ingredients[i];
+            if (ing.first.isEmpty() || ing.second.isEmpty())
+                continue;
+            const QString why = quantityProblem(ing.first);
+            if (!why.isEmpty())
+                out << SeedProblem{d.file, d.ingredientLines.value(i, d.line), shown + QStringLiteral(": ") + why};
+        }
         for (const QString &c : d.categories)
             if (perCategory.contains(c))
                 ++perCategory[c];
     }
     if (!vocabularyFile.isEmpty()) {
-        QList<VocabularyProblem> vocabularyProblems;
-        const IngredientVocabulary v = IngredientVocabulary::parse(vocabularyText, &vocabularyProblems);
         for (const VocabularyProblem &p : vocabularyProblems)
             out << SeedProblem{vocabularyFile, p.line, p.message};
         for (const DrinkSeed &d : drinks)
@@ -382,6 +433,17 @@ QList<SeedProblem> CatalogueSeed::check(const SeedCheckOptions &options) const
                     out << SeedProblem{d.file, d.ingredientLines.value(i, d.line),
                                        QStringLiteral("'%1' is not placed in the ingredient vocabulary %2")
                                            .arg(d.ingredients[i].second, vocabularyFile)};
+        if (!strengthFile.isEmpty()) {
+            QList<StrengthTable::Problem> strengthProblems;
+            StrengthTable::parse(strengthText, v, &strengthProblems);
+            for (const StrengthTable::Problem &p : strengthProblems)
+                out << (p.line > 0 ? SeedProblem{strengthFile, p.line, p.message}
+                                   : SeedProblem{vocabularyFile, p.vocabularyLine,
+                                                 p.message + QStringLiteral(" in ") +
+                                                     QFileInfo(strengthFile).fileName()});
+        } else if (options.requireEveryQueryFilled) {
+            out << SeedProblem{QStringLiteral("strength.txt"), 0, QStringLiteral("the typical strengths are missing")};
+        }
     } else if (options.requireEveryQueryFilled) {
         out << SeedProblem{QStringLiteral("ingredients.txt"), 0,
                            QStringLiteral("the ingredient vocabulary is missing")};

@@ -1,0 +1,169 @@
+#include "ui/CardDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgRenderer>
+#include <QTemporaryFile>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace pv {
+
+namespace {
+
+QString esc(const QString &s)
+{
+    return s.toHtmlEscaped();
+}
+
+QString choicesLine(const RecipeCard &card, const CardOptions &o)
+{
+    QString units = o.units == UnitChoice::AsWritten ? QStringLiteral("amounts as written")
+                                                     : QStringLiteral("amounts in ") + unitChoiceName(o.units);
+    if (o.batchMl > 0)
+        return QStringLiteral("Batched for %1 (about %2 glasses), %3.")
+            .arg(showVolume(o.batchMl, UnitChoice::Ml), QString::number(card.servings, 'f', 1), units);
+    if (o.servings > 1)
+        return QStringLiteral("For %1 servings, %2.").arg(o.servings).arg(units);
+    return QStringLiteral("For one serving, %1.").arg(units);
+}
+
+} // namespace
+
+QString glassPicturePath(const QString &glass)
+{
+    QString file = glass.trimmed().toLower();
+    file.remove(QLatin1Char(' '));
+    file.remove(QLatin1Char('-'));
+    if (file == QLatin1String("shot"))
+        file = QStringLiteral("shotglass");
+    if (file.isEmpty())
+        return QString();
+    const QString path = QStringLiteral(":/pictures/glasses/%1.svg").arg(file);
+    return QFile::exists(path) ? path : QString();
+}
+
+QString cardHtml(const RecipeCard &card, const CardOptions &o, const CardDocumentParts &parts)
+{
+    QString h;
+    h += QStringLiteral("<h1>%1</h1>").arg(card.name.trimmed().isEmpty() ? QStringLiteral("(no name)")
+                                                                         : esc(card.name));
+    QStringList about;
+    if (!card.glass.trimmed().isEmpty())
+        about << QStringLiteral("Glass: %1").arg(esc(card.glass.trimmed()));
+    if (!card.categories.isEmpty())
+        about << esc(card.categories.join(QStringLiteral(" \u00B7 ")));
+    if (!about.isEmpty())
+        h += QStringLiteral("<p>%1</p>").arg(about.join(QStringLiteral("<br>")));
+    if (parts.choices)
+        h += QStringLiteral("<p><i>%1</i></p>").arg(esc(choicesLine(card, o)));
+
+    h += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
+    for (const CardLine &l : card.lines)
+        h += QStringLiteral("<tr><td style=\"padding-right:12px\"><b>%1</b></td><td>%2</td></tr>")
+                 .arg(esc(l.amount), esc(l.ingredient));
+    h += QStringLiteral("</table>");
+
+    h += QStringLiteral("<h3>Directions</h3><p>%1</p>").arg(esc(card.directions).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+
+    if (parts.strength) {
+        h += QStringLiteral("<h3>Strength (an estimate)</h3><p>");
+        h += QStringLiteral("Method: %1<br>").arg(methodName(card.method.method));
+        if (card.volumeMl > 0)
+            h += QStringLiteral("Volume: %1 a glass<br>").arg(esc(showVolume(card.volumeMl, o.units)));
+        if (card.strengthKnown) {
+            h += QStringLiteral("Strength: <b>%1</b><br>").arg(esc(card.strengthLine(o.units)));
+            h += esc(card.standardLine(o.standard)).replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+        } else {
+            h += QStringLiteral("<b>%1</b>").arg(esc(card.strengthLine(o.units)));
+        }
+        h += QStringLiteral("</p>");
+        if (!card.notes.isEmpty()) {
+            h += QStringLiteral("<p><small>");
+            for (const QString &n : card.notes)
+                h += esc(n) + QStringLiteral("<br>");
+            h += QStringLiteral("Strengths are typical ones for each kind of bottle; yours may differ.</small></p>");
+        } else {
+            h += QStringLiteral("<p><small>Strengths are typical ones for each kind of bottle; yours may differ."
+                                "</small></p>");
+        }
+    }
+    return h;
+}
+
+bool saveCardPdf(const RecipeCard &card, const CardOptions &options, const CardDocumentParts &parts,
+                 const QString &fileName, QString *error)
+{
+    const QFileInfo target(fileName);
+    QTemporaryFile part(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!part.open()) {
+        *error = QStringLiteral("%1 cannot be written: %2").arg(fileName, part.errorString());
+        return false;
+    }
+    part.close();
+    {
+        QPdfWriter pdf(part.fileName());
+        const QLocale::Territory where = QLocale::system().territory();
+        pdf.setPageSize(where == QLocale::UnitedStates || where == QLocale::Canada ? QPageSize(QPageSize::Letter)
+                                                                                   : QPageSize(QPageSize::A4));
+        // The document keeps margins of its own, 2 cm on every side.
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(300);
+        pdf.setTitle(card.name);
+        pdf.setCreator(QStringLiteral("Pourvale"));
+
+        QTextDocument doc;
+        QFont font = doc.defaultFont();
+        font.setPointSizeF(11);
+        doc.setDefaultFont(font);
+        QString picture;
+        const QString svg = glassPicturePath(card.glass);
+        if (!svg.isEmpty()) {
+            QSvgRenderer renderer(svg);
+            if (renderer.isValid()) {
+                QSize size = renderer.defaultSize().scaled(400, 600, Qt::KeepAspectRatio);
+                QImage image(size, QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                QPainter painter(&image);
+                renderer.render(&painter);
+                painter.end();
+                doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pv:glass")), image);
+                const QSize shown = size.scaled(150, 220, Qt::KeepAspectRatio);
+                picture = QStringLiteral("<img src=\"pv:glass\" width=\"%1\" height=\"%2\">")
+                              .arg(shown.width())
+                              .arg(shown.height());
+            }
+        }
+        // The picture has a column of its own, so no line runs into it.
+        doc.setHtml(QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr>"
+                                   "<td valign=\"top\">%1</td><td width=\"30%\" valign=\"top\" align=\"right\">%2"
+                                   "</td></tr></table>")
+                        .arg(cardHtml(card, options, parts), picture));
+        doc.print(&pdf);
+    }
+    QFile written(part.fileName());
+    if (written.size() == 0) {
+        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
+        return false;
+    }
+    // The temporary file is private; the saved page is as readable as any new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(part.fileName()).constData(), 0666 & ~mask);
+    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
+        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
+        return false;
+    }
+    part.setAutoRemove(false);
+    return true;
+}
+
+} // namespace pv

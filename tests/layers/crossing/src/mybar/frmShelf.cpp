@@ -1,0 +1,2 @@
+#include "browser/frmMain.h"
+#include "drinklist/frmList.h"
