@@ -3,9 +3,11 @@
 #include "data/AppFolders.h"
 #include "data/CatalogueGuard.h"
 #include "data/DataError.h"
-#include "ui/PlainToolTips.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QGuiApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -55,6 +57,38 @@ protected:
 private:
     Form *m_form;
 };
+
+// Tooltips show names and texts from files; Qt would guess rich text from
+// the first tag. Every tooltip of the program passes here and shows as text.
+class ToolTipFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        auto *help = static_cast<QHelpEvent *>(event);
+        QString text;
+        QRect area;
+        if (auto *view = qobject_cast<QAbstractItemView *>(w->parentWidget()); view && view->viewport() == w) {
+            const QModelIndex index = view->indexAt(help->pos());
+            if (!index.isValid())
+                return false;
+            text = index.data(Qt::ToolTipRole).toString();
+            area = view->visualRect(index);
+        } else {
+            text = w->toolTip();
+        }
+        if (text.isEmpty())
+            return false; // Qt passes it on to the parent
+        QToolTip::showText(help->globalPos(), plainToolTip(text), w, area);
+        return true;
+    }
+};
+
 
 int defaultMsgBox(const MsgBoxCall &call)
 {
@@ -117,6 +151,35 @@ QString cutForDisplay(const QString &text, int maxChars, int maxRun)
     return out;
 }
 
+QString plainToolTip(const QString &text)
+{
+    QString lines;
+    int column = 0;
+    qsizetype taken = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++taken) {
+        if (taken == kToolTipChars) {
+            lines += QChar(0x2026);
+            break;
+        }
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\n')) {
+            lines += c;
+            column = 0;
+            continue;
+        }
+        if (column == kToolTipLine && !c.isLowSurrogate()) {
+            lines += QLatin1Char('\n');
+            column = 0;
+        }
+        lines += c;
+        ++column;
+    }
+    // Escaped, every character is text; the paragraph only keeps the breaks.
+    QString html = lines.toHtmlEscaped();
+    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>");
+}
+
 QString titleText(const QString &text)
 {
     QString t = cutForDisplay(text, 200, 200);
@@ -137,7 +200,7 @@ ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
     // What a catalogue carried that was set aside is told once the action
     // that opened it has run, never from inside the engine's opening.
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        installPlainToolTips(app);
+        app->installEventFilter(new ToolTipFilter(app));
         pv::guard::setNoticeHandler([](const QString &text) {
             QTimer::singleShot(0, qApp, [text] { ScreenView::instance().MsgBox(text, vbInformation); });
         });

@@ -69,6 +69,16 @@ enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
 QString cutForDisplay(const QString &text, int maxChars = 1000, int maxRun = 120);
 // The same for a window title, where Qt would also take "[*]" for a mark.
 QString titleText(const QString &text);
+
+// Tooltips show names and texts from files. Qt guesses rich text from the
+// first tag it sees, so every tooltip of the program goes through one filter
+// that shows it as plain text: escaped, broken into lines of at most
+// `kToolTipLine` characters and cut after `kToolTipChars`.
+inline constexpr int kToolTipLine = 120;
+inline constexpr int kToolTipChars = 10000;
+
+QString plainToolTip(const QString &text);
+
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
 
 struct AppInfo {

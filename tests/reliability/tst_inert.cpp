@@ -17,7 +17,7 @@
 #include "interchange/CommandLine.h"
 #include "interchange/Interchange.h"
 #include "ui/FileChooser.h"
-#include "ui/PlainToolTips.h"
+#include "ui/ScreenView.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
