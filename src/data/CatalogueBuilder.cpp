@@ -242,15 +242,17 @@ struct Rule {
 const QList<Rule> &rules()
 {
     static const QList<Rule> r = {
-        {"Gin", {"Gin"}},
-        {"Vodka", {"Vodka"}},
-        {"Rum", {"Rum", "Cachaça"}},
+        // Each spirit's family: flavoured, overproof and cask-strength bottles and the
+        // brandies of other fruit stand apart in the vocabulary, yet belong to the category.
+        {"Gin", {"Gin", "Genever Gin", "Earl Grey-Infused Gin"}},
+        {"Vodka", {"Vodka", "Citron Vodka", "Vanilla Vodka"}},
+        {"Rum", {"Rum", "Cachaça", "Overproof Rum", "Spiced Rum"}},
         // Agave spirits together: the mezcal drinks are filed under Tequila.
         {"Tequila", {"Tequila", "Mezcal"}},
-        {"Bourbon", {"Bourbon Whiskey"}},
-        {"Scotch", {"Scotch Whisky"}},
-        {"Whiskey", {"Whiskey"}},
-        {"Brandy", {"Brandy"}},
+        {"Bourbon", {"Bourbon Whiskey", "American Whiskey", "Bacon-Washed Bourbon"}},
+        {"Scotch", {"Scotch Whisky", "Cask Strength Scotch Whisky"}},
+        {"Whiskey", {"Whiskey", "Bacon-Washed Bourbon", "Cask Strength Scotch Whisky"}},
+        {"Brandy", {"Brandy", "Apple Brandy", "Pisco", "Grappa", "Kirsch"}},
         {"Beer", {}, IngredientKind::Beer},
         {"Wine", {}, IngredientKind::Wine},
     };
@@ -304,11 +306,13 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
         if (category != QLatin1String(r.category))
             continue;
         QSet<int> wanted;
+        // The family's first name must be known; the others are taken where the vocabulary has them.
         for (const QString &name : r.ingredients) {
             const int i = vocabulary->find(name);
-            if (i < 0)
+            if (i < 0 && wanted.isEmpty())
                 return QStringLiteral("is in %1 but the ingredient vocabulary has no %2").arg(category, name);
-            wanted.insert(i);
+            if (i >= 0)
+                wanted.insert(i);
         }
         for (const auto &ing : ingredients) {
             int i = vocabulary->find(ing.second);
