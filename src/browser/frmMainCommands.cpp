@@ -16,6 +16,7 @@
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"
 #include "ui/KeyboardAccess.h"
+#include "ui/ScreenView.h"
 
 #include <QMenuBar>
 #include <QShortcut>
@@ -162,7 +163,7 @@ void frmMain::confineToDrinks(const QVector<qint64> &keys, const QString &title)
         return;
     m_titledSource = Data1->RecordSource();
     m_listTitle = title;
-    setWindowTitle(QStringLiteral("Pourvale - ") + title);
+    setWindowTitle(pv::titleText(QStringLiteral("Pourvale - ") + title));
 }
 
 bool frmMain::showDrink(qint64 key)

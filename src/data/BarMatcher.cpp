@@ -1,5 +1,6 @@
 #include "data/BarMatcher.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/TextFold.h"
 
 #include <sqlite3.h>
@@ -261,6 +262,12 @@ void BarIndex::loadCatalogue(const QString &path)
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK)
         fail("cannot open the catalogue");
+    try {
+        guard::secure(db, path);
+    } catch (const std::exception &e) {
+        sqlite3_close(db);
+        throw std::runtime_error(e.what());
+    }
     sqlite3_stmt *st = nullptr;
     // The highest key is a cheap upper bound on the rows to come.
     if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK &&

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <new>
+
 namespace pv::interchange {
 
 namespace {
@@ -41,7 +43,8 @@ QString usage()
         "\n"
         "--export writes every drink of the catalogue to FILE. The format is taken from\n"
         "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
-        "  adds the nine collection tables (JSON only).\n"
+        "  adds the nine collection tables (JSON only). A FILE that is a link, a folder,\n"
+        "  a device or a pipe, or the catalogue itself, is refused.\n"
         "--import adds the drinks of FILE (JSON, CSV, JSON-LD or a saved web page with a\n"
         "  schema.org Recipe, told by its content) to the catalogue in one transaction,\n"
         "  as File > Import does. Every drink the catalogue can hold is imported; a drink\n"
@@ -52,7 +55,7 @@ QString usage()
         "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
         "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
         "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
-        "  created.\n"
+        "  created. A FILE over 256 MB is refused.\n"
         "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
         "  one line for each amount and ingredient, the directions, and the estimated\n"
         "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
@@ -359,23 +362,30 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
-    if (QFileInfo(catalogue).isDir()) {
-        err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
-        if (!o.catalogue.isEmpty())
-            err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
-                << '.';
-        err << '\n';
-        return ExitRefused;
+    try {
+        if (QFileInfo(catalogue).isDir()) {
+            err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+            if (!o.catalogue.isEmpty())
+                err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                    << '.';
+            err << '\n';
+            return ExitRefused;
+        }
+        if (o.bar.canMake || o.bar.plan >= 0)
+            return runBarCommand(o.bar, catalogue, out, err);
+        if (!o.recipe.isEmpty()) {
+            UnitChoice units = UnitChoice::AsWritten;
+            if (!o.units.isEmpty())
+                unitChoiceFromName(o.units, &units);
+            return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
+        }
+        return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    } catch (const std::bad_alloc &) {
+        err << "pourvale: there is not enough memory to finish; nothing was written.\n";
+    } catch (const std::exception &e) {
+        err << "pourvale: " << QString::fromUtf8(e.what()) << '\n';
     }
-    if (o.bar.canMake || o.bar.plan >= 0)
-        return runBarCommand(o.bar, catalogue, out, err);
-    if (!o.recipe.isEmpty()) {
-        UnitChoice units = UnitChoice::AsWritten;
-        if (!o.units.isEmpty())
-            unitChoiceFromName(o.units, &units);
-        return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
-    }
-    return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    return ExitRefused;
 }
 
 } // namespace pv::interchange

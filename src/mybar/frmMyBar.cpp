@@ -145,10 +145,12 @@ void frmMyBar::buildForm()
     auto *rv = new QVBoxLayout(right);
     rv->setContentsMargins(0, 0, 0, 0);
     lblCanMake = new QLabel(right);
+    lblCanMake->setTextFormat(Qt::PlainText);
     lblCanMake->setObjectName(QStringLiteral("lblCanMake"));
     lstCanMake = drinkList(right, "lstCanMake", 1);
     lblCanMake->setBuddy(lstCanMake);
     lblOneAway = new QLabel(right);
+    lblOneAway->setTextFormat(Qt::PlainText);
     lblOneAway->setObjectName(QStringLiteral("lblOneAway"));
     lstOneAway = drinkList(right, "lstOneAway", 2);
     lstOneAway->setRootIsDecorated(false);

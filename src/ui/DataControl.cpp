@@ -194,6 +194,7 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     m_first = makeButton("dataFirst", tr("First row"), vbDataActionMoveFirst);
     m_prev = makeButton("dataPrevious", tr("Previous row"), vbDataActionMovePrevious);
     m_caption = new QLabel(this);
+    m_caption->setTextFormat(Qt::PlainText);
     m_caption->setObjectName(QStringLiteral("dataCaption"));
     m_caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_caption->setContentsMargins(6, 0, 6, 0);
@@ -442,7 +443,16 @@ void DataControl::savePending()
         for (const Binding &b : m_bindings)
             if (b.column == m_requiredColumn && b.box && !b.missing) {
                 bound = true;
-                after = b.dirty || c.isAdding() ? boxText(b.box) : c.value(b.column).toString();
+                if (b.dirty || c.isAdding()) {
+                    after = boxText(b.box);
+                } else {
+                    // A row another program deleted reads as empty, as on screen.
+                    try {
+                        after = c.value(b.column).toString();
+                    } catch (const DataError &) {
+                        after.clear();
+                    }
+                }
             }
         if (bound && after.trimmed().isEmpty())
             throw DataError(ErrValueRequired, m_requiredWhy);

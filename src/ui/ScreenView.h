@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <new>
 #include <map>
 #include <stdexcept>
 #include <typeindex>
@@ -58,8 +59,26 @@ struct MsgBoxCall {
     QString title; // as passed; empty means the application title shows
 };
 
-enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64 };
+enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+
+// A text from outside as a message box, a label or a title shows it: plain,
+// cut to `maxChars` in all and runs without a space to `maxRun` characters,
+// with "…" where it was cut. The whole text stays readable elsewhere (the
+// box's details).
+QString cutForDisplay(const QString &text, int maxChars = 1000, int maxRun = 120);
+// The same for a window title, where Qt would also take "[*]" for a mark.
+QString titleText(const QString &text);
+
+// Tooltips show names and texts from files. Qt guesses rich text from the
+// first tag it sees, so every tooltip of the program goes through one filter
+// that shows it as plain text: escaped, broken into lines of at most
+// `kToolTipLine` characters and cut after `kToolTipChars`.
+inline constexpr int kToolTipLine = 120;
+inline constexpr int kToolTipChars = 10000;
+
+QString plainToolTip(const QString &text);
+
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
 
 struct AppInfo {
@@ -108,6 +127,8 @@ public:
     using MsgBoxHandler = std::function<int(const MsgBoxCall &)>;
     int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
     // Replaces the dialog (tests answer at once); returns the previous handler.
+    // The real box, for a handler that records a call and still shows it.
+    static int showMessageBox(const MsgBoxCall &call);
     MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler);
 
     // --- Screen.MousePointer --------------------------------------------------------
