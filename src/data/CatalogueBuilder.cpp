@@ -237,6 +237,10 @@ struct Rule {
     const char *category;
     QStringList ingredients;
     IngredientKind kind = IngredientKind::Other; // Other: no kind asked for
+    // Named by a recipe line they may stand for, but wider than the category:
+    // the line itself counts, the bottles under it do not (rye is an
+    // American whiskey, not a bourbon).
+    QStringList itselfOnly = {};
 };
 
 const QList<Rule> &rules()
@@ -249,7 +253,7 @@ const QList<Rule> &rules()
         {"Rum", {"Rum", "Cachaça", "Overproof Rum", "Spiced Rum"}},
         // Agave spirits together: the mezcal drinks are filed under Tequila.
         {"Tequila", {"Tequila", "Mezcal"}},
-        {"Bourbon", {"Bourbon Whiskey", "American Whiskey", "Bacon-Washed Bourbon"}},
+        {"Bourbon", {"Bourbon Whiskey", "Bacon-Washed Bourbon"}, IngredientKind::Other, {"American Whiskey"}},
         {"Scotch", {"Scotch Whisky", "Cask Strength Scotch Whisky"}},
         {"Whiskey", {"Whiskey", "Bacon-Washed Bourbon", "Cask Strength Scotch Whisky"}},
         {"Brandy", {"Brandy", "Apple Brandy", "Pisco", "Grappa", "Kirsch"}},
@@ -314,9 +318,15 @@ QString CatalogueSeed::categoryRuleViolation(const QString &category, const QLis
             if (i >= 0)
                 wanted.insert(i);
         }
+        QSet<int> itself;
+        for (const QString &name : r.itselfOnly)
+            if (const int i = vocabulary->find(name); i >= 0)
+                itself.insert(i);
         for (const auto &ing : ingredients) {
             int i = vocabulary->find(ing.second);
             if (i >= 0 && r.kind != IngredientKind::Other && vocabulary->at(i).kind == r.kind)
+                return QString();
+            if (itself.contains(i))
                 return QString();
             // Bounded, so that a parent chain that comes back on itself ends.
             for (int step = 0; i >= 0 && step <= vocabulary->size(); ++step, i = vocabulary->at(i).parent)
