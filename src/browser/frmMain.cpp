@@ -3,6 +3,7 @@
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
 #include "browser/RecipeExchange.h"
+#include "trash/frmRecentlyDeleted.h"
 #include "ui/UndoCommands.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
@@ -166,7 +167,7 @@ frmMain::frmMain()
     buildToolBar();
     buildStatusBar();
     pv::acceptImportDrops(this);
-    pv::installEditMenu(this, Data1)->setWords([](int number) {
+    pv::installEditMenu(this, Data1, &frmRecentlyDeleted::open)->setWords([](int number) {
         return number == pv::ErrNoRowForTyping
                    ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
                    : QString();
@@ -526,35 +527,6 @@ void frmMain::Form_Load()
     if (!pv::reachable(QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), 1)))
         move(twipsToPx(1000), twipsToPx(1000));
     loadCatalogue();
-}
-
-bool frmMain::firstStart() const
-{
-    pv::ScreenView &sv = Screen();
-    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
-        if (!sv.GetSetting(sv.App().Title, QStringLiteral("Settings"), QLatin1String(key)).isEmpty())
-            return false;
-    return true;
-}
-
-QSize frmMain::designedSize() const
-{
-    // The designed client area, or what the form's lowest controls need
-    // between the strips in the desktop's font, whichever is more.
-    const QWidget *toolStrip = findChild<QWidget *>(QStringLiteral("toolStrip"));
-    const QWidget *statusStrip = findChild<QWidget *>(QStringLiteral("statusStrip"));
-    const int form = twipsToPx(6090);
-    // The strips have fixed heights.
-    const int client = std::max(twipsToPx(7260), toolStrip->maximumHeight() + form + Data1->sizeHint().height() +
-                                                     statusStrip->maximumHeight());
-    return QSize(twipsToPx(9900), client + menuBar()->sizeHint().height());
-}
-
-void frmMain::loadCatalogue()
-{
-    const QString catalogue = pv::cataloguePath(Screen().App().Path);
-    bringCatalogueUpToDate(pv::bundledCataloguePath(Screen().App().Path), catalogue);
-    Data1->setDatabaseName(catalogue);
 }
 
 void frmMain::Form_Unload(int &Cancel)

@@ -15,7 +15,9 @@
 #include "app/HelpCommands.h"
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"
+#include "data/Catalogue.h"
 #include "ui/KeyboardAccess.h"
+#include "ui/Twips.h"
 #include "ui/ScreenView.h"
 
 #include <QMenuBar>
@@ -203,4 +205,34 @@ QString frmMain::glassPicture() const
         if (w->isVisibleTo(this))
             picture = w->property("pvPicture").toString();
     return picture;
+}
+
+// The first start and the opening of the catalogue.
+bool frmMain::firstStart() const
+{
+    pv::ScreenView &sv = Screen();
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        if (!sv.GetSetting(sv.App().Title, QStringLiteral("Settings"), QLatin1String(key)).isEmpty())
+            return false;
+    return true;
+}
+
+QSize frmMain::designedSize() const
+{
+    // The designed client area, or what the form's lowest controls need
+    // between the strips in the desktop's font, whichever is more.
+    const QWidget *toolStrip = findChild<QWidget *>(QStringLiteral("toolStrip"));
+    const QWidget *statusStrip = findChild<QWidget *>(QStringLiteral("statusStrip"));
+    const int form = pv::twipsToPx(6090);
+    // The strips have fixed heights.
+    const int client = std::max(pv::twipsToPx(7260), toolStrip->maximumHeight() + form + Data1->sizeHint().height() +
+                                                     statusStrip->maximumHeight());
+    return QSize(pv::twipsToPx(9900), client + menuBar()->sizeHint().height());
+}
+
+void frmMain::loadCatalogue()
+{
+    const QString catalogue = pv::cataloguePath(Screen().App().Path);
+    bringCatalogueUpToDate(pv::bundledCataloguePath(Screen().App().Path), catalogue);
+    Data1->setDatabaseName(catalogue);
 }

@@ -2,7 +2,6 @@
 
 #include "data/DataError.h"
 #include "data/RowHistory.h"
-#include "trash/frmRecentlyDeleted.h"
 #include "ui/DataControl.h"
 #include "ui/ScreenView.h"
 
@@ -212,7 +211,7 @@ void UndoCommands::changedElsewhere(const QString &catalogue, const QString &tab
     }
 }
 
-UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc)
+UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc, RecentlyDeletedOpener openRecentlyDeleted)
 {
     auto *commands = new UndoCommands(window, dc);
     QMenuBar *bar = window->menuBar();
@@ -234,7 +233,7 @@ UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc)
         edit->insertSeparator(first)->setObjectName(QStringLiteral("mnuEditBarUndo"));
     QObject::connect(edit, &QMenu::aboutToShow, commands, &UndoCommands::updateTexts);
 
-    if (file) {
+    if (file && openRecentlyDeleted) {
         auto *deleted = new QAction(QStringLiteral("&Recently Deleted\u2026"), file);
         deleted->setObjectName(QStringLiteral("mnuFileRecentlyDeleted"));
         QAction *exitBar = nullptr;
@@ -243,9 +242,9 @@ UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc)
                 exitBar = a;
         file->insertAction(exitBar, deleted);
         QPointer<DataControl> control = dc;
-        QObject::connect(deleted, &QAction::triggered, window, [window, control] {
+        QObject::connect(deleted, &QAction::triggered, window, [window, control, openRecentlyDeleted] {
             if (control)
-                frmRecentlyDeleted::open(control->DatabaseName(), window);
+                openRecentlyDeleted(control->DatabaseName(), window);
         });
     }
     return commands;

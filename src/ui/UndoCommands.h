@@ -56,6 +56,8 @@ private:
 
 // The main window's Edit menu (after File: Undo, Redo) and File > "Recently
 // Deleted...", added around the designed entries.
-UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc);
+// The window that lists deleted rows stands above this layer, so the caller hands it in.
+using RecentlyDeletedOpener = void (*)(const QString &catalogue, QWidget *owner);
+UndoCommands *installEditMenu(QMainWindow *window, DataControl *dc, RecentlyDeletedOpener openRecentlyDeleted);
 
 } // namespace pv
