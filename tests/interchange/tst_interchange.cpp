@@ -270,7 +270,7 @@ void TestInterchange::exactRoundTrip()
         QStringList row;
         for (int c = 0; c < columns.size(); ++c)
             row << texts[(r * 7 + c * 3) % texts.size()];
-        if (row[0].trimmed().isEmpty())
+        if (row[0].isEmpty())
             row[0] = QStringLiteral("Drink %1").arg(r);
         rows << row;
     }
@@ -444,7 +444,7 @@ void TestInterchange::badInput_data()
         << QString() << QStringList{"line 2|Gin, Tonic|", "line 4|Next|"};
     QTest::newRow("CSV nameless rows") << QByteArray("Glass,DrinkName\nShot,\nShot,  \nTiki Mug,X\n") << QString()
                                        << QStringList{"line 2||the drink has no name",
-                                                      "line 3|  |the drink has no name", "line 4|X|"};
+                                                      "line 3|  |", "line 4|X|"};
     QTest::newRow("CSV cut short") << QByteArray("DrinkName,Directions\nGimlet,\"Shake and")
                                    << "line 2: a quoted field is not closed (is the file cut short?)" << QStringList();
     QTest::newRow("CSV short row") << QByteArray("DrinkName,Glass,Directions\nGimlet,Cocktail\n") << QString()
