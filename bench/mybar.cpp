@@ -1,8 +1,9 @@
-// My Bar matching on catalogues of 510, 100,000 and 1,000,000 drinks, against
-// a plain SQLite scan of the ten ingredient columns measured in the same run.
+// My Bar matching on catalogues of 530, 100,000 and 1,000,000 drinks, against
+// a plain SQLite scan of the ten ingredient columns measured in the same run; and the bottle plan for every N.
 //   build/bench/bench_mybar
-#include "data/CatalogueBuilder.h"
 #include "data/BarMatcher.h"
+#include "data/BarPlanner.h"
+#include "data/CatalogueBuilder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <random>
@@ -110,35 +112,76 @@ void BM_BuildIndex(benchmark::State &state)
     }
 }
 
-// A small home bar; each step ticks or unticks Campari and recomputes the
-// three lists.
-void BM_RecomputeAfterTick(benchmark::State &state)
+const pv::BarIndex &indexFor(int rows)
 {
     static std::map<int, std::unique_ptr<pv::BarIndex>> indexes;
-    const int rows = int(state.range(0));
     auto &ix = indexes[rows];
     if (!ix) {
         ix = std::make_unique<pv::BarIndex>(vocabulary());
         ix->loadCatalogue(catalogue(rows));
     }
+    return *ix;
+}
+
+// range(1): 0 an empty shelf (pantry staples only), 1 the small home bar.
+pv::BarShelf shelfFor(int which)
+{
     pv::BarShelf shelf;
-    shelf.have = {"London Dry Gin", "White Rum", "Vodka", "Sweet Vermouth", "Dry Vermouth",
-                  "Triple Sec",     "Lemon",     "Lime",  "Soda Water"};
-    std::vector<char> have = shelf.haveVector(*ix);
-    const int campari = ix->ingredientOf(QStringLiteral("Campari"));
+    if (which == 1)
+        shelf.have = {"Gin",        "Bourbon", "Sweet Vermouth", "Dry Vermouth",      "Campari",
+                      "Triple Sec", "Lemons",  "Limes",          "Angostura Bitters", "Soda Water"};
+    return shelf;
+}
+
+// Each step ticks or unticks Campari and recomputes the three lists.
+void BM_RecomputeAfterTick(benchmark::State &state)
+{
+    const pv::BarIndex &ix = indexFor(int(state.range(0)));
+    const pv::BarShelf shelf = shelfFor(int(state.range(1)));
+    std::vector<char> have = shelf.haveVector(ix);
+    const pv::BarOptions options = shelf.optionsFor(ix);
+    const int campari = ix.ingredientOf(QStringLiteral("Campari"));
     size_t made = 0;
     for (auto _ : state) {
         have[campari] = !have[campari];
-        const pv::BarLists lists = ix->compute(have, shelf.options);
+        const pv::BarLists lists = ix.compute(have, options);
         made += lists.canMake.size() + lists.oneAway.size() + lists.buyNext.size();
     }
     benchmark::DoNotOptimize(made);
 }
 
+// A plan for every N from 1 to 30, as the plan window's curve asks for them
+// with the full search time each; reports the slowest and how many proved.
+void BM_PlanEachN(benchmark::State &state)
+{
+    const pv::BarIndex &ix = indexFor(int(state.range(0)));
+    const pv::BarShelf shelf = shelfFor(int(state.range(1)));
+    pv::PlanRequest r;
+    r.have = shelf.haveVector(ix);
+    r.options = shelf.optionsFor(ix);
+    double slowest = 0;
+    int proven = 0, total = 0;
+    for (auto _ : state) {
+        proven = 0;
+        for (int n = 1; n <= 30; ++n) {
+            r.bottles = n;
+            const auto t0 = std::chrono::steady_clock::now();
+            const pv::Plan p = pv::planBottles(ix, r);
+            slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+            proven += p.optimal;
+            total = p.total;
+        }
+    }
+    state.counters["slowest_s"] = slowest;
+    state.counters["proven_of_30"] = proven;
+    state.counters["drinks_at_30"] = total;
+}
+
 } // namespace
 
-BENCHMARK(BM_BaselineScan)->Arg(510)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildIndex)->Arg(510)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RecomputeAfterTick)->Arg(510)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineScan)->Arg(530)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildIndex)->Arg(530)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecomputeAfterTick)->ArgsProduct({{530, 100000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanEachN)->ArgsProduct({{530}, {0, 1}})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

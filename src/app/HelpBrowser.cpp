@@ -18,7 +18,9 @@ QVariant HelpBrowser::loadResource(int type, const QUrl &name)
             data += '\n' + m_engine->fileData(name.resolved(QUrl(QStringLiteral("help-dark.css"))));
         return data;
     }
-    return QTextBrowser::loadResource(type, name);
+    // Pages come from the help file only: no picture or style sheet of a
+    // page reaches into the disk or the program's resources.
+    return QVariant();
 }
 
 bool HelpBrowser::darkPages() const

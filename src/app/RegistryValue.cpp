@@ -2,7 +2,9 @@
 
 #include "ui/ScreenView.h"
 
+#include <QDir>
 #include <QStandardPaths>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -63,8 +65,16 @@ long SystemRegistry::close(Key key)
 
 QString SystemRegistry::findSysInfoProgram()
 {
+    // Only absolute folders: an empty or relative entry in PATH would pick a
+    // program out of whatever folder the program was started in.
+    QStringList folders;
+    for (const QString &dir : qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir))
+            folders << dir;
+    if (folders.isEmpty())
+        return QString();
     for (const char *name : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
-        const QString found = QStandardPaths::findExecutable(QLatin1String(name));
+        const QString found = QStandardPaths::findExecutable(QLatin1String(name), folders);
         if (!found.isEmpty())
             return found;
     }

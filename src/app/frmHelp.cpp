@@ -218,10 +218,16 @@ void frmHelp::showPage(const QUrl &url)
 
 void frmHelp::brwHelp_AnchorClicked(const QUrl &url)
 {
-    if (url.scheme() == QLatin1String("qthelp"))
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("qthelp"))
         showPage(url);
-    else
+    else if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto"))
         QDesktopServices::openUrl(url);
+    else
+        // A help file is a file like any other: its links start no program
+        // or local file of their own choosing.
+        pv::Screen().MsgBox(QStringLiteral("This link of the help is not followed: %1")
+                                .arg(url.toDisplayString(QUrl::RemovePassword)));
 }
 
 void frmHelp::brwHelp_SourceChanged(const QUrl &url)

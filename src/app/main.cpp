@@ -12,12 +12,30 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 QString userCatalogueFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/pourvale");
 }
+} // namespace
+
+namespace {
+// Running out of memory in one command is told, and the program goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc &) {
+            pv::Screen().MsgBox(QStringLiteral("There is not enough memory to finish this. Nothing was changed."));
+        }
+        return false;
+    }
+};
 } // namespace
 
 int main(int argc, char **argv)
@@ -41,7 +59,7 @@ int main(int argc, char **argv)
     }
 
     pv::prepareWebEngine();
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pourvale"));
     QApplication::setOrganizationName(QStringLiteral("Pourvale"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pourvale.svg")));

@@ -1,5 +1,6 @@
 #include "browser/RecipeExchange.h"
 
+#include "ui/ScreenView.h"
 #include "browser/RecipePrint.h"
 #include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
@@ -240,7 +241,7 @@ QString ImportPreview::choiceText(OnDuplicate choice)
 ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget *parent) : QDialog(parent), m_plan(plan)
 {
     setObjectName(QStringLiteral("frmImportPreview"));
-    setWindowTitle(QStringLiteral("Import %1").arg(QFileInfo(fileName).fileName()));
+    setWindowTitle(pv::titleText(QStringLiteral("Import %1").arg(QFileInfo(fileName).fileName())));
     resize(twipsToPx(10500), twipsToPx(6600));
     auto *column = new QVBoxLayout(this);
 
@@ -279,6 +280,9 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->setAccessibleName(QStringLiteral("What the import will do"));
     auto cell = [this](int row, int col, const QString &text, bool editable = false) {
         auto *item = new QTableWidgetItem(text);
+        // A cell shows a long text cut; the tooltip holds all of it.
+        if (text.size() > 40)
+            item->setToolTip(text);
         if (!editable)
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         grdPreview->setItem(row, col, item);

@@ -3,6 +3,7 @@
 #include "ui/ScreenView.h"
 #include "ui/Twips.h"
 
+#include <QLocale>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QLineEdit>
@@ -172,6 +173,31 @@ QString cupsSubmissionError()
     return error;
 }
 
+// A recipe from a file may hold any amount of text. A printout is held to a
+// few pages: a longer text is cut, with a note saying how much was left out.
+constexpr qsizetype kPrintedDirections = 20000;
+constexpr qsizetype kPrintedLine = 500;
+
+RecipeText boundedForPrint(RecipeText r)
+{
+    const auto cut = [](QString &s) {
+        if (s.size() > kPrintedLine)
+            s = s.left(kPrintedLine) + QChar(0x2026);
+    };
+    cut(r.name);
+    for (QString &s : r.quantities)
+        cut(s);
+    for (QString &s : r.ingredients)
+        cut(s);
+    if (r.directions.size() > kPrintedDirections) {
+        const qsizetype left = r.directions.size() - kPrintedDirections;
+        r.directions = r.directions.left(kPrintedDirections) +
+                       QStringLiteral("\n[The directions go on for %1 more characters, which are not printed.]")
+                           .arg(QLocale().toString(left));
+    }
+    return r;
+}
+
 QString noPrinterMessage()
 {
     return QStringLiteral("There is no printer to print on: no printer is installed, or the printing "
@@ -228,17 +254,19 @@ PrintResult printToDefaultPrinter(const QString &title, const std::function<void
     return PrintResult::Printed;
 }
 
-PrintResult printRecipeToDefaultPrinter(const RecipeText &recipe, const QFont &measureFont, double limitTwips)
+PrintResult printRecipeToDefaultPrinter(const RecipeText &whole, const QFont &measureFont, double limitTwips)
 {
+    const RecipeText recipe = boundedForPrint(whole);
     const QString title =
         recipe.name.isEmpty() ? Screen().App().Title : Screen().App().Title + QStringLiteral(" - ") + recipe.name;
     return printToDefaultPrinter(
         title, [&](LinePrinter &out) { layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out); });
 }
 
-bool saveRecipePdf(const RecipeText &recipe, const QFont &measureFont, double limitTwips,
+bool saveRecipePdf(const RecipeText &whole, const QFont &measureFont, double limitTwips,
                    const QString &glassPicture, const QString &fileName, QString *error)
 {
+    const RecipeText recipe = boundedForPrint(whole);
     // Written beside the target and moved over it when whole.
     const QFileInfo target(fileName);
     QTemporaryFile part(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX")));

@@ -212,6 +212,7 @@ void frmMain::buildForm()
 
     auto label = [form](int index, const char *text, const Place &p, bool bold) {
         auto *l = new QLabel(QString::fromUtf8(text), form);
+        l->setTextFormat(Qt::PlainText);
         l->setObjectName(QStringLiteral("lblLabels(%1)").arg(index));
         l->setGeometry(px(p));
         if (bold) {
@@ -452,6 +453,7 @@ void frmMain::buildStatusBar()
     lay->addWidget(sbStatusBar);
     auto panel = [this](const QString &name, const QString &text, int stretch) {
         auto *l = new QLabel(text, sbStatusBar);
+        l->setTextFormat(Qt::PlainText);
         l->setObjectName(name);
         l->setToolTip(text);
         l->setFrameShape(QFrame::StyledPanel);

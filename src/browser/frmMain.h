@@ -44,6 +44,7 @@ public:
     bool showDrink(qint64 key) override;
     void confineToDrinks(const QVector<qint64> &keys, const QString &title = QString()) override;
     QString listTitle() const override { return m_listTitle; }
+    void editCategories() override;
     qint64 currentDrink() const override;
     QString glassPicture() const override;
     const QWidget *measureBox() const override { return Picture1; }

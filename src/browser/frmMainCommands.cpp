@@ -16,6 +16,7 @@
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"
 #include "ui/KeyboardAccess.h"
+#include "ui/ScreenView.h"
 
 #include <QMenuBar>
 #include <QShortcut>
@@ -140,6 +141,11 @@ void frmMain::mnuCanMake_Click()
     pv::confineToDrinksICanMake(this);
 }
 
+void frmMain::editCategories()
+{
+    pv::setCategoriesOfCurrentDrink(this);
+}
+
 // ------------------------------------------------------------- DrinkHost
 
 void frmMain::confineToDrinks(const QVector<qint64> &keys, const QString &title)
@@ -157,7 +163,7 @@ void frmMain::confineToDrinks(const QVector<qint64> &keys, const QString &title)
         return;
     m_titledSource = Data1->RecordSource();
     m_listTitle = title;
-    setWindowTitle(QStringLiteral("Pourvale - ") + title);
+    setWindowTitle(pv::titleText(QStringLiteral("Pourvale - ") + title));
 }
 
 bool frmMain::showDrink(qint64 key)

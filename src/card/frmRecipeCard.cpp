@@ -46,6 +46,11 @@ frmRecipeCard::frmRecipeCard()
     column->addWidget(card, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
+    // The card shows no categories; this sets them as Edit > Set Categories does.
+    cmdCategories = new QPushButton(tr("Cate&gories..."), this);
+    cmdCategories->setObjectName(QStringLiteral("cmdCategories"));
+    cmdCategories->setAutoDefault(false);
+    buttons->addWidget(cmdCategories);
     cmdSavePdf = new QPushButton(tr("Save as &PDF..."), this);
     cmdSavePdf->setObjectName(QStringLiteral("cmdSavePdf"));
     cmdSavePdf->setAutoDefault(false);
@@ -59,6 +64,7 @@ frmRecipeCard::frmRecipeCard()
     resize(em * 34, em * 40);
 
     pv::onEvent(cmdSavePdf, &QPushButton::clicked, this, [this] { cmdSavePdf_Click(); });
+    pv::onEvent(cmdCategories, &QPushButton::clicked, this, [this] { cmdCategories_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { Screen().Unload(this); });
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
@@ -112,6 +118,7 @@ void frmRecipeCard::followDrink()
         setWindowTitle(tr("Recipe Card"));
     }
     cmdSavePdf->setEnabled(card->hasRecipe());
+    cmdCategories->setEnabled(card->hasRecipe());
 }
 
 void frmRecipeCard::changeEvent(QEvent *event)
@@ -120,6 +127,12 @@ void frmRecipeCard::changeEvent(QEvent *event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         followDrink();
     QWidget::changeEvent(event);
+}
+
+void frmRecipeCard::cmdCategories_Click()
+{
+    if (pv::DrinkHost *h = host())
+        h->editCategories();
 }
 
 void frmRecipeCard::cmdSavePdf_Click()

@@ -28,6 +28,7 @@ public:
     static void open(pv::DrinkHost *host);
 
     pv::RecipeCardView *card = nullptr;
+    QPushButton *cmdCategories = nullptr;
     QPushButton *cmdSavePdf = nullptr;
     QPushButton *cmdClose = nullptr;
 
@@ -35,6 +36,7 @@ public Q_SLOTS:
     // Shows the data control's current drink again, as saved.
     void followDrink();
     void cmdSavePdf_Click();
+    void cmdCategories_Click();
 
 protected:
     void changeEvent(QEvent *event) override;

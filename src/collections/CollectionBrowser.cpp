@@ -91,6 +91,7 @@ void CollectionBrowser::buildControls()
         if (!box.label)
             return nullptr;
         auto *l = new QLabel(QLatin1String(box.label), this);
+        l->setTextFormat(Qt::PlainText);
         l->setObjectName(indexed("lblLabels", box.index));
         lblLabels[size_t(box.index)] = l;
         return l;
@@ -115,6 +116,7 @@ void CollectionBrowser::buildControls()
 
     if (p.heading) {
         Label1 = new QLabel(QLatin1String(p.heading), this);
+        Label1->setTextFormat(Qt::PlainText);
         Label1->setObjectName(QStringLiteral("Label1"));
         QFont big = Label1->font();
         big.setPointSizeF(big.pointSizeF() * 1.7);

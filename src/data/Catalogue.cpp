@@ -1,6 +1,7 @@
 #include "data/Catalogue.h"
 
 #include "data/CatalogueUpdate.h"
+#include "data/SafeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,14 +46,13 @@ bool useUserCatalogue(const QString &applicationFolder, const QString &userFolde
         return fail(QStringLiteral("the folder cannot be created."));
     // Copied under another name and renamed, so a copy cut short (a full
     // disk) is never taken for the catalogue at the next start.
+    // The copy is the user's to write, and no more open than the bundled
+    // file or the user's umask allow.
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
-    QFile source(bundled);
-    if (!source.copy(part)) {
-        QFile::remove(part);
-        return fail(source.errorString() + QLatin1Char('.'));
-    }
-    QFile::setPermissions(part, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QString why;
+    if (!safefiles::copyToNew(bundled, part, safefiles::permissionsLike(bundled) | 0600u, &why))
+        return fail(why + QLatin1Char('.'));
     if (!QFile::rename(part, target)) {
         QFile::remove(part);
         return fail(QStringLiteral("the copy could not be put in place."));

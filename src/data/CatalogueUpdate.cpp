@@ -1,5 +1,7 @@
 #include "data/CatalogueUpdate.h"
 
+#include "data/CatalogueGuard.h"
+#include "data/SafeFiles.h"
 #include "data/Catalogue.h"
 
 #include <QCryptographicHash>
@@ -204,22 +206,33 @@ void open(Database &d, const QString &path, int flags)
     if (sqlite3_open_v2(path.toUtf8().constData(), &d.db, flags, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot open " + path.toStdString() + ": " +
                                  (d.db ? sqlite3_errmsg(d.db) : "out of memory"));
+    guard::secure(d.db, path);
     sqlite3_busy_timeout(d.db, 5000);
 }
 
 // Copies the whole catalogue through SQLite, so that a backup is consistent
-// even while another program has it open.
-void backUp(sqlite3 *from, const QString &to)
+// even while another program has it open. The file is made first, new and
+// no more open than the catalogue; a copy that fails leaves nothing.
+void backUp(sqlite3 *from, const QString &to, unsigned permissions, bool *taken)
 {
-    Database dest;
-    open(dest, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE);
-    sqlite3_backup *b = sqlite3_backup_init(dest.db, "main", from, "main");
-    if (!b)
-        throw std::runtime_error("cannot back up the catalogue: " + std::string(sqlite3_errmsg(dest.db)));
-    const int rc = sqlite3_backup_step(b, -1);
-    sqlite3_backup_finish(b);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error("cannot back up the catalogue: " + std::string(sqlite3_errstr(rc)));
+    QString error;
+    if (!safefiles::createNew(to, permissions, [](int) { return true; }, &error, taken))
+        throw std::runtime_error("cannot back up the catalogue: " + error.toStdString());
+    try {
+        Database dest;
+        open(dest, to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW);
+        sqlite3_backup *b = sqlite3_backup_init(dest.db, "main", from, "main");
+        if (!b)
+            throw std::runtime_error("cannot back up the catalogue: " + std::string(sqlite3_errmsg(dest.db)));
+        const int rc = sqlite3_backup_step(b, -1);
+        sqlite3_backup_finish(b);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error("cannot back up the catalogue: " + std::string(sqlite3_errstr(rc)));
+    } catch (...) {
+        QFile::remove(to);
+        QFile::remove(to + QStringLiteral("-journal"));
+        throw;
+    }
 }
 
 void rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows)
@@ -421,14 +434,26 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
             if (s.version == userVersion)
                 base.insert(id(s.table, s.key));
 
-        QString backup =
-            userPath + QStringLiteral(".bak-") + (userVersion.isEmpty() ? QStringLiteral("old") : userVersion);
-        for (int n = 2; QFileInfo::exists(backup); ++n)
-            backup = userPath + QStringLiteral(".bak-") + userVersion + QLatin1Char('-') + QString::number(n);
-        backUp(user.db, backup);
+        // The version comes from the file: only a safe part of it names the backup.
+        const QString stem = userPath + QStringLiteral(".bak-") +
+                             safefiles::fileNamePart(userVersion, QStringLiteral("old"));
+        const unsigned permissions = safefiles::permissionsLike(userPath);
+        QString backup = stem;
+        for (int n = 2;; ++n) {
+            bool taken = false;
+            try {
+                backUp(user.db, backup, permissions, &taken);
+                break;
+            } catch (const std::exception &) {
+                if (!taken || n > 100)
+                    throw;
+            }
+            backup = stem + QLatin1Char('-') + QString::number(n);
+        }
         r.backupPath = backup;
 
         exec(user.db, QStringLiteral("BEGIN IMMEDIATE"));
+        guard::beforeWrite(user.db);
         try {
             for (const TableShape &shape : tableShapes()) {
                 const bool drinks = shape.table == QLatin1String(kDrinkTable);
@@ -468,6 +493,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                         bind(ins.get(), b.values);
                         check(user.db, sqlite3_step(ins.get()), "add");
                         addedRows.insert(sqlite3_last_insert_rowid(user.db));
+                        guard::replayOwnTriggers(user.db, shape.table, sqlite3_last_insert_rowid(user.db), true);
                         ++added;
                     } else if (mine.size() == 1 && mine[0]->fingerprint == b.fingerprint) {
                         continue;
@@ -500,6 +526,7 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                     sortDrinksByName(user.db, shape);
                 else if (shape.keyedByContent && !addedRows.isEmpty())
                     placeWithTheirTheme(user.db, shape, addedRows);
+                guard::replayOwnTriggers(user.db, shape.table, -1, false);
             }
             writeRecord(user.db, bundleShipped, bundleMeta);
             exec(user.db, QStringLiteral("COMMIT"));

@@ -18,6 +18,10 @@ constexpr Entry kTexts[] = {
     {ErrNoCurrentRecord, "No current record."},
     {ErrFileNotFound, "Could not find the catalogue file%1."},
     {ErrDiskFull, "There is not enough free disk space to save the change to%1. Free some space and try again."},
+    {ErrResources, "The catalogue%1 asked for more time, memory or temporary space than one step may take, so the "
+                   "step was stopped. Nothing was changed."},
+    {ErrNotTable, "The catalogue was not opened:%1 in it is a stored query, not a table, so its rows cannot be "
+                  "trusted. Nothing in the file was changed."},
     {ErrDiskIo, "The disk reported an error while saving the change to%1; the change was not saved. Check the disk "
                 "(or the network connection to it) and try again."},
     {ErrReadOnly, "The catalogue%1 is read-only; the change could not be saved."},

@@ -14,6 +14,7 @@ enum DataErrorNumber : int {
     ErrNoCurrentRecord = 3021,
     ErrFileNotFound = 3024,
     ErrDiskFull = 3026,
+    ErrResources = 3035,
     ErrReadOnly = 3027,
     ErrDiskIo = 3043,
     ErrCannotOpen = 3049,
@@ -25,6 +26,7 @@ enum DataErrorNumber : int {
     ErrNoSuchColumn = 3265,
     ErrValueRequired = 3315,
     ErrNotCatalogue = 3343,
+    ErrNotTable = 3372,
     ErrNotOpen = 3420,
     ErrNotWholeNumber = 3421,
 };

@@ -1,5 +1,6 @@
 #include "data/DrinkIndex.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
@@ -189,6 +190,12 @@ QVector<qint64> drinksWithIngredient(const QString &cataloguePath, const QString
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         throw DataError(ErrCannotOpen, cataloguePath);
+    }
+    try {
+        guard::secure(db, cataloguePath);
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
     }
     sqlite3_busy_timeout(db, RecordCursor::busyTimeoutMs());
     registerFunctions(db);

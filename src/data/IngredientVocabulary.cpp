@@ -36,9 +36,23 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
         if (problems)
             *problems << VocabularyProblem{line, message};
     };
-    QHash<QString, int> byName;             // folded name -> index
-    QList<QPair<int, QString>> parentNames; // index, parent as written
+    QHash<QString, int> byName; // folded name -> index
+    struct Link {
+        int index;
+        QStringList names;
+        int line;
+    };
+    QList<Link> parentNames, madeFromNames, groupNames, neededTexts;
+    QStringList neededDrinks;
+    auto splitList = [](const QString &s, QChar by) {
+        QStringList out;
+        for (const QString &t : s.split(by, Qt::SkipEmptyParts))
+            if (!t.trimmed().isEmpty())
+                out << t.trimmed();
+        return out;
+    };
     int kind = -1;
+    bool neededSection = false;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNo = i + 1;
@@ -48,29 +62,47 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             const QString key = line.mid(1, line.size() - 2).trimmed().toLower();
             kind = -1;
+            neededSection = key == QLatin1String("needed");
             for (int k = 0; k < kIngredientKindCount - 1; ++k)
                 if (key == QLatin1String(kKinds[k].key))
                     kind = k;
-            if (kind < 0)
+            if (kind < 0 && !neededSection)
                 problem(lineNo, QStringLiteral("'%1' is not a kind of ingredient").arg(key));
+            continue;
+        }
+        if (neededSection) {
+            const qsizetype colon = line.lastIndexOf(QLatin1Char(':'));
+            if (colon <= 0) {
+                problem(lineNo, QStringLiteral("a needed garnish is written 'Drink: ingredient'"));
+                continue;
+            }
+            neededDrinks << line.left(colon).simplified();
+            neededTexts << Link{int(neededDrinks.size()) - 1, splitList(line.mid(colon + 1), QLatin1Char(';')), lineNo};
             continue;
         }
         if (kind < 0) {
             problem(lineNo, QStringLiteral("an ingredient before its [kind]"));
             continue;
         }
+        if (line.startsWith(QLatin1Char('~'))) {
+            groupNames << Link{-1, splitList(line.mid(1), QLatin1Char(';')), lineNo};
+            continue;
+        }
         QString head = line;
         QStringList extra;
         if (const qsizetype colon = line.indexOf(QLatin1Char(':')); colon >= 0) {
             head = line.left(colon);
-            for (const QString &t : line.mid(colon + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
-                if (!t.trimmed().isEmpty())
-                    extra << t.trimmed();
+            extra = splitList(line.mid(colon + 1), QLatin1Char(';'));
         }
         QString parent;
         if (const qsizetype lt = head.indexOf(QLatin1Char('<')); lt >= 0) {
             parent = head.mid(lt + 1).trimmed();
             head = head.left(lt);
+        }
+        QString madeFrom;
+        if (const qsizetype eq = head.indexOf(QLatin1Char('=')); eq >= 0) {
+            madeFrom = head.mid(eq + 1).trimmed();
+            head = head.left(eq);
         }
         const QString name = head.simplified();
         if (name.isEmpty()) {
@@ -84,10 +116,17 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
             continue;
         }
         const int index = int(v.m_items.size());
-        v.m_items << Ingredient{name, IngredientKind(kind), -1, lineNo};
+        Ingredient item{name, IngredientKind(kind), -1, {}, false, {}, lineNo};
+        if (parent.endsWith(QLatin1String("(any)"))) {
+            item.anyOfParent = true;
+            parent.chop(5);
+        }
+        v.m_items << item;
         byName.insert(folded, index);
-        if (!parent.isEmpty())
-            parentNames << qMakePair(index, parent);
+        if (!parent.trimmed().isEmpty())
+            parentNames << Link{index, splitList(parent, QLatin1Char(',')), lineNo};
+        if (!madeFrom.isEmpty())
+            madeFromNames << Link{index, splitList(madeFrom, QLatin1Char('+')), lineNo};
         extra.prepend(name);
         for (const QString &t : extra) {
             const QString f = foldForSearch(t);
@@ -100,25 +139,72 @@ IngredientVocabulary IngredientVocabulary::parse(const QString &text, QList<Voca
             }
         }
     }
-    for (const auto &[index, parent] : parentNames) {
-        const int p = byName.value(foldForSearch(parent), -1);
-        if (p < 0) {
-            problem(v.m_items[index].line, QStringLiteral("the parent '%1' is not in the vocabulary").arg(parent));
-            continue;
+    // True when `from` serves `to` through the links made so far.
+    auto reaches = [&v](int from, int to) {
+        QList<int> stack{from};
+        QList<char> seen(v.m_items.size(), 0);
+        while (!stack.isEmpty()) {
+            const int a = stack.takeLast();
+            if (a == to)
+                return true;
+            if (seen[a])
+                continue;
+            seen[a] = 1;
+            stack << v.m_items[a].parents;
         }
-        // A parent chain that comes back to the ingredient would make it its
-        // own more specific kind; the link that closes it is dropped.
-        bool loops = false;
-        for (int a = p; a >= 0; a = v.m_items[a].parent)
-            if (a == index) {
-                loops = true;
-                break;
+        return false;
+    };
+    for (const Link &l : parentNames)
+        for (const QString &parent : l.names) {
+            const int p = byName.value(foldForSearch(parent), -1);
+            if (p < 0) {
+                problem(l.line, QStringLiteral("the parent '%1' is not in the vocabulary").arg(parent));
+                continue;
             }
-        if (loops)
-            problem(v.m_items[index].line, QStringLiteral("'%1' would be a kind of itself").arg(v.m_items[index].name));
-        else
-            v.m_items[index].parent = p;
+            // A parent chain that comes back to the ingredient would make it its
+            // own more specific kind; the link that closes it is dropped.
+            if (reaches(p, l.index)) {
+                problem(l.line, QStringLiteral("'%1' would be a kind of itself").arg(v.m_items[l.index].name));
+                continue;
+            }
+            Ingredient &item = v.m_items[l.index];
+            if (!item.parents.contains(p))
+                item.parents << p;
+            item.parent = item.parents.first();
+        }
+    for (Ingredient &item : v.m_items)
+        if (item.anyOfParent && item.parent < 0)
+            item.anyOfParent = false;
+    for (const Link &l : madeFromNames)
+        for (const QString &part : l.names) {
+            const int p = v.find(part);
+            if (p < 0 || p == l.index)
+                problem(l.line, QStringLiteral("'%1', which it is made of, is not in the vocabulary").arg(part));
+            else if (!v.m_items[p].madeFrom.isEmpty())
+                problem(l.line, QStringLiteral("'%1' is house-made itself").arg(part));
+            else
+                v.m_items[l.index].madeFrom << p;
+        }
+    for (const Link &l : groupNames) {
+        QList<int> group;
+        for (const QString &member : l.names) {
+            const int m = byName.value(foldForSearch(member), -1);
+            if (m < 0)
+                problem(l.line, QStringLiteral("the substitute '%1' is not in the vocabulary").arg(member));
+            else if (!group.contains(m))
+                group << m;
+        }
+        if (group.size() > 1)
+            v.m_groups << group;
     }
+    for (const Link &l : neededTexts)
+        for (const QString &t : l.names) {
+            const int m = v.find(t);
+            if (m < 0)
+                problem(l.line, QStringLiteral("the garnish '%1' is not in the vocabulary").arg(t));
+            else
+                v.m_needed[foldForSearch(neededDrinks[l.index])] << m;
+        }
     return v;
 }
 

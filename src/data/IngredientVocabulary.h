@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QPair>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 namespace pv {
@@ -44,7 +44,11 @@ public:
     struct Ingredient {
         QString name;
         IngredientKind kind = IngredientKind::Other;
-        int parent = -1; // index, or -1
+        int parent = -1;    // the first of `parents`, or -1
+        QList<int> parents; // having this serves the lines of each parent
+        // A recipe naming this style asks for any bottle of `parent`.
+        bool anyOfParent = false;
+        QList<int> madeFrom; // a house-made ingredient: what it is made of
         int line = 0;
     };
 
@@ -61,9 +65,15 @@ public:
     const QHash<QString, int> &texts() const { return m_byText; }
     // Every text as written in the vocabulary (UTF-8), with its ingredient.
     const QList<QPair<QByteArray, int>> &writtenTexts() const { return m_written; }
+    // Groups whose members stand in for one another as close substitutes.
+    const QList<QList<int>> &substituteGroups() const { return m_groups; }
+    // Folded drink name -> ingredients the drink needs even as garnishes.
+    const QHash<QString, QList<int>> &neededGarnishes() const { return m_needed; }
 
 private:
     QList<Ingredient> m_items;
+    QList<QList<int>> m_groups;
+    QHash<QString, QList<int>> m_needed;
     QHash<QString, int> m_byText; // folded text -> index
     QList<QPair<QByteArray, int>> m_written;
 };

@@ -1,10 +1,13 @@
 #include "data/RecipeCard.h"
 
+#include "data/CatalogueGuard.h"
+
 #include <QHash>
 
 #include <sqlite3.h>
 
 #include <cmath>
+#include <exception>
 
 namespace pv {
 
@@ -241,6 +244,11 @@ bool readCardRecipe(const QString &catalogue, qint64 key, CardRecipe *recipe, QS
     };
     if (sqlite3_open_v2(catalogue.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return fail(QStringLiteral("%1 cannot be opened").arg(catalogue));
+    try {
+        guard::secure(db, catalogue);
+    } catch (const std::exception &e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
     sqlite3_busy_timeout(db, 2000);
     const char *sql = "SELECT DrinkName, Glass, Category1, Catagory2, Category3, Directions, "
                       "Qty1, Ing1, Qty2, Ing2, Qty3, Ing3, Qty4, Ing4, Qty5, Ing5, "

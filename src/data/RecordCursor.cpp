@@ -1,6 +1,7 @@
 #include "data/RecordCursor.h"
 
 #include "data/Criterion.h"
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
 
@@ -151,15 +152,25 @@ void RecordCursor::fail(int rc, const QString &what) const
         throw DataError(ErrLocked, m_path);
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
         throw DataError(ErrReadOnly, m_path);
+    case SQLITE_AUTH:
+        // Only the guard refuses: the statement would have run code of the file.
+        throw DataError(ErrGeneral, QStringLiteral("a trigger or a stored query of the catalogue would have run "
+                                                   "something Pourvale does not allow, so nothing was done"));
     case SQLITE_FULL:
+        // Outside a save only the temporary space can be full.
+        if (!m_saving)
+            throw DataError(ErrResources, m_path);
         // The engine says "full" for other lacks of room too (a temporary
         // file elsewhere, a file size limit); a full disk is told only when
         // the disk that holds the catalogue is short of space.
         if (g_vfsForTests.isEmpty() && !diskShortOfSpace(m_path))
             throw DataError(ErrDiskIo, m_path);
         throw DataError(ErrDiskFull, m_path);
+    case SQLITE_INTERRUPT:
+    case SQLITE_NOMEM:
+    case SQLITE_TOOBIG:
+        throw DataError(ErrResources, m_path);
     case SQLITE_IOERR:
         // A failed write is the disk's fault, not the file's: the file is
         // whole (the journal undoes the half-done save) and a retry may work.
@@ -216,6 +227,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
     try {
         if (rc != SQLITE_OK)
             fail(rc);
+        guard::secure(m_db, databasePath);
         // A save once reported must survive a power cut. The rollback journal
         // is synced before the file is written, and EXTRA also syncs the
         // folder once the journal is deleted: without that a power cut can
@@ -264,7 +276,8 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         } else if (kind == QLatin1String("view")) {
             // A stored query must carry its base rows' keys in one column.
             Stmt probe;
-            const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(objectName)).toUtf8();
+            const QString from = quoteIdent(objectName);
+            const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
             const int r = sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr);
             if (r != SQLITE_OK)
                 fail(r);
@@ -277,7 +290,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
                 throw DataError(
                     ErrGeneral,
                     QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(objectName));
-            fromPart = QStringLiteral("* FROM ") + quoteIdent(objectName);
+            fromPart = QStringLiteral("* FROM ") + from;
         } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
             keyExpr = QStringLiteral("rowid");
             fromPart = m.captured(1);
@@ -588,6 +601,7 @@ void RecordCursor::Update()
                 cols << quoteIdent(m_baseColumns[i]);
                 which << i;
             }
+        guard::beforeWrite(m_db);
         QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(m_baseTable);
         if (cols.isEmpty()) {
             sql += QStringLiteral(" DEFAULT VALUES");
@@ -607,6 +621,7 @@ void RecordCursor::Update()
         if (r != SQLITE_DONE)
             fail(r);
         const qint64 key = sqlite3_last_insert_rowid(m_db);
+        guard::replayOwnTriggers(m_db, m_baseTable, key, true);
         // The engine hands out again the key of a last row that another
         // program deleted. The list keeps that row's place, as it keeps any
         // deleted row's, under a key no row can have, so no key is listed twice.
@@ -646,6 +661,7 @@ void RecordCursor::Update()
         return;
     }
     sql += QStringLiteral(" WHERE rowid = ?");
+    guard::beforeWrite(m_db);
     Stmt st;
     int r = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr);
     if (r != SQLITE_OK)
@@ -658,6 +674,7 @@ void RecordCursor::Update()
         fail(r);
     if (sqlite3_changes(m_db) == 0)
         throw DataError(ErrRecordDeleted);
+    guard::replayOwnTriggers(m_db, m_baseTable, key, false);
     m_lastModified = key;
     m_rowLoaded = false;
     discardEdit();
@@ -669,6 +686,7 @@ void RecordCursor::Delete()
         throw DataError(ErrNoCurrentRecord);
     const qint64 key = m_keys[size_t(m_pos)];
     const SavingScope saving(m_saving);
+    guard::beforeWrite(m_db);
     Stmt st;
     const QByteArray sql =
         (QStringLiteral("DELETE FROM ") + quoteIdent(m_baseTable) + QStringLiteral(" WHERE rowid = ?1")).toUtf8();
@@ -696,6 +714,7 @@ void RecordCursor::Delete()
     }
     if (r != SQLITE_DONE)
         fail(r);
+    guard::replayOwnTriggers(m_db, m_baseTable, key, false);
     discardEdit();
     m_keys.erase(m_keys.begin() + m_pos);
     m_onDeleted = true;

@@ -1,5 +1,6 @@
 #include "data/RowHistory.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
 
@@ -110,6 +111,13 @@ public:
             m_db = nullptr;
             throw DataError(ErrCannotOpen, path);
         }
+        try {
+            guard::secure(m_db, path);
+        } catch (...) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw;
+        }
         sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
     }
     ~Connection() { sqlite3_close(m_db); }
@@ -122,7 +130,10 @@ public:
     {
         exec(m_db, "BEGIN IMMEDIATE");
         try {
+            guard::beforeWrite(m_db);
             auto result = work();
+            // Without triggers the drink index is told to catch up.
+            guard::replayOwnTriggers(m_db, QStringLiteral("drinklst"), -1, false);
             exec(m_db, "COMMIT");
             return result;
         } catch (...) {

@@ -1,5 +1,6 @@
 #include "drinklist/DrinkListModel.h"
 
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"
@@ -69,6 +70,10 @@ void DrinkListModel::fail(int rc) const
     const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
     if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
         throw DataError(ErrLocked, m_path);
+    // The model only reads: a full disk is the temporary space.
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_INTERRUPT || primary == SQLITE_NOMEM || primary == SQLITE_TOOBIG || primary == SQLITE_FULL)
+        throw DataError(ErrResources, m_path);
     throw DataError(ErrGeneral, why);
 }
 
@@ -87,6 +92,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     int rc = sqlite3_open_v2(cataloguePath.toUtf8().constData(), &next.m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK)
         next.fail(rc);
+    guard::secure(next.m_db, cataloguePath);
     sqlite3_busy_timeout(next.m_db, RecordCursor::busyTimeoutMs());
     drinkindex::registerFunctions(next.m_db);
 
@@ -115,7 +121,8 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
         next.m_sourceIsDrinkTable = object.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0;
     } else if (kind == QLatin1String("view")) {
         sqlite3_stmt *probe = nullptr;
-        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdent(object)).toUtf8();
+        const QString from = quoteIdent(object);
+        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + from).toUtf8();
         rc = sqlite3_prepare_v2(next.m_db, sql.constData(), -1, &probe, nullptr);
         if (rc != SQLITE_OK)
             next.fail(rc);
@@ -128,7 +135,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
             throw DataError(ErrGeneral,
                             QStringLiteral("the stored query '%1' does not carry the keys of its rows").arg(object));
         next.m_rowsQuery =
-            QStringLiteral("SELECT %1 AS pv__key, * FROM %2").arg(quoteIdent(keyColumn), quoteIdent(object));
+            QStringLiteral("SELECT %1 AS pv__key, * FROM %2").arg(quoteIdent(keyColumn), from);
     } else if (auto m = selectHead.match(recordSource); m.hasMatch()) {
         next.m_rowsQuery = QStringLiteral("SELECT rowid AS pv__key, ") + m.captured(1);
     } else {

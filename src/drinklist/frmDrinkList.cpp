@@ -1,6 +1,7 @@
 #include "drinklist/frmDrinkList.h"
 
 #include "ui/RecipeCardView.h"
+#include "ui/ScreenView.h"
 #include "data/DataError.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
@@ -270,7 +271,7 @@ void frmDrinkList::showPaneCard()
 void frmDrinkList::updateCaption()
 {
     if (pv::DrinkHost *main = host())
-        setWindowTitle(tr("Drink List %1 %2").arg(QChar(0x2013), listName(main)));
+        setWindowTitle(pv::titleText(tr("Drink List %1 %2").arg(QChar(0x2013), listName(main))));
     const qint64 total = m_model->totalCount();
     const int n = m_model->rowCount();
     const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };

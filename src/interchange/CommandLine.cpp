@@ -1,6 +1,7 @@
 #include "interchange/CommandLine.h"
 
 #include "data/Catalogue.h"
+#include "interchange/BarCommands.h"
 #include "interchange/Interchange.h"
 #include "interchange/RecipeCommand.h"
 
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <new>
 
 namespace pv::interchange {
 
@@ -17,44 +20,64 @@ const QStringList kOptions = {
     QStringLiteral("--export"),       QStringLiteral("--import"),    QStringLiteral("--format"),
     QStringLiteral("--on-duplicate"), QStringLiteral("--catalogue"), QStringLiteral("--collections"),
     QStringLiteral("--strict"),       QStringLiteral("--version"),   QStringLiteral("--help"),
-    QStringLiteral("-h"),             QStringLiteral("--recipe"),    QStringLiteral("--servings"),
-    QStringLiteral("--units")};
+    QStringLiteral("-h"),
+    QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
+    QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
+    QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds"),
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
 
 QString usage()
 {
-    return QStringLiteral("Usage:\n"
-                          "  pourvale                      open the windows\n"
-                          "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-                          "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
-                          "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
-                          "  pourvale --version\n"
-                          "  pourvale --help\n"
-                          "\n"
-                          "--export writes every drink of the catalogue to FILE. The format is taken from\n"
-                          "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
-                          "  adds the nine collection tables (JSON only).\n"
-                          "--import adds the drinks of FILE (JSON, CSV, JSON-LD or a saved web page with a\n"
-                          "  schema.org Recipe, told by its content) to the catalogue in one transaction,\n"
-                          "  as File > Import does. Every drink the catalogue can hold is imported; a drink\n"
-                          "  it cannot hold (one without a name, or with more than ten ingredients) is\n"
-                          "  refused and reported with its line or entry, and the exit code is then 1.\n"
-                          "  Glasses and categories the program has no picture or list for are kept as\n"
-                          "  written and reported as notes. --strict imports nothing when any drink is\n"
-                          "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
-                          "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
-                          "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
-                          "  created.\n"
-                          "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
-                          "  one line for each amount and ingredient, the directions, and the estimated\n"
-                          "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
-                          "  count; an exact name is taken first, else the first drink in the catalogue's\n"
-                          "  order whose name holds NAME, and it says so when several match. --servings\n"
-                          "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
-                          "  rounded to what a bartender measures.\n"
-                          "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
-                          "\n"
-                          "Exit codes: 0 done, 1 a drink or the file refused, or the work failed,\n"
-                          "  2 wrong usage.\n");
+    return QStringLiteral(
+        "Usage:\n"
+        "  pourvale                      open the windows\n"
+        "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
+        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
+        "  pourvale --can-make --have \"A; B; C\" [--substitutes] [--garnishes] [--count-as \"X=Y; ...\"]\n"
+        "           [--catalogue PATH]\n"
+        "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
+        "           [--garnishes] [--count-as \"X=Y; ...\"] [--seconds S] [--catalogue PATH]\n"
+        "  pourvale --recipe NAME [--servings N] [--units oz|ml|cl] [--catalogue PATH]\n"
+        "  pourvale --version\n"
+        "  pourvale --help\n"
+        "\n"
+        "--export writes every drink of the catalogue to FILE. The format is taken from\n"
+        "  --format, else from FILE's suffix (.csv, .jsonld), else JSON. --collections\n"
+        "  adds the nine collection tables (JSON only). A FILE that is a link, a folder,\n"
+        "  a device or a pipe, or the catalogue itself, is refused.\n"
+        "--import adds the drinks of FILE (JSON, CSV, JSON-LD or a saved web page with a\n"
+        "  schema.org Recipe, told by its content) to the catalogue in one transaction,\n"
+        "  as File > Import does. Every drink the catalogue can hold is imported; a drink\n"
+        "  it cannot hold (one without a name, or with more than ten ingredients) is\n"
+        "  refused and reported with its line or entry, and the exit code is then 1.\n"
+        "  Glasses and categories the program has no picture or list for are kept as\n"
+        "  written and reported as notes. --strict imports nothing when any drink is\n"
+        "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
+        "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
+        "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
+        "  created. A FILE over 256 MB is refused.\n"
+        "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
+        "  one line for each amount and ingredient, the directions, and the estimated\n"
+        "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
+        "  count; an exact name is taken first, else the first drink in the catalogue's\n"
+        "  order whose name holds NAME, and it says so when several match. --servings\n"
+        "  scales the amounts (1 to 100); --units converts volumes to oz, ml or cl,\n"
+        "  rounded to what a bartender measures.\n"
+        "--can-make prints the drinks the shelf of --have makes, one a line, in the\n"
+        "  catalogue's order, by the rules of My Bar. Pantry staples are at hand.\n"
+        "--plan prints the N bottles to add to that shelf that make the most drinks,\n"
+        "  one a line, then \"total: M drinks (optimal)\", or \"(at most K)\" when the\n"
+        "  search did not prove the best within --seconds (1.9). M counts the shelf and\n"
+        "  the bottles together. --exclude names bottles never to buy, --must drinks\n"
+        "  the plan has to make.\n"
+        "  Ingredients are named as in My Bar or as the recipes write them, separated\n"
+        "  by \";\"; case and accents do not count. --substitutes counts close\n"
+        "  substitutes, --garnishes counts garnishes, and --count-as \"X=Y\" counts\n"
+        "  having X as having Y.\n"
+        "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
+        "\n"
+        "Exit codes: 0 done, 1 a drink or the file refused, or the work failed, 2 wrong\n"
+        "  usage (an unknown ingredient or drink among them).\n");
 }
 
 struct Options {
@@ -70,6 +93,9 @@ struct Options {
     bool strict = false;
     bool help = false;
     bool version = false;
+    BarArguments bar;
+    QString plan, seconds;
+    bool barOnly = false; // an option that belongs to --can-make or --plan
 };
 
 // Returns an error text, or an empty one when the arguments make sense.
@@ -82,6 +108,14 @@ QString parse(const QStringList &args, Options &o)
                 return QStringLiteral("%1 needs a value").arg(a);
             if (!target.isEmpty())
                 return QStringLiteral("%1 is given twice").arg(a);
+            target = args[++i];
+            return QString();
+        };
+        // A list may be empty: an empty shelf, nothing excluded.
+        auto list = [&](QString &target) -> QString {
+            o.barOnly = true;
+            if (i + 1 >= args.size())
+                return QStringLiteral("%1 needs a value").arg(a);
             target = args[++i];
             return QString();
         };
@@ -106,7 +140,28 @@ QString parse(const QStringList &args, Options &o)
             o.collections = true;
         else if (a == QLatin1String("--strict"))
             o.strict = true;
-        else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+        else if (a == QLatin1String("--can-make"))
+            o.bar.canMake = true;
+        else if (a == QLatin1String("--plan"))
+            error = value(o.plan);
+        else if (a == QLatin1String("--have"))
+            error = list(o.bar.have);
+        else if (a == QLatin1String("--exclude"))
+            error = list(o.bar.exclude);
+        else if (a == QLatin1String("--must"))
+            error = list(o.bar.must);
+        else if (a == QLatin1String("--count-as"))
+            error = list(o.bar.countAs);
+        else if (a == QLatin1String("--seconds")) {
+            error = value(o.seconds);
+            o.barOnly = true;
+        } else if (a == QLatin1String("--substitutes")) {
+            o.bar.substitutes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--garnishes")) {
+            o.bar.garnishes = true;
+            o.barOnly = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             o.help = true;
         else if (a == QLatin1String("--version"))
             o.version = true;
@@ -117,11 +172,40 @@ QString parse(const QStringList &args, Options &o)
     }
     if (o.help || o.version)
         return QString();
-    if (!o.recipe.isEmpty()) {
-        if (!o.exportFile.isEmpty() || !o.importFile.isEmpty())
+    const int tasks = int(!o.exportFile.isEmpty()) + int(!o.importFile.isEmpty()) + int(!o.recipe.isEmpty()) +
+                      int(o.bar.canMake) + int(!o.plan.isEmpty());
+    if (tasks != 1 && !o.bar.canMake && o.plan.isEmpty() && !o.barOnly) {
+        if (!o.recipe.isEmpty())
             return QStringLiteral("--recipe goes without --export and --import");
         if (o.strict)
             return QStringLiteral("--strict belongs to --import");
+        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
+    }
+    if (tasks != 1)
+        return QStringLiteral("give one of --export FILE, --import FILE, --recipe NAME, --can-make or --plan N");
+    if (!o.plan.isEmpty()) {
+        bool ok = false;
+        o.bar.plan = o.plan.toInt(&ok);
+        if (!ok || o.bar.plan < 0 || o.bar.plan > 1000)
+            return QStringLiteral("--plan takes a number of bottles from 0 to 1000, not '%1'").arg(o.plan);
+    }
+    if (!o.seconds.isEmpty()) {
+        bool ok = false;
+        o.bar.seconds = o.seconds.toDouble(&ok);
+        if (!ok || !(o.bar.seconds > 0) || o.bar.seconds > 3600)
+            return QStringLiteral("--seconds takes a time from 0 to 3600, not '%1'").arg(o.seconds);
+    }
+    if (o.barOnly && !o.bar.canMake && o.plan.isEmpty())
+        return QStringLiteral("--have, --exclude, --must, --count-as, --seconds, --substitutes and --garnishes "
+                              "belong to --can-make or --plan");
+    if (o.bar.canMake && (!o.bar.exclude.isEmpty() || !o.bar.must.isEmpty() || !o.seconds.isEmpty()))
+        return QStringLiteral("--exclude, --must and --seconds belong to --plan");
+    if (o.bar.canMake || !o.plan.isEmpty()) {
+        if (!o.servings.isEmpty() || !o.units.isEmpty())
+            return QStringLiteral("--servings and --units belong to --recipe");
+        return QString();
+    }
+    if (!o.recipe.isEmpty()) {
         bool ok = false;
         const int n = o.servings.isEmpty() ? 1 : o.servings.toInt(&ok);
         if (!o.servings.isEmpty() && (!ok || n < 1 || n > 100))
@@ -133,8 +217,6 @@ QString parse(const QStringList &args, Options &o)
     }
     if (!o.servings.isEmpty() || !o.units.isEmpty())
         return QStringLiteral("--servings and --units belong to --recipe");
-    if (o.exportFile.isEmpty() == o.importFile.isEmpty())
-        return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
     if (!o.format.isEmpty() && o.exportFile.isEmpty())
         return QStringLiteral("--format belongs to --export");
     if (o.collections && o.exportFile.isEmpty())
@@ -280,21 +362,30 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
         return ExitOk;
     }
     const QString catalogue = o.catalogue.isEmpty() ? cataloguePath(applicationFolder) : o.catalogue;
-    if (QFileInfo(catalogue).isDir()) {
-        err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
-        if (!o.catalogue.isEmpty())
-            err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
-                << '.';
-        err << '\n';
-        return ExitRefused;
+    try {
+        if (QFileInfo(catalogue).isDir()) {
+            err << "pourvale: " << catalogue << " is a folder, not a catalogue file.";
+            if (!o.catalogue.isEmpty())
+                err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
+                    << '.';
+            err << '\n';
+            return ExitRefused;
+        }
+        if (o.bar.canMake || o.bar.plan >= 0)
+            return runBarCommand(o.bar, catalogue, out, err);
+        if (!o.recipe.isEmpty()) {
+            UnitChoice units = UnitChoice::AsWritten;
+            if (!o.units.isEmpty())
+                unitChoiceFromName(o.units, &units);
+            return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
+        }
+        return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    } catch (const std::bad_alloc &) {
+        err << "pourvale: there is not enough memory to finish; nothing was written.\n";
+    } catch (const std::exception &e) {
+        err << "pourvale: " << QString::fromUtf8(e.what()) << '\n';
     }
-    if (!o.recipe.isEmpty()) {
-        UnitChoice units = UnitChoice::AsWritten;
-        if (!o.units.isEmpty())
-            unitChoiceFromName(o.units, &units);
-        return runRecipe(o.recipe, o.servings.isEmpty() ? 1 : o.servings.toInt(), units, catalogue, out, err);
-    }
-    return o.exportFile.isEmpty() ? runImport(o, catalogue, err) : runExport(o, catalogue, err);
+    return ExitRefused;
 }
 
 } // namespace pv::interchange

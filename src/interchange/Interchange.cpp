@@ -1,5 +1,7 @@
 #include "interchange/Interchange.h"
 
+#include "data/CatalogueGuard.h"
+#include "data/SafeFiles.h"
 #include "data/Catalogue.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
@@ -95,17 +97,26 @@ public:
         if (QFileInfo(path).isDir())
             throw std::runtime_error(QStringLiteral("%1 is a folder, not a catalogue file.").arg(path).toStdString());
         const int flags = write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
-        sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
-        // Anything but a catalogue (another kind of file, a damaged one) is
-        // refused before a byte is written.
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM drinklst", -1, &st, nullptr) != SQLITE_OK) {
+        // A constructor that throws runs no destructor: the connection is
+        // closed here on every way out.
+        try {
+            if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+                fail(QStringLiteral("The catalogue %1 cannot be opened").arg(path));
+            guard::secure(m_db, path);
+            sqlite3_busy_timeout(m_db, RecordCursor::busyTimeoutMs());
+            // Anything but a catalogue (another kind of file, a damaged one) is
+            // refused before a byte is written.
+            sqlite3_stmt *st = nullptr;
+            if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM drinklst", -1, &st, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(st);
+                fail(QStringLiteral("%1 is not a Pourvale catalogue").arg(path));
+            }
             sqlite3_finalize(st);
-            fail(QStringLiteral("%1 is not a Pourvale catalogue").arg(path));
+        } catch (...) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw;
         }
-        sqlite3_finalize(st);
     }
     ~Db() { sqlite3_close(m_db); }
     Db(const Db &) = delete;
@@ -191,6 +202,12 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
             return result;
         }
 
+        // A pipe, a device or a folder would be replaced by the new file,
+        // and a link followed; neither is what the user asked for.
+        if (const QString problem = safefiles::exportTargetProblem(fileName, cataloguePath); !problem.isEmpty()) {
+            result.error = problem;
+            return result;
+        }
         QSaveFile file(fileName);
         if (!file.open(QIODevice::WriteOnly)) {
             result.error = QStringLiteral("%1 cannot be written: %2").arg(fileName, file.errorString());
@@ -314,16 +331,39 @@ ReadResult readDrinks(const QByteArray &content, Format format)
 
 ReadResult readDrinkFile(const QString &fileName)
 {
+    ReadResult r;
     QFile file(fileName);
+    // A pipe or a device could be read for ever; a folder not at all.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        r.error = QStringLiteral("The file is not an ordinary file; only files can be imported.");
+        return r;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
-        ReadResult r;
         // The caller names the file.
         r.error = QFileInfo::exists(fileName) ? QStringLiteral("The file cannot be read (%1).").arg(file.errorString())
                                               : QStringLiteral("The file does not exist.");
         return r;
     }
-    const QByteArray content = file.readAll();
-    return readDrinks(content, detectFormat(content));
+    const auto megabytes = [](qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
+    if (file.size() > kMaxImportBytes) {
+        r.error = QStringLiteral("The file is %1 MB, and files over %2 MB are not imported. Nothing was imported.")
+                      .arg(megabytes(file.size()), megabytes(kMaxImportBytes));
+        return r;
+    }
+    try {
+        const QByteArray content = file.read(kMaxImportBytes + 1);
+        if (content.size() > kMaxImportBytes) {
+            r.error = QStringLiteral("The file is over %1 MB, and such files are not imported. Nothing was imported.")
+                          .arg(megabytes(kMaxImportBytes));
+            return r;
+        }
+        return readDrinks(content, detectFormat(content));
+    } catch (const std::bad_alloc &) {
+        r = ReadResult();
+        r.error = QStringLiteral("There is not enough memory to read the file. Nothing was imported.");
+        return r;
+    }
 }
 
 int ImportPlan::count(PlanItem::Status status) const
@@ -611,6 +651,7 @@ int importCollections(Db &db, const QMap<QString, QList<CollectionRow>> &collect
                 bindText(db, ins.st, 1, shortValue);
             bindText(db, ins.st, 2, text);
             step(db, ins.st);
+            guard::replayOwnTriggers(db.handle(), QLatin1String(t.table), sqlite3_last_insert_rowid(db.handle()), true);
             numbers << shortValue;
             ++added;
         }
@@ -635,6 +676,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
     try {
         Db db(cataloguePath, true);
         db.exec("BEGIN IMMEDIATE");
+        guard::beforeWrite(db.handle());
         try {
             // Names as they stand in the file at this moment; a copy kept
             // beside a duplicate takes the first free "Name (n)".
@@ -703,6 +745,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                 ++out.added;
             }
             out.collectionRows = importCollections(db, plan.collections);
+            guard::replayOwnTriggers(db.handle(), QString::fromLatin1(kDrinkTable), -1, false);
             if (progress && !progress(total, total)) {
                 db.exec("ROLLBACK");
                 out.cancelled = true;

@@ -98,6 +98,10 @@ struct ReadResult {
     QString error;
 };
 
+// Import files are read whole, so they are held to a size: four times and
+// more a 100,000-drink export.
+inline constexpr qint64 kMaxImportBytes = qint64(256) << 20;
+
 // Reads drinks in `format` and holds each to the catalogue's rules.
 ReadResult readDrinks(const QByteArray &content, Format format);
 // The same for a file; the format is detected from its content.

@@ -1,6 +1,7 @@
 #include "interchange/RecipeCommand.h"
 
 #include "data/Catalogue.h"
+#include "data/CatalogueGuard.h"
 #include "data/RecipeCard.h"
 #include "data/TextFold.h"
 
@@ -9,6 +10,8 @@
 #include <QTextStream>
 
 #include <sqlite3.h>
+
+#include <exception>
 
 namespace pv::interchange {
 
@@ -36,6 +39,13 @@ Found findDrinks(const QString &catalogue, const QString &name)
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(catalogue.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         found.error = QStringLiteral("%1 cannot be opened").arg(catalogue);
+        sqlite3_close(db);
+        return found;
+    }
+    try {
+        guard::secure(db, catalogue);
+    } catch (const std::exception &e) {
+        found.error = QString::fromUtf8(e.what());
         sqlite3_close(db);
         return found;
     }

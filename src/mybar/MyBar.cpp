@@ -59,6 +59,9 @@ BarShelf loadShelf()
     shelf.without = readList(s.value(QStringLiteral("Without")));
     shelf.options.substitutes = readFlag(s.value(QStringLiteral("Substitutes")), false);
     shelf.options.garnishes = readFlag(s.value(QStringLiteral("Garnishes")), false);
+    for (const QString &rule : readList(s.value(QStringLiteral("CountAs"))))
+        if (rule.count(QLatin1Char('=')) == 1 && !rule.startsWith(QLatin1Char('=')) && !rule.endsWith(QLatin1Char('=')))
+            shelf.countAs << rule;
     return shelf;
 }
 
@@ -74,6 +77,7 @@ void saveShelf(const BarShelf &shelf)
     s.setValue(QStringLiteral("Substitutes"),
                shelf.options.substitutes ? QStringLiteral("True") : QStringLiteral("False"));
     s.setValue(QStringLiteral("Garnishes"), shelf.options.garnishes ? QStringLiteral("True") : QStringLiteral("False"));
+    s.setValue(QStringLiteral("CountAs"), list(shelf.countAs));
     s.endGroup();
     s.sync();
     Q_EMIT ShelfNotifier::instance().shelfSaved();
@@ -90,7 +94,7 @@ QVector<qint64> drinksICanMake(const QString &catalogue)
     BarIndex index(bundledVocabulary());
     index.loadCatalogue(catalogue);
     const BarShelf shelf = loadShelf();
-    const BarLists lists = index.compute(shelf.haveVector(index), shelf.options);
+    const BarLists lists = index.compute(shelf.haveVector(index), shelf.optionsFor(index));
     QVector<qint64> keys;
     keys.reserve(qsizetype(lists.canMake.size()));
     for (int d : lists.canMake)

@@ -4,11 +4,14 @@
 #include "data/Catalogue.h"
 #include "data/TextFold.h"
 #include "mybar/MyBar.h"
+#include "mybar/frmBarPlan.h"
 #include "ui/DrinkHost.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCompleter>
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -104,15 +107,50 @@ void frmMyBar::buildForm()
     lv->addWidget(tvwIngredients, 1);
     lv->addWidget(chkSubstitutes);
     lv->addWidget(chkGarnishes);
+    // "I count Cointreau as Triple Sec": rules of the user's own.
+    auto *countGrid = new QGridLayout;
+    auto *countLabel = new QLabel(QStringLiteral("I co&unt"), left);
+    auto *asLabel = new QLabel(QStringLiteral("as"), left);
+    auto combo = [left](const char *name) {
+        auto *c = new QComboBox(left);
+        c->setObjectName(QLatin1String(name));
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setMinimumContentsLength(12);
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        return c;
+    };
+    cboCountAs = combo("cboCountAs");
+    cboCountAsTarget = combo("cboCountAsTarget");
+    countLabel->setBuddy(cboCountAs);
+    cmdAddCountAs = new QPushButton(QStringLiteral("&Add rule"), left);
+    cmdAddCountAs->setObjectName(QStringLiteral("cmdAddCountAs"));
+    lstCountAs = new QListWidget(left);
+    lstCountAs->setObjectName(QStringLiteral("lstCountAs"));
+    lstCountAs->setMaximumHeight(80);
+    cmdRemoveCountAs = new QPushButton(QStringLiteral("Remo&ve rule"), left);
+    cmdRemoveCountAs->setObjectName(QStringLiteral("cmdRemoveCountAs"));
+    countGrid->addWidget(countLabel, 0, 0);
+    countGrid->addWidget(cboCountAs, 0, 1);
+    countGrid->addWidget(asLabel, 0, 2);
+    countGrid->addWidget(cboCountAsTarget, 0, 3);
+    countGrid->addWidget(cmdAddCountAs, 0, 4);
+    countGrid->addWidget(lstCountAs, 1, 0, 1, 4);
+    countGrid->addWidget(cmdRemoveCountAs, 1, 4, Qt::AlignTop);
+    countGrid->setColumnStretch(1, 1);
+    countGrid->setColumnStretch(3, 1);
+    lv->addLayout(countGrid);
 
     auto *right = new QWidget(split);
     auto *rv = new QVBoxLayout(right);
     rv->setContentsMargins(0, 0, 0, 0);
     lblCanMake = new QLabel(right);
+    lblCanMake->setTextFormat(Qt::PlainText);
     lblCanMake->setObjectName(QStringLiteral("lblCanMake"));
     lstCanMake = drinkList(right, "lstCanMake", 1);
     lblCanMake->setBuddy(lstCanMake);
     lblOneAway = new QLabel(right);
+    lblOneAway->setTextFormat(Qt::PlainText);
     lblOneAway->setObjectName(QStringLiteral("lblOneAway"));
     lstOneAway = drinkList(right, "lstOneAway", 2);
     lstOneAway->setRootIsDecorated(false);
@@ -140,7 +178,10 @@ void frmMyBar::buildForm()
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setShortcut(QKeySequence::Cancel);
+    cmdPlan = new QPushButton(QStringLiteral("Pla&n bottles..."), this);
+    cmdPlan->setObjectName(QStringLiteral("cmdPlan"));
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdPlan);
     buttons->addWidget(cmdPrintBuyNext);
     buttons->addWidget(cmdCopyBuyNext);
     buttons->addStretch(1);
@@ -159,6 +200,9 @@ void frmMyBar::buildForm()
     pv::onEvent(cmdPrintBuyNext, &QPushButton::clicked, this, [this] { cmdPrintBuyNext_Click(); });
     pv::onEvent(cmdCopyBuyNext, &QPushButton::clicked, this, [this] { cmdCopyBuyNext_Click(); });
     pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    pv::onEvent(cmdAddCountAs, &QPushButton::clicked, this, [this] { cmdAddCountAs_Click(); });
+    pv::onEvent(cmdRemoveCountAs, &QPushButton::clicked, this, [this] { cmdRemoveCountAs_Click(); });
+    pv::onEvent(cmdPlan, &QPushButton::clicked, this, [this] { cmdPlan_Click(); });
     for (QTreeWidget *list : {lstCanMake, lstOneAway, tvwBuyNext}) {
         connect(list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *i) { drink_Activated(i); });
         connect(list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *i) { drink_Activated(i); });
@@ -166,10 +210,16 @@ void frmMyBar::buildForm()
     setTabOrder(txtFilter, tvwIngredients);
     setTabOrder(tvwIngredients, chkSubstitutes);
     setTabOrder(chkSubstitutes, chkGarnishes);
-    setTabOrder(chkGarnishes, lstCanMake);
+    setTabOrder(chkGarnishes, cboCountAs);
+    setTabOrder(cboCountAs, cboCountAsTarget);
+    setTabOrder(cboCountAsTarget, cmdAddCountAs);
+    setTabOrder(cmdAddCountAs, lstCountAs);
+    setTabOrder(lstCountAs, cmdRemoveCountAs);
+    setTabOrder(cmdRemoveCountAs, lstCanMake);
     setTabOrder(lstCanMake, lstOneAway);
     setTabOrder(lstOneAway, tvwBuyNext);
-    setTabOrder(tvwBuyNext, cmdPrintBuyNext);
+    setTabOrder(tvwBuyNext, cmdPlan);
+    setTabOrder(cmdPlan, cmdPrintBuyNext);
     setTabOrder(cmdPrintBuyNext, cmdCopyBuyNext);
     setTabOrder(cmdCopyBuyNext, cmdClose);
 }
@@ -210,9 +260,7 @@ void frmMyBar::reload()
     if (m_index && index->sameDrinks(*m_index))
         return;
     const std::vector<char> had = m_index ? ticks() : m_shelf.haveVector(*index);
-    std::vector<int> usage(index->ingredientCount());
-    for (int i = 0; i < index->ingredientCount(); ++i)
-        usage[i] = index->usage(i);
+    const std::vector<int> usage = index->servedUsage();
     const bool same = m_index && usage == m_shownUsage;
     if (m_index && !same) {
         // Keep the ticks across the rebuild, by name.
@@ -254,7 +302,7 @@ void frmMyBar::fillIngredients()
         }
         auto *item = new QTreeWidgetItem(group);
         item->setText(0, m_index->ingredientName(i));
-        item->setText(1, QString::number(m_index->usage(i)));
+        item->setText(1, QString::number(m_shownUsage[size_t(i)]));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, have[i] ? Qt::Checked : Qt::Unchecked);
@@ -262,6 +310,12 @@ void frmMyBar::fillIngredients()
         QString tip = pv::ingredientKindTitle(kind);
         if (const int p = m_index->ingredientParent(i); p >= 0)
             tip = QStringLiteral("A kind of %1").arg(m_index->ingredientName(p));
+        if (m_index->isHouseMade(i)) {
+            QStringList parts;
+            for (int c : m_index->madeFrom(i))
+                parts << m_index->ingredientName(c);
+            tip = QStringLiteral("Make it yourself from %1").arg(parts.join(QStringLiteral(", ")));
+        }
         item->setToolTip(0, tip);
         m_items[i] = item;
     }
@@ -271,6 +325,84 @@ void frmMyBar::fillIngredients()
     tvwIngredients->expandAll();
     m_filling = false;
     txtFilter_Change();
+
+    QStringList names;
+    for (int i : order)
+        if (m_index->ingredientKind(i) != pv::IngredientKind::Other || m_index->usage(i) > 0)
+            names << m_index->ingredientName(i);
+    for (QComboBox *c : {cboCountAs, cboCountAsTarget}) {
+        const QString was = c->currentText();
+        c->clear();
+        c->addItems(names);
+        c->setCurrentIndex(-1);
+        c->setEditText(was);
+        c->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        c->completer()->setFilterMode(Qt::MatchContains);
+        c->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    }
+    fillCountAs();
+}
+
+void frmMyBar::fillCountAs()
+{
+    lstCountAs->clear();
+    for (const QString &rule : m_shelf.countAs) {
+        auto *item =
+            new QListWidgetItem(QStringLiteral("I count %1 as %2")
+                                    .arg(rule.section(QLatin1Char('='), 0, 0), rule.section(QLatin1Char('='), 1)),
+                                lstCountAs);
+        item->setData(Qt::UserRole, rule);
+    }
+    cmdRemoveCountAs->setEnabled(!m_shelf.countAs.isEmpty());
+}
+
+void frmMyBar::cmdAddCountAs_Click()
+{
+    if (!m_index)
+        return;
+    const int x = m_index->ingredientOf(cboCountAs->currentText());
+    const int y = m_index->ingredientOf(cboCountAsTarget->currentText());
+    QString problem;
+    if (x < 0)
+        problem = QStringLiteral("Choose what you have from the list: \"%1\" is not an ingredient.")
+                      .arg(cboCountAs->currentText().trimmed());
+    else if (y < 0)
+        problem = QStringLiteral("Choose what it counts as from the list: \"%1\" is not an ingredient.")
+                      .arg(cboCountAsTarget->currentText().trimmed());
+    else if (x == y)
+        problem = QStringLiteral("An ingredient counts as itself already.");
+    if (!problem.isEmpty()) {
+        pv::Screen().MsgBox(problem);
+        return;
+    }
+    const QString rule = m_index->ingredientName(x) + QLatin1Char('=') + m_index->ingredientName(y);
+    if (!m_shelf.countAs.contains(rule, Qt::CaseInsensitive))
+        m_shelf.countAs << rule;
+    pv::saveShelf(m_shelf);
+    fillCountAs();
+    cboCountAs->setEditText(QString());
+    cboCountAsTarget->setEditText(QString());
+    recompute();
+}
+
+void frmMyBar::cmdRemoveCountAs_Click()
+{
+    QListWidgetItem *item = lstCountAs->currentItem();
+    if (!item && lstCountAs->count() > 0)
+        item = lstCountAs->item(lstCountAs->count() - 1);
+    if (!item)
+        return;
+    m_shelf.countAs.removeAll(item->data(Qt::UserRole).toString());
+    pv::saveShelf(m_shelf);
+    fillCountAs();
+    recompute();
+}
+
+void frmMyBar::cmdPlan_Click()
+{
+    auto *plan = pv::Screen().Load<frmBarPlan>();
+    plan->setShelf(m_shelf);
+    pv::Screen().Show(plan);
 }
 
 std::vector<char> frmMyBar::ticks() const
@@ -291,7 +423,7 @@ std::vector<char> frmMyBar::ticks() const
 void frmMyBar::recompute()
 {
     const std::vector<char> have = ticks();
-    m_lists = m_index->compute(have, m_shelf.options);
+    m_lists = m_index->compute(have, m_shelf.optionsFor(*m_index));
     const pv::BarIndex &ix = *m_index;
 
     lblCanMake->setText(QStringLiteral("&Can make now (%1)").arg(m_lists.canMake.size()));
@@ -327,10 +459,29 @@ void frmMyBar::recompute()
             drinkItem(ix, d, item);
         rows << item;
     }
+    // House-made things are never bought: what they take is on the list instead.
+    for (int i = 0; i < ix.ingredientCount(); ++i) {
+        if (!ix.isHouseMade(i) || m_lists.ok[size_t(i)] || ix.usage(i) == 0)
+            continue;
+        QStringList parts;
+        for (int c : ix.madeFrom(i))
+            parts << ix.ingredientName(c);
+        auto *item = new QTreeWidgetItem;
+        item->setText(0, QStringLiteral("Make it yourself: %1").arg(ix.ingredientName(i)));
+        item->setToolTip(0, QStringLiteral("Made from %1").arg(parts.join(QStringLiteral(", "))));
+        item->setData(0, kIngredientRole, i);
+        for (const QString &part : parts)
+            (new QTreeWidgetItem(item))->setText(0, QStringLiteral("from ") + part);
+        rows << item;
+    }
     tvwBuyNext->addTopLevelItems(rows);
     tvwBuyNext->setUpdatesEnabled(true);
     cmdPrintBuyNext->setEnabled(!m_lists.buyNext.empty());
     cmdCopyBuyNext->setEnabled(!m_lists.buyNext.empty());
+    // An open plan follows the shelf.
+    for (pv::Form *f : pv::Screen().forms())
+        if (auto *plan = dynamic_cast<frmBarPlan *>(f))
+            plan->setShelf(m_shelf);
 }
 
 void frmMyBar::txtFilter_Change()

@@ -4,8 +4,10 @@
 #include "ui/ScreenView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWidget>
@@ -44,6 +46,15 @@ public:
     QPushButton *cmdPrintBuyNext = nullptr;
     QPushButton *cmdCopyBuyNext = nullptr;
     QPushButton *cmdClose = nullptr;
+    // The user's own rules: "I count [cboCountAs] as [cboCountAsTarget]".
+    QComboBox *cboCountAs = nullptr;
+    QComboBox *cboCountAsTarget = nullptr;
+    QPushButton *cmdAddCountAs = nullptr;
+    QListWidget *lstCountAs = nullptr;
+    QPushButton *cmdRemoveCountAs = nullptr;
+    QPushButton *cmdPlan = nullptr;
+
+    const pv::BarShelf &shelf() const { return m_shelf; }
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -53,6 +64,9 @@ public Q_SLOTS:
     void cmdPrintBuyNext_Click();
     void cmdCopyBuyNext_Click();
     void cmdClose_Click();
+    void cmdAddCountAs_Click();
+    void cmdRemoveCountAs_Click();
+    void cmdPlan_Click();
     // Shows the drink of a list row in the main window.
     void drink_Activated(QTreeWidgetItem *item);
 
@@ -66,6 +80,7 @@ private:
     void reload();
     void fillIngredients();
     void recompute();
+    void fillCountAs();
     std::vector<char> ticks() const;
     QString catalogueFile() const;
 

@@ -55,6 +55,7 @@ ClickLabel::ClickLabel(QWidget *parent) : ClickLabel(QString(), parent) {}
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
+    setTextFormat(Qt::PlainText);
     static const bool installed = [] {
         QAccessible::installFactory(clickLabelAccessible);
         return true;
@@ -254,6 +255,7 @@ QRect ReferencePanel::twips(int left, int top, int width, int height)
 QLabel *ReferencePanel::heading(QWidget *parent, const QString &text, const QRect &geometry)
 {
     auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QStringLiteral("Label1"));
     label->setGeometry(geometry);
     label->setWordWrap(true);

@@ -134,6 +134,7 @@ frmGlasses::frmGlasses(QWidget *parent) : QWidget(parent)
 
         // Made after the picture, so it is drawn above it.
         auto *name = new QLabel(QString::fromUtf8(g.labelCaption), this);
+        name->setTextFormat(Qt::PlainText);
         name->setObjectName(QString::fromUtf8(g.label));
         name->setGeometry(ReferencePanel::twips(kPictureLeft, kTop, kPictureWidth, kNameHeight));
         name->setFont(Label1->font());

@@ -194,6 +194,7 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     m_first = makeButton("dataFirst", tr("First row"), vbDataActionMoveFirst);
     m_prev = makeButton("dataPrevious", tr("Previous row"), vbDataActionMovePrevious);
     m_caption = new QLabel(this);
+    m_caption->setTextFormat(Qt::PlainText);
     m_caption->setObjectName(QStringLiteral("dataCaption"));
     m_caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_caption->setContentsMargins(6, 0, 6, 0);

@@ -39,6 +39,10 @@ public:
     virtual QString glassPicture() const = 0;
     virtual const QWidget *measureBox() const = 0;
 
+    // Asks for the current drink's three categories and sets them, saved
+    // as any edit is (Edit > Set Categories...).
+    virtual void editCategories() = 0;
+
     // The loaded window that hosts drinks, or nullptr.
     static DrinkHost *find();
 };

@@ -1,10 +1,14 @@
 #include "ui/ScreenView.h"
 
 #include "data/AppFolders.h"
+#include "data/CatalogueGuard.h"
 #include "data/DataError.h"
-#include "ui/WindowPlacement.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -12,6 +16,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
@@ -53,24 +58,135 @@ private:
     Form *m_form;
 };
 
+// Tooltips show names and texts from files; Qt would guess rich text from
+// the first tag. Every tooltip of the program passes here and shows as text.
+class ToolTipFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        auto *help = static_cast<QHelpEvent *>(event);
+        QString text;
+        QRect area;
+        if (auto *view = qobject_cast<QAbstractItemView *>(w->parentWidget()); view && view->viewport() == w) {
+            const QModelIndex index = view->indexAt(help->pos());
+            if (!index.isValid())
+                return false;
+            text = index.data(Qt::ToolTipRole).toString();
+            area = view->visualRect(index);
+        } else {
+            text = w->toolTip();
+        }
+        if (text.isEmpty())
+            return false; // Qt passes it on to the parent
+        QToolTip::showText(help->globalPos(), plainToolTip(text), w, area);
+        return true;
+    }
+};
+
+
 int defaultMsgBox(const MsgBoxCall &call)
 {
-    const bool yesNo = (call.style & 7) == vbYesNo;
-    const int icon = call.style & 0x70;
-    QMessageBox box(icon == vbInformation ? QMessageBox::Information
-                    : icon == vbQuestion  ? QMessageBox::Question
-                                          : QMessageBox::NoIcon,
-                    call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, call.prompt,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
-    if (yesNo)
+    // Prompts carry names and paths from files: never rich text, and a long
+    // one is cut, with the whole of it under "Show Details...".
+    const bool question = (call.style & 0xF) == vbYesNo;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if ((call.style & 0x70) == vbInformation)
+        icon = QMessageBox::Information;
+    else if ((call.style & 0x70) == vbQuestion)
+        icon = QMessageBox::Question;
+    const QString title = cutForDisplay(call.title.isEmpty() ? ScreenView::instance().App().Title : call.title, 200,
+                                        200);
+    const QString shown = cutForDisplay(call.prompt);
+    QMessageBox box(icon, title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    if (shown != call.prompt)
+        box.setDetailedText(call.prompt);
+    // A question from the program is one where going on needs a yes.
+    if (question)
         box.setDefaultButton(QMessageBox::No);
     const int answer = box.exec();
-    if (yesNo)
-        return answer == QMessageBox::Yes ? vbYes : vbNo;
-    return vbOK;
+    if (!question)
+        return vbOK;
+    return answer == QMessageBox::Yes ? vbYes : vbNo;
 }
 
 } // namespace
+
+QString cutForDisplay(const QString &text, int maxChars, int maxRun)
+{
+    // Text wraps at spaces; only a run without one (a path, a made-up name)
+    // can grow a box past the screen, so such a run is cut.
+    QString out;
+    int run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (out.size() >= maxChars) {
+            out += QChar(0x2026);
+            break;
+        }
+        const QChar c = text.at(i);
+        if (c.isSpace()) {
+            run = 0;
+            out += c;
+            continue;
+        }
+        if (run == maxRun) {
+            out += QChar(0x2026);
+            while (i + 1 < text.size() && !text.at(i + 1).isSpace())
+                ++i;
+            continue;
+        }
+        // A surrogate pair is never split.
+        out += c;
+        if (c.isHighSurrogate() && i + 1 < text.size())
+            out += text.at(++i);
+        ++run;
+    }
+    return out;
+}
+
+QString plainToolTip(const QString &text)
+{
+    QString lines;
+    int column = 0;
+    qsizetype taken = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++taken) {
+        if (taken == kToolTipChars) {
+            lines += QChar(0x2026);
+            break;
+        }
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\n')) {
+            lines += c;
+            column = 0;
+            continue;
+        }
+        if (column == kToolTipLine && !c.isLowSurrogate()) {
+            lines += QLatin1Char('\n');
+            column = 0;
+        }
+        lines += c;
+        ++column;
+    }
+    // Escaped, every character is text; the paragraph only keeps the breaks.
+    QString html = lines.toHtmlEscaped();
+    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>");
+}
+
+QString titleText(const QString &text)
+{
+    QString t = cutForDisplay(text, 200, 200);
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    t.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    return t;
+}
 
 ScreenView &ScreenView::instance()
 {
@@ -81,6 +197,14 @@ ScreenView &ScreenView::instance()
 ScreenView::ScreenView() : m_msgBox(defaultMsgBox)
 {
     m_app.Path = locateAppFolders(QCoreApplication::applicationDirPath()).data;
+    // What a catalogue carried that was set aside is told once the action
+    // that opened it has run, never from inside the engine's opening.
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        app->installEventFilter(new ToolTipFilter(app));
+        pv::guard::setNoticeHandler([](const QString &text) {
+            QTimer::singleShot(0, qApp, [text] { ScreenView::instance().MsgBox(text, vbInformation); });
+        });
+    }
 }
 
 void ScreenView::loadForm(Form *form)
@@ -208,6 +332,11 @@ int ScreenView::MsgBox(const QString &prompt, int style, const QString &title)
     return answer;
 }
 
+int ScreenView::showMessageBox(const MsgBoxCall &call)
+{
+    return defaultMsgBox(call);
+}
+
 ScreenView::MsgBoxHandler ScreenView::setMsgBoxHandler(MsgBoxHandler handler)
 {
     MsgBoxHandler old = m_msgBox;
@@ -263,9 +392,76 @@ void ScreenView::guard(const std::function<void()> &handler)
         MsgBox(e.message());
     } catch (const ScreenError &e) {
         MsgBox(e.description());
+    } catch (const std::bad_alloc &) {
+        MsgBox(QStringLiteral("There is not enough memory to finish this. Nothing was changed."));
     } catch (const std::exception &e) {
         MsgBox(QString::fromLocal8Bit(e.what()));
     }
+}
+
+// ------------------------------------------------------ window placement
+
+QRect screenAreaFor(const QWidget *anchor)
+{
+    QScreen *screen = nullptr;
+    if (anchor && anchor->isVisible())
+        screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
+    if (!screen && anchor)
+        screen = anchor->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QRect fitInArea(const QRect &outer, const QMargins &frame, const QRect &area, const QRect &centreOn)
+{
+    if (area.isEmpty())
+        return outer;
+    const int minW = frame.left() + frame.right() + 1, minH = frame.top() + frame.bottom() + 1;
+    QRect r(outer.topLeft(), QSize(std::max(minW, std::min(outer.width(), area.width())),
+                                   std::max(minH, std::min(outer.height(), area.height()))));
+    if (centreOn.isValid())
+        r.moveCenter(centreOn.center());
+    // Right and bottom first, so that the title bar stays reachable.
+    r.moveRight(std::min(r.right(), area.right()));
+    r.moveBottom(std::min(r.bottom(), area.bottom()));
+    r.moveLeft(std::max(r.left(), area.left()));
+    r.moveTop(std::max(r.top(), area.top()));
+    return r;
+}
+
+QMargins frameOf(const QWidget *window, const QWidget *anchor)
+{
+    auto margins = [](const QWidget *w) {
+        const QRect outer = w->frameGeometry(), inner = w->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    };
+    if (window && window->isVisible())
+        return margins(window);
+    if (anchor && anchor->isVisible())
+        return margins(anchor);
+    return QMargins();
+}
+
+void keepOnScreen(QWidget *window, const QWidget *anchor)
+{
+    if (!window || window->isMaximized() || window->isFullScreen() || window->isMinimized())
+        return;
+    if (anchor == window)
+        anchor = nullptr;
+    const QRect area = screenAreaFor(anchor ? anchor : window);
+    const QMargins frame = frameOf(window, anchor);
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    // pos() is where the frame begins, also before the window is first shown.
+    const QRect outer(window->pos(), window->size() + extra);
+    const bool placed = window->isVisible() || window->testAttribute(Qt::WA_Moved);
+    const QRect centre = placed ? QRect() : (anchor && anchor->isVisible() ? anchor->frameGeometry() : area);
+    const QRect fitted = fitInArea(outer, frame, area, centre);
+    if (fitted.size() != outer.size())
+        window->resize(fitted.size() - extra);
+    if (fitted.topLeft() != outer.topLeft() || !placed)
+        window->move(fitted.topLeft());
 }
 
 } // namespace pv

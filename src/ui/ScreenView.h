@@ -2,11 +2,14 @@
 
 #include <QHash>
 #include <QList>
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <new>
 #include <map>
 #include <stdexcept>
 #include <typeindex>
@@ -56,8 +59,26 @@ struct MsgBoxCall {
     QString title; // as passed; empty means the application title shows
 };
 
-enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64 };
+enum MsgBoxStyle { vbOKOnly = 0, vbYesNo = 4, vbQuestion = 32, vbInformation = 64, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+
+// A text from outside as a message box, a label or a title shows it: plain,
+// cut to `maxChars` in all and runs without a space to `maxRun` characters,
+// with "…" where it was cut. The whole text stays readable elsewhere (the
+// box's details).
+QString cutForDisplay(const QString &text, int maxChars = 1000, int maxRun = 120);
+// The same for a window title, where Qt would also take "[*]" for a mark.
+QString titleText(const QString &text);
+
+// Tooltips show names and texts from files. Qt guesses rich text from the
+// first tag it sees, so every tooltip of the program goes through one filter
+// that shows it as plain text: escaped, broken into lines of at most
+// `kToolTipLine` characters and cut after `kToolTipChars`.
+inline constexpr int kToolTipLine = 120;
+inline constexpr int kToolTipChars = 10000;
+
+QString plainToolTip(const QString &text);
+
 enum MousePointer { vbDefault = 0, vbHourglass = 11 };
 
 struct AppInfo {
@@ -106,6 +127,8 @@ public:
     using MsgBoxHandler = std::function<int(const MsgBoxCall &)>;
     int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
     // Replaces the dialog (tests answer at once); returns the previous handler.
+    // The real box, for a handler that records a call and still shows it.
+    static int showMessageBox(const MsgBoxCall &call);
     MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler);
 
     // --- Screen.MousePointer --------------------------------------------------------
@@ -144,6 +167,25 @@ private:
     bool m_quitWhenEmpty = false;
     AppInfo m_app;
 };
+
+// --- Window placement (the screen the windows open on) --------------------
+// The part of the screen a window may take: the desktop's free area of the
+// screen that holds `anchor` (the main window), else of the primary screen.
+QRect screenAreaFor(const QWidget *anchor);
+
+// A window's outer rectangle (frame included) moved and cut so that it lies
+// wholly inside `area`; the frame itself is not cut. `centreOn`, when valid,
+// is where a window that has no place of its own yet is centred.
+QRect fitInArea(const QRect &outer, const QMargins &frame, const QRect &area, const QRect &centreOn = QRect());
+
+// The frame the window manager puts around `window`: its own once shown,
+// else that of `anchor`, else none.
+QMargins frameOf(const QWidget *window, const QWidget *anchor);
+
+// Puts a window that is about to be shown wholly on the screen of `anchor`:
+// a window not placed yet is centred on the anchor, a remembered size larger
+// than the screen is cut to it.
+void keepOnScreen(QWidget *window, const QWidget *anchor);
 
 // Shorthand used by the windows.
 inline ScreenView &Screen() { return ScreenView::instance(); }

@@ -2,9 +2,20 @@
 
 #include "web/WebAddress.h"
 
+#include "ui/ScreenView.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace pv {
@@ -13,12 +24,104 @@ namespace {
 // Long enough for a busy machine to start a load, short enough that a request
 // the engine never starts does not leave the caption at "Working...".
 constexpr int kStartGraceMs = 3000;
+
+bool handledHere(const QString &scheme)
+{
+    static const QStringList own = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
+                                    QStringLiteral("about"), QStringLiteral("data"),  QStringLiteral("blob"),
+                                    QStringLiteral("qrc"),   QStringLiteral("chrome-error")};
+    return own.contains(scheme);
+}
+
+// The name of the program the desktop opens `scheme` addresses with, or an
+// empty text when none is set up or it cannot be told in time.
+QString handlerName(const QString &scheme)
+{
+    QStringList folders;
+    for (const QString &dir : qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir))
+            folders << dir;
+    const QString tool = folders.isEmpty() ? QString()
+                                           : QStandardPaths::findExecutable(QStringLiteral("xdg-mime"), folders);
+    if (tool.isEmpty())
+        return QString();
+    QProcess p;
+    p.start(tool, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + scheme});
+    if (!p.waitForFinished(2000)) {
+        p.kill();
+        p.waitForFinished(500);
+        return QString();
+    }
+    const QString entry = QString::fromLocal8Bit(p.readAllStandardOutput().left(512)).trimmed();
+    if (entry.isEmpty() || entry.contains(QLatin1Char('/')))
+        return QString();
+    const QString file = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry);
+    QFile f(file);
+    if (!file.isEmpty() && f.open(QIODevice::ReadOnly))
+        for (int i = 0; i < 200 && !f.atEnd(); ++i) {
+            const QString line = QString::fromUtf8(f.readLine(1024)).trimmed();
+            if (line.startsWith(QLatin1String("Name=")))
+                return line.mid(5).left(100);
+        }
+    return entry.left(100);
+}
+
+// A page never hands an address to another program by itself: an address
+// the window cannot show is refused, and offered to the user with the
+// program and the address named, "No" by default.
+class GuardedPage : public QWebEnginePage {
+public:
+    explicit GuardedPage(QObject *parent) : QWebEnginePage(parent)
+    {
+        // The engine asks acceptNavigationRequest() about an unknown scheme
+        // only when its policy would let it through, and hands the address
+        // on only when that answers yes, which it never does here.
+        settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        if (handledHere(url.scheme().toLower()))
+            return true;
+        if (m_asking)
+            return false;
+        m_asking = true;
+        // Asked once the engine has its answer: no dialog inside its call.
+        QPointer<GuardedPage> self(this);
+        QTimer::singleShot(0, this, [self, url] {
+            if (!self)
+                return;
+            const QString address = url.toString(QUrl::FullyEncoded);
+            const QString program = handlerName(url.scheme().toLower());
+            const QString who = program.isEmpty()
+                                    ? QStringLiteral("the program this computer uses for '%1' addresses (none may be "
+                                                     "set up)")
+                                          .arg(url.scheme())
+                                    : QStringLiteral("the program %1").arg(program);
+            const QString prompt = QStringLiteral("The page asks to open this address with another program:\n\n%1\n\n"
+                                                  "Pourvale does not open such addresses itself. Open it with %2?")
+                                       .arg(address, who);
+            const int answer =
+                ScreenView::instance().MsgBox(prompt, vbYesNo | vbQuestion | vbDefaultButton2, QString());
+            if (self)
+                self->m_asking = false;
+            if (answer == vbYes)
+                QDesktopServices::openUrl(url);
+        });
+        return false;
+    }
+
+private:
+    bool m_asking = false;
+};
 } // namespace
 
 WebEnginePageAdapter::WebEnginePageAdapter(QWidget *host, const QString &homePage, const QString &searchPage)
     : PageAdapter(host), m_view(new QWebEngineView(host)), m_home(web::addressToUrl(homePage)),
       m_search(web::addressToUrl(searchPage))
 {
+    m_view->setPage(new GuardedPage(m_view));
     m_view->setObjectName(QStringLiteral("brwWebBrowserView"));
     m_view->setAccessibleName(tr("Web page"));
     auto *fill = new QVBoxLayout(host);

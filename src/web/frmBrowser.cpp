@@ -1,5 +1,6 @@
 #include "web/frmBrowser.h"
 
+#include "ui/ScreenView.h"
 #include "ui/FitText.h"
 #include "ui/Twips.h"
 #include "web/WebConfig.h"
@@ -137,7 +138,7 @@ void frmBrowser::timTimer_Timer()
         setWindowTitle(QStringLiteral("Working..."));
     } else {
         timTimer->stop();
-        setWindowTitle(m_page->LocationName());
+        setWindowTitle(pv::titleText(m_page->LocationName()));
     }
 }
 
@@ -174,13 +175,13 @@ void frmBrowser::tbToolBar_ButtonClick(QAction *Button)
     } else if (key == QLatin1String("Stop")) {
         ignoreErrors([this] { timTimer->stop(); });
         ignoreErrors([this] { m_page->Stop(); });
-        ignoreErrors([this] { setWindowTitle(m_page->LocationName()); });
+        ignoreErrors([this] { setWindowTitle(pv::titleText(m_page->LocationName())); });
     }
 }
 
 void frmBrowser::brwWebBrowser_DownloadComplete()
 {
-    ignoreErrors([this] { setWindowTitle(m_page->LocationName()); });
+    ignoreErrors([this] { setWindowTitle(pv::titleText(m_page->LocationName())); });
     showLocation();
 }
 

@@ -4,6 +4,7 @@
 
 #include "browser/CategoryCommand.h"
 #include "browser/frmMain.h"
+#include "card/frmRecipeCard.h"
 #include "data/Catalogue.h"
 #include "ui/Twips.h"
 
@@ -661,6 +662,18 @@ void TestMainWindow::categoriesForANewDrink()
     command->trigger();
     click("cmdBegofFile");
     QCOMPARE(ginCount(), ginBefore + 1);
+    // The recipe card's button does what the Edit menu does.
+    click("cmdEndofList");
+    frmRecipeCard::open(m_main);
+    auto *cardWindow = Screen().Load<frmRecipeCard>();
+    QVERIFY(cardWindow->cmdCategories->isEnabled());
+    answer({"Gin", "Sours of my own", "Punch"}, true);
+    QTest::mouseClick(cardWindow->cmdCategories, Qt::LeftButton);
+    click("cmdBegofFile");
+    QCOMPARE(pvtest::queryColumn(m_app->catalogue(),
+                                 "SELECT Category3 FROM drinklst WHERE DrinkName = 'House Sour'"),
+             QStringList{"Punch"});
+    Screen().Unload(cardWindow);
     // Past the end there is no drink to give categories to.
     click("cmdEndofList");
     click("cmdNext");

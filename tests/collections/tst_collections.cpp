@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "data/CatalogueGuard.h"
+
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
 #include "collections/frmDice.h"
@@ -387,6 +389,7 @@ private slots:
         const QString refuse = QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON \"%1\" "
                                               "BEGIN SELECT RAISE(ABORT, 'edits are refused'); END")
                                    .arg(table(w.p()));
+        pv::guard::trustTriggersForTests({QStringLiteral("refuse")});
         pvtest::execSql(app.catalogue(), refuse);
         // Dropped however the test ends, so that the windows can close.
         const auto allowEdits = qScopeGuard(

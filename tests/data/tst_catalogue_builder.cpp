@@ -113,8 +113,8 @@ void TestCatalogueBuilder::eachBrokenRuleIsRefused_data()
                                       << "seed.txt:1: 'Gimlet': 'Sours' is not one of the sixteen categories";
     QTest::newRow("spirit category without the spirit")
         << QString(good).replace("categories: Gin", "categories: Gin, Vodka")
-        << "seed.txt:1: 'Gimlet' is in Vodka but no ingredient is Vodka, or a kind of it, by the ingredient "
-           "vocabulary";
+        << "seed.txt:1: 'Gimlet' is in Vodka but no ingredient is Vodka or Citron Vodka or Vanilla Vodka, or a kind "
+           "of it, by the ingredient vocabulary";
     QTest::newRow("non-alcoholic with alcohol")
         << QString(good).replace("categories: Gin", "categories: Non-Alcoholic")
         << "seed.txt:1: 'Gimlet' is Non-Alcoholic but 'Gin' contains alcohol";
@@ -168,6 +168,7 @@ void TestCatalogueBuilder::categoryNeedsItsSpiritByTheVocabulary_data()
         {"Tequila", "Mezcal", true},
         {"Bourbon", "Bacon-Washed Bourbon", true},
         {"Bourbon", "Rye Whiskey", false},
+        {"Bourbon", "Bourbon or Rye Whiskey", true}, // the recipe line, not the bottles under it
         {"Scotch", "Irish Whiskey", false},
         {"Whiskey", "Islay Single Malt Scotch Whisky", true},
         {"Whiskey", "Southern Comfort", false},

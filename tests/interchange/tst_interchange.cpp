@@ -2,6 +2,8 @@
 // the command line, and the File menu's commands in the main window.
 #include "TestSupport.h"
 
+#include "data/CatalogueGuard.h"
+
 #include "browser/RecipeExchange.h"
 #include "browser/frmMain.h"
 #include "data/Catalogue.h"
@@ -532,6 +534,7 @@ void TestInterchange::refusedOrCancelledLeavesEverythingAsItWas()
 
     // A fault in the middle of the writing (here a trigger of the test's
     // own) rolls back what was written before it.
+    pv::guard::trustTriggersForTests({QStringLiteral("fault")});
     pvtest::execSql(app.catalogue(), "CREATE TRIGGER fault BEFORE INSERT ON drinklst WHEN NEW.DrinkName = 'Drink 300' "
                                      "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END");
     const QByteArray withTrigger = fileHash(app.catalogue());

@@ -5,6 +5,7 @@
 #include "browser/RecipeLayout.h"
 #include "browser/frmMain.h"
 #include "mybar/MyBar.h"
+#include "mybar/frmBarPlan.h"
 #include "mybar/frmMyBar.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void canMakeListThroughAnEdit();
     void canMakeFollowsTheTicks();
     void damagedSettingsAreReadAsFarAsTheyGo();
+    void rulesOfMyOwnAndAPlan();
 
 private:
     frmMain *openMain();
@@ -164,7 +166,7 @@ void TestMyBar::tickingFollowsAndShowsADrink()
 
 void TestMyBar::canMakeListThroughAnEdit()
 {
-    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}});
+    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}, {}});
     openMain();
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QCOMPARE(m_main->Data1->recordset().RecordCount(), 2);
@@ -193,7 +195,7 @@ void TestMyBar::canMakeListThroughAnEdit()
 
     // Nothing makeable any more: the list follows, empty, and the command
     // says why.
-    pv::saveShelf(pv::BarShelf{{}, {}, {}});
+    pv::saveShelf(pv::BarShelf{{}, {}, {}, {}});
     QCOMPARE(m_main->Data1->recordset().RecordCount(), 0);
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QCOMPARE(m_msgs->calls.size(), 1);
@@ -201,7 +203,7 @@ void TestMyBar::canMakeListThroughAnEdit()
 
 void TestMyBar::canMakeFollowsTheTicks()
 {
-    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}});
+    pv::saveShelf(pv::BarShelf{{"Gin", "Tonic Water", "Campari", "Sweet Vermouth"}, {}, {}, {}});
     openMain();
     m_main->findChild<QAction *>(QStringLiteral("mnuCanMake"))->trigger();
     QTest::mouseClick(m_main->cmdNext, Qt::LeftButton);
@@ -246,6 +248,72 @@ void TestMyBar::damagedSettingsAreReadAsFarAsTheyGo()
     // A tick keeps the name the catalogue does not know.
     tick(bar, QStringLiteral("Campari"));
     QVERIFY(pv::loadShelf().have.contains(QStringLiteral("No Such Bottle")));
+}
+
+void TestMyBar::rulesOfMyOwnAndAPlan()
+{
+    openMain();
+    frmMyBar *bar = openMyBar();
+    for (const char *name : {"Gin", "Tonic Water", "Campari", "Sweet Vermouth"})
+        tick(bar, QString::fromLatin1(name));
+    QCOMPARE(bar->lblOneAway->text(), QStringLiteral("&One away (1)")); // Pink Gin
+
+    // "I count gin as rye", typed as a person types, in any case.
+    pvtest::typeText(bar->cboCountAs->lineEdit(), QStringLiteral("gin"));
+    pvtest::typeText(bar->cboCountAsTarget->lineEdit(), QStringLiteral("rye whiskey"));
+    bar->cmdAddCountAs->click();
+    QCOMPARE(bar->lstCountAs->count(), 1);
+    QCOMPARE(bar->lstCountAs->item(0)->text(), QStringLiteral("I count Gin as Rye Whiskey"));
+    QCOMPARE(bar->lblOneAway->text(), QStringLiteral("&One away (2)")); // and the Manhattan
+    QCOMPARE(pv::loadShelf().countAs, QStringList{"Gin=Rye Whiskey"});
+    pvtest::typeText(bar->cboCountAs->lineEdit(), QStringLiteral("Moon Dust"));
+    bar->cmdAddCountAs->click();
+    QVERIFY2(m_msgs->last().contains(QStringLiteral("\"Moon Dust\" is not an ingredient")), qPrintable(m_msgs->last()));
+    bar->lstCountAs->setCurrentRow(0);
+    bar->cmdRemoveCountAs->click();
+    QCOMPARE(bar->lstCountAs->count(), 0);
+    QCOMPARE(bar->lblOneAway->text(), QStringLiteral("&One away (1)"));
+
+    bar->cmdPlan->click();
+    frmBarPlan *plan = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<frmBarPlan *>(w))
+            plan = p;
+    QVERIFY(plan && plan->isVisible());
+    auto settle = [plan] {
+        for (int i = 0; i < 1000 && plan->busy(); ++i)
+            QTest::qWait(10);
+        return !plan->busy();
+    };
+    plan->spnBottles->setFocus();
+    QTest::keyClick(plan->spnBottles, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(plan->spnBottles, QStringLiteral("2"));
+    QVERIFY(settle());
+    QCOMPARE(plan->spnBottles->value(), 2);
+    QStringList bottles;
+    for (int i = 0; i < plan->lstPlanBottles->topLevelItemCount(); ++i)
+        bottles << plan->lstPlanBottles->topLevelItem(i)->text(0);
+    // Bitters and rye add the Pink Gin and the Manhattan; nothing else adds two.
+    QVERIFY2(bottles == (QStringList{"Angostura Bitters", "Rye Whiskey"}),
+             qPrintable(plan->lblPlan->text() + bottles.join(",")));
+    QVERIFY2(plan->lblPlan->text().contains(QStringLiteral("this is the best plan")),
+             qPrintable(plan->lblPlan->text()));
+    plan->cmdCopyPlan->click();
+    QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral(
+        "Shopping list: 2 bottles for 2 more drinks (4 in all, the best possible)\n[ ] Angostura Bitters\n")));
+    // The curve: the best plan for each number is never below one at a time.
+    QCOMPARE(plan->bestCurve().size(), 31);
+    QCOMPARE(plan->stepCurve().size(), 31);
+    for (int n = 0; n <= 30; ++n)
+        QVERIFY(plan->bestCurve()[n] >= plan->stepCurve()[n]);
+    QCOMPARE(plan->bestCurve()[2], 4);
+    // Never buy the bitters: the plan goes without them, and remembers it.
+    plan->cmdNever->click();
+    QVERIFY(settle());
+    QCOMPARE(plan->lstNever->count(), 1);
+    QVERIFY(plan->lstPlanBottles->findItems(QStringLiteral("Angostura Bitters"), Qt::MatchExactly).isEmpty());
+    QCOMPARE(QSettings(QStringLiteral("Pourvale"), QStringLiteral("Pourvale")).value("MyBar/NeverBuy").toStringList(),
+             QStringList{"Angostura Bitters"});
 }
 
 PV_TEST_MAIN(TestMyBar)

@@ -10,9 +10,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QToolBar>
@@ -82,6 +84,15 @@ private:
     QHash<QTcpSocket *, QByteArray> m_pending;
 };
 
+// Stands in for the desktop's handler of one scheme: records what it is handed.
+class SchemeHandler : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
 } // namespace
 
 class tst_browser : public QObject {
@@ -115,6 +126,36 @@ class tst_browser : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY(m_server.listening()); }
+
+    // A page never starts another program without the user's yes.
+    void unknownSchemeAsksFirst()
+    {
+        SchemeHandler handler;
+        QDesktopServices::setUrlHandler(QStringLiteral("x-pv-test"), &handler, "open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("x-pv-test")); });
+        int answer = pv::vbNo;
+        QList<pv::MsgBoxCall> asked;
+        const auto previous = pv::Screen().setMsgBoxHandler([&](const pv::MsgBoxCall &c) {
+            asked << c;
+            return answer;
+        });
+        const auto restore = qScopeGuard([&] { pv::Screen().setMsgBoxHandler(previous); });
+        frmBrowser *f = openOn(QStringLiteral("/a"), QStringLiteral("Page A"));
+        const QString address = QStringLiteral("x-pv-test://secret/path?q=1");
+        for (int yes = 0; yes < 2; ++yes) {
+            answer = yes ? pv::vbYes : pv::vbNo;
+            view(f)->page()->runJavaScript(QStringLiteral("location.href = '%1'").arg(address));
+            QTRY_COMPARE_WITH_TIMEOUT(asked.size(), yes + 1, 20000);
+            const pv::MsgBoxCall &q = asked.last();
+            QCOMPARE(q.style, pv::vbYesNo | pv::vbQuestion | pv::vbDefaultButton2);
+            QVERIFY2(q.prompt.contains(address) && q.prompt.contains(QStringLiteral("Open it with")),
+                     qPrintable(q.prompt));
+            QTest::qWait(200);
+            QCOMPARE(handler.opened.size(), yes);
+            QCOMPARE(view(f)->url(), QUrl(m_server.url(QStringLiteral("/a"))));
+        }
+        QCOMPARE(handler.opened.value(0), QUrl(address));
+    }
     void cleanup() { pvtest::unloadAll(); }
 
     void captionWorkingThenTitle()
