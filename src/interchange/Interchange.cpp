@@ -277,7 +277,8 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
 
 QString importRefusal(const DrinkSeed &d)
 {
-    if (d.name.trimmed().isEmpty())
+    // A name of spaces is a name, as the main window stores it.
+    if (d.name.isEmpty())
         return QStringLiteral("the drink has no name");
     qsizetype used = d.ingredients.size();
     while (used > 0 && d.ingredients[used - 1].first.isEmpty() && d.ingredients[used - 1].second.isEmpty())

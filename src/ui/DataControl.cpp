@@ -438,24 +438,10 @@ void DataControl::savePending()
         throw DataError(ErrNoRowForTyping);
     }
     if (!m_requiredColumn.isEmpty()) {
-        QString after;
-        bool bound = false;
+        // Judged on what the box shows, as the user sees the row.
         for (const Binding &b : m_bindings)
-            if (b.column == m_requiredColumn && b.box && !b.missing) {
-                bound = true;
-                if (b.dirty || c.isAdding()) {
-                    after = boxText(b.box);
-                } else {
-                    // A row another program deleted reads as empty, as on screen.
-                    try {
-                        after = c.value(b.column).toString();
-                    } catch (const DataError &) {
-                        after.clear();
-                    }
-                }
-            }
-        if (bound && after.trimmed().isEmpty())
-            throw DataError(ErrValueRequired, m_requiredWhy);
+            if (b.column == m_requiredColumn && b.box && !b.missing && boxText(b.box).isEmpty())
+                throw DataError(ErrValueRequired, m_requiredWhy);
     }
     // Every value is checked before any reaches the cursor.
     QList<QPair<QString, QVariant>> values;

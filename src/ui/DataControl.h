@@ -111,7 +111,7 @@ public:
 
     // Binds a QLineEdit, QPlainTextEdit or QTextEdit to a column by name.
     void bind(QWidget *box, const QString &column);
-    // A row whose `column` would be empty (or only spaces) once saved is not
+    // A row whose `column` would be empty once saved is not
     // saved: the save fails as a full disk does, with `why` as the detail of
     // its message, and the typing is kept.
     void requireText(const QString &column, const QString &why);

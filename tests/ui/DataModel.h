@@ -257,8 +257,7 @@ private:
             say(w.noRowToSave);
             return false;
         }
-        if (!collection() && std::all_of(screen[0].begin(), screen[0].end(),
-                                         [](unsigned char c) { return std::isspace(c); })) {
+        if (!collection() && screen[0].empty()) {
             say(w.nameRequired); // the typing stays, as after a failed write
             return false;
         }
