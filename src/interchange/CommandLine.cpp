@@ -179,6 +179,8 @@ QString parse(const QStringList &args, Options &o)
             return QStringLiteral("--recipe goes without --export and --import");
         if (o.strict)
             return QStringLiteral("--strict belongs to --import");
+        if (!o.servings.isEmpty() || !o.units.isEmpty())
+            return QStringLiteral("--servings and --units belong to --recipe");
         return QStringLiteral("give either --export FILE or --import FILE (or --recipe NAME)");
     }
     if (tasks != 1)
