@@ -699,6 +699,12 @@ void RecordCursor::Delete()
             fail(r);
         try {
             m_deleteKeeper(m_db, m_baseTable, key);
+        } catch (const DataError &e) {
+            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            // The keeper does not know the file; the user is told which one is full.
+            if (e.message() == DataError(e.number()).message())
+                throw DataError(e.number(), m_path);
+            throw;
         } catch (...) {
             sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
             throw;
