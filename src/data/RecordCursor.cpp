@@ -694,29 +694,36 @@ void RecordCursor::Delete()
     if (r != SQLITE_OK)
         fail(r);
     sqlite3_bind_int64(st.st, 1, key);
+    // The kept copy and the delete are one transaction. Begun as a writer, so that a
+    // second program's save is waited for instead of meeting a read lock that cannot grow.
+    const bool ownTransaction = m_deleteKeeper && sqlite3_get_autocommit(m_db);
+    const char *const undo = ownTransaction ? "ROLLBACK" : "ROLLBACK TO pv_delete; RELEASE pv_delete";
     if (m_deleteKeeper) {
-        if ((r = sqlite3_exec(m_db, "SAVEPOINT pv_delete", nullptr, nullptr, nullptr)) != SQLITE_OK)
+        if ((r = sqlite3_exec(m_db, ownTransaction ? "BEGIN IMMEDIATE" : "SAVEPOINT pv_delete", nullptr, nullptr,
+                              nullptr)) != SQLITE_OK)
             fail(r);
         try {
             m_deleteKeeper(m_db, m_baseTable, key);
         } catch (const DataError &e) {
-            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, undo, nullptr, nullptr, nullptr);
             // The keeper does not know the file; the user is told which one is full.
             if (e.message() == DataError(e.number()).message())
                 throw DataError(e.number(), m_path);
             throw;
         } catch (...) {
-            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, undo, nullptr, nullptr, nullptr);
             throw;
         }
     }
     r = sqlite3_step(st.st);
     if (m_deleteKeeper) {
         if (r == SQLITE_DONE)
-            r = sqlite3_exec(m_db, "RELEASE pv_delete", nullptr, nullptr, nullptr) == SQLITE_OK ? SQLITE_DONE
-                                                                                                : sqlite3_errcode(m_db);
+            r = sqlite3_exec(m_db, ownTransaction ? "COMMIT" : "RELEASE pv_delete", nullptr, nullptr, nullptr) ==
+                        SQLITE_OK
+                    ? SQLITE_DONE
+                    : sqlite3_errcode(m_db);
         if (r != SQLITE_DONE)
-            sqlite3_exec(m_db, "ROLLBACK TO pv_delete; RELEASE pv_delete", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, undo, nullptr, nullptr, nullptr);
     }
     if (r != SQLITE_DONE)
         fail(r);

@@ -96,8 +96,8 @@ void TestTwoProcesses::bothWritersArrive()
     QCOMPARE(b.exitCode(), 0);
     QCOMPARE(la.last(), QStringLiteral("done"));
     QCOMPARE(lb.last(), QStringLiteral("done"));
-    QCOMPARE(messages(la), QStringList());
-    QCOMPARE(messages(lb), QStringList());
+    QVERIFY2(messages(la).isEmpty(), qPrintable(messages(la).join(QLatin1Char('\n'))));
+    QVERIFY2(messages(lb).isEmpty(), qPrintable(messages(lb).join(QLatin1Char('\n'))));
 
     QCOMPARE(pvrel::integrityCheck(m_db), QStringLiteral("ok"));
     const auto stored = pvrel::storedRows(m_db);
