@@ -1,5 +1,6 @@
 #include "RecipePrint.h"
 
+#include "ui/PageFile.h"
 #include "ui/ScreenView.h"
 #include "ui/Twips.h"
 
@@ -15,12 +16,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSvgRenderer>
-#include <QTemporaryFile>
 #include <QTextEdit>
 
-#include <cstdio>
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 namespace pv
 {
@@ -267,18 +265,10 @@ bool saveRecipePdf(const RecipeText &whole, const QFont &measureFont, double lim
                    const QString &glassPicture, const QString &fileName, QString *error)
 {
     const RecipeText recipe = boundedForPrint(whole);
-    // Written beside the target and moved over it when whole.
-    const QFileInfo target(fileName);
-    QTemporaryFile part(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!part.open()) {
-        *error = QStringLiteral("%1 cannot be written: %2").arg(fileName, part.errorString());
-        return false;
-    }
-    part.close();
-    {
+    return writeFileWhole(fileName, [&](const QString &path) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(part.fileName());
+        printer.setOutputFileName(path);
         // A printer keeps its own margins; a page of our own gets ones that look printed.
         printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
         printer.setDocName(recipe.name.isEmpty() ? Screen().App().Title
@@ -287,21 +277,8 @@ bool saveRecipePdf(const RecipeText &whole, const QFont &measureFont, double lim
         PrinterLinePrinter out(printer);
         out.setPicture(glassPicture);
         layoutRecipe(recipe, screenTextWidth(measureFont), limitTwips, out);
-        if (!out.ok()) {
-            *error = QStringLiteral("%1 cannot be written.").arg(fileName);
-            return false;
-        }
-    }
-    // The temporary file is private; the saved page is as readable as any new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(part.fileName()).constData(), 0666 & ~mask);
-    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
-        return false;
-    }
-    part.setAutoRemove(false);
-    return true;
+        return out.ok();
+    }, error);
 }
 
 PrintResult printRecipeToDefaultPrinter(const QWidget *mainWindow)

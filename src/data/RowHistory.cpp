@@ -496,53 +496,37 @@ qint64 RowHistory::apply(Step &step, bool backwards)
 
 qint64 RowHistory::undo(const QString &catalogue, const QStringList &tables)
 {
-    const qsizetype i = newestOn(m_done, catalogue, tables);
-    if (i < 0)
-        return -1;
-    Step step = m_done[i];
-    const qint64 old = step.key;
-    qint64 key = -1;
-    try {
-        key = apply(step, true);
-    } catch (const DataError &e) {
-        // A row gone meanwhile cannot be taken back; its step goes, so the
-        // ones before it can still be reached.
-        if (e.number() == ErrRecordDeleted) {
-            m_done.removeAt(i);
-            Q_EMIT stepsChanged();
-        }
-        throw;
-    }
-    rekey(step, old, step.key);
-    m_done.removeAt(i);
-    m_undone << step;
-    Q_EMIT changed(step.catalogue, step.table, key);
-    Q_EMIT stepsChanged();
-    return key;
+    return move(m_done, m_undone, catalogue, tables, true);
 }
 
 qint64 RowHistory::redo(const QString &catalogue, const QStringList &tables)
 {
-    const qsizetype i = newestOn(m_undone, catalogue, tables);
+    return move(m_undone, m_done, catalogue, tables, false);
+}
+
+qint64 RowHistory::move(QList<Step> &from, QList<Step> &to, const QString &catalogue, const QStringList &tables,
+                        bool backwards)
+{
+    const qsizetype i = newestOn(from, catalogue, tables);
     if (i < 0)
         return -1;
-    Step step = m_undone[i];
+    Step step = from[i];
     const qint64 old = step.key;
     qint64 key = -1;
     try {
-        key = apply(step, false);
+        key = apply(step, backwards);
     } catch (const DataError &e) {
         // A row gone meanwhile cannot be taken back; its step goes, so the
         // ones before it can still be reached.
         if (e.number() == ErrRecordDeleted) {
-            m_undone.removeAt(i);
+            from.removeAt(i);
             Q_EMIT stepsChanged();
         }
         throw;
     }
     rekey(step, old, step.key);
-    m_undone.removeAt(i);
-    m_done << step;
+    from.removeAt(i);
+    to << step;
     Q_EMIT changed(step.catalogue, step.table, key);
     Q_EMIT stepsChanged();
     return key;

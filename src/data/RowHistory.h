@@ -114,6 +114,9 @@ Q_SIGNALS:
     void stepsChanged();
 
 private:
+    // Undo and Redo: the newest step of `from` on those tables, applied and moved to `to`.
+    qint64 move(QList<Step> &from, QList<Step> &to, const QString &catalogue, const QStringList &tables,
+                bool backwards);
     qint64 apply(Step &step, bool backwards);
     void rekey(const Step &step, qint64 from, qint64 to);
     QList<Step> m_done;

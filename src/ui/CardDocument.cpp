@@ -1,4 +1,5 @@
 #include "ui/CardDocument.h"
+#include "ui/PageFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,12 +9,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgRenderer>
-#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QUrl>
 
-#include <cstdio>
-#include <sys/stat.h>
 
 namespace pv {
 
@@ -102,15 +100,8 @@ QString cardHtml(const RecipeCard &card, const CardOptions &o, const CardDocumen
 bool saveCardPdf(const RecipeCard &card, const CardOptions &options, const CardDocumentParts &parts,
                  const QString &fileName, QString *error)
 {
-    const QFileInfo target(fileName);
-    QTemporaryFile part(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!part.open()) {
-        *error = QStringLiteral("%1 cannot be written: %2").arg(fileName, part.errorString());
-        return false;
-    }
-    part.close();
-    {
-        QPdfWriter pdf(part.fileName());
+    return writeFileWhole(fileName, [&](const QString &path) {
+        QPdfWriter pdf(path);
         const QLocale::Territory where = QLocale::system().territory();
         pdf.setPageSize(where == QLocale::UnitedStates || where == QLocale::Canada ? QPageSize(QPageSize::Letter)
                                                                                    : QPageSize(QPageSize::A4));
@@ -148,22 +139,8 @@ bool saveCardPdf(const RecipeCard &card, const CardOptions &options, const CardD
                                    "</td></tr></table>")
                         .arg(cardHtml(card, options, parts), picture));
         doc.print(&pdf);
-    }
-    QFile written(part.fileName());
-    if (written.size() == 0) {
-        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
-        return false;
-    }
-    // The temporary file is private; the saved page is as readable as any new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(part.fileName()).constData(), 0666 & ~mask);
-    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        *error = QStringLiteral("%1 cannot be written.").arg(fileName);
-        return false;
-    }
-    part.setAutoRemove(false);
-    return true;
+        return true;
+    }, error);
 }
 
 } // namespace pv
