@@ -13,6 +13,7 @@
 #include "data/Catalogue.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QDir>
 #include <QStandardPaths>
 #include <QWidget>
@@ -182,6 +183,25 @@ void unloadAll()
         sv.Unload(sv.Forms(i));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+void onDialog(const QString &name, std::function<void(QWidget *)> fn)
+{
+    // The pending timer holds the only strong reference, so nothing is left
+    // behind once the dialog is found or the tries run out.
+    auto attempt = std::make_shared<std::function<void(int)>>();
+    std::weak_ptr<std::function<void(int)>> self = attempt;
+    *attempt = [name, fn, self](int left) {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == name && w->isVisible()) {
+                fn(w);
+                return;
+            }
+        if (left > 0)
+            if (auto next = self.lock())
+                QTimer::singleShot(10, [next, left] { (*next)(left - 1); });
+    };
+    QTimer::singleShot(0, [attempt] { (*attempt)(500); });
 }
 
 } // namespace pvtest

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace pv {
@@ -66,6 +67,9 @@ void unloadAll();
 // Types text as key presses, one character (one code point) per press, as a
 // keyboard or an input method delivers it.
 void typeText(QWidget *w, const QString &text);
+
+// Runs `fn` on the named top-level dialog once it is shown (a dialog runs its own loop).
+void onDialog(const QString &name, std::function<void(QWidget *)> fn);
 
 // Loads one of the nine collection windows by its form name ("frmCards" ...).
 pv::CollectionBrowser *loadCollection(const QString &form);

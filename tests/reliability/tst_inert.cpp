@@ -100,23 +100,7 @@ private:
     pv::ScreenView::MsgBoxHandler m_previous;
 };
 
-// Runs `fn` on the named dialog once it is shown (it runs its own loop).
-void onDialog(const QString &name, std::function<void(QWidget *)> fn)
-{
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    std::weak_ptr<std::function<void(int)>> self = attempt;
-    *attempt = [name, fn, self](int left) {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->objectName() == name && w->isVisible()) {
-                fn(w);
-                return;
-            }
-        if (left > 0)
-            if (auto next = self.lock())
-                QTimer::singleShot(10, [next, left] { (*next)(left - 1); });
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(500); });
-}
+using pvtest::onDialog;
 
 QByteArray drinksJson(const QString &text)
 {
