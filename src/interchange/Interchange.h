@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
+
 namespace pv::interchange {
 
 // The file formats drinks travel in. Html is read only: a saved web page
@@ -173,6 +175,8 @@ QByteArrayView checkUtf8(const QByteArray &content, QString *error);
 ReadResult readJson(QByteArrayView text);
 ReadResult readJsonLd(QByteArrayView text);
 ReadResult readCsv(const QString &text);
+// Reads the device a piece at a time; the file is never held whole.
+ReadResult readCsv(QIODevice &device);
 ReadResult readHtml(QByteArrayView bytes);
 // The JSON-LD reader's work on parsed data, shared with the web-page reader.
 void readRecipeNodes(const QList<QJsonObject> &recipes, bool fromPage, ReadResult &out);

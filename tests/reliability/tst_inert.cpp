@@ -367,9 +367,10 @@ void TestInert::foreignSql()
              QStringList{QString::number(jokes.size() + 1)});
 
     // The stored query the file defines is read through, within the bound
-    // (lowered here so that breaking it is quick).
+    // (lowered here so that breaking it is quick). One the file altered has
+    // a tighter bound of its own: with the usual one lifted, it still stops.
     const qint64 normal = pv::guard::stepBudget();
-    pv::guard::setStepBudget(5'000'000);
+    pv::guard::setStepBudget(notice == QLatin1String("Gin") ? qint64(1) << 50 : 5'000'000);
     const auto restore = qScopeGuard([normal] { pv::guard::setStepBudget(normal); });
     main = openMain();
     QTRY_VERIFY(main->Data1->cursor());
