@@ -342,8 +342,17 @@ Findings inspect(sqlite3 *db)
     return f;
 }
 
+void requireOrdinaryFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw DataError(ErrNotCatalogue, path);
+}
+
 void secure(sqlite3 *db, const QString &path)
 {
+    if (const char *file = sqlite3_db_filename(db, "main"); file && *file)
+        requireOrdinaryFile(QString::fromUtf8(file));
     protect(db);
     const Findings f = inspect(db);
     if (!f.notTables.isEmpty())

@@ -373,6 +373,11 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
             err << '\n';
             return ExitRefused;
         }
+        // A pipe would be waited on for ever; a device holds no catalogue.
+        if (const QFileInfo info(catalogue); info.exists() && !info.isFile()) {
+            err << "pourvale: " << catalogue << " is not an ordinary file, so it is not opened as a catalogue.\n";
+            return ExitRefused;
+        }
         if (o.bar.canMake || o.bar.plan >= 0)
             return runBarCommand(o.bar, catalogue, out, err);
         if (!o.recipe.isEmpty()) {

@@ -466,6 +466,23 @@ void TestInert::oversizedAndOddImports()
         QVERIFY(t.elapsed() < 1000);
     }
     QCOMPARE(fileHash(app.catalogue()), before);
+    // A pipe or a device given as the catalogue is refused before it is
+    // opened, by every verb, read-only ones too (which would wait on a pipe).
+    for (const QString &catalogue : {fifo, QStringLiteral("/dev/zero")})
+        for (const QStringList &verb : {QStringList{QStringLiteral("--export"), dir.filePath(QStringLiteral("o.json"))},
+                                        QStringList{QStringLiteral("--can-make"), QStringLiteral("--have"),
+                                                    QStringLiteral("Gin")},
+                                        QStringList{QStringLiteral("--recipe"), QStringLiteral("Gimlet")}}) {
+            QString err;
+            QCOMPARE(runCli(verb + QStringList{QStringLiteral("--catalogue"), catalogue}, &err), 1);
+            QVERIFY2(err.contains(QStringLiteral("is not an ordinary file")), qPrintable(err));
+        }
+    try {
+        pv::RecordCursor c(fifo, QStringLiteral("drinklst"));
+        QFAIL("a pipe opened as a catalogue");
+    } catch (const pv::DataError &e) {
+        QCOMPARE(e.number(), int(pv::ErrNotCatalogue));
+    }
 }
 
 void TestInert::backupFollowsNoLink()
