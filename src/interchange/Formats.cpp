@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace pv::interchange::detail {
@@ -153,6 +154,49 @@ QByteArrayView checkUtf8(const QByteArray &content, QString *error)
     return bytes;
 }
 
+namespace {
+
+// The parser keeps every value in memory, and an empty object takes far more
+// than its two bytes: a file of a few megabytes of "{}," would take
+// gigabytes. A 256 MB export holds about 3 million lists and objects.
+constexpr qint64 kMaxJsonContainers = 5'000'000;
+constexpr qint64 kMaxJsonValues = 20'000'000;
+
+} // namespace
+
+bool jsonWithinBounds(QByteArrayView text, QString *error)
+{
+    qint64 containers = 0, values = 1;
+    const char *p = text.data();
+    const char *end = p + text.size();
+    while (p < end) {
+        switch (*p++) {
+        case '"':
+            // Strings are skipped whole; their text is no value count.
+            while (p < end && *p != '"')
+                p += *p == '\\' ? 2 : 1;
+            ++p;
+            break;
+        case '{':
+        case '[':
+            ++containers;
+            break;
+        case ',':
+            ++values;
+            break;
+        default:
+            break;
+        }
+        if (containers > kMaxJsonContainers || values > kMaxJsonValues) {
+            *error = QStringLiteral("The file holds more than %1 lists and objects or %2 values, more than Pourvale "
+                                    "reads from one file. Nothing was imported.")
+                         .arg(QLocale(QLocale::English).toString(kMaxJsonContainers), QLocale(QLocale::English).toString(kMaxJsonValues));
+            return false;
+        }
+    }
+    return true;
+}
+
 // ------------------------------------------------------------------ JSON
 
 namespace {
@@ -178,8 +222,17 @@ bool textOf(const QJsonValue &v, const QString &key, QString *out, QString *refu
     return false;
 }
 
+QString tooManyDrinks()
+{
+    return QStringLiteral("The file holds more than %1 drinks, more than Pourvale imports from one file. Import it "
+                          "in parts. Nothing was imported.")
+        .arg(QLocale(QLocale::English).toString(kMaxImportDrinks));
+}
+
 QJsonValue parseJson(QByteArrayView text, QString *error)
 {
+    if (!jsonWithinBounds(text, error))
+        return QJsonValue();
     const QByteArray bytes = QByteArray::fromRawData(text.data(), text.size());
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
@@ -291,6 +344,10 @@ ReadResult readJson(QByteArrayView text)
     }
     int number = 0;
     const QJsonArray drinks = o.value(QLatin1String("drinks")).toArray();
+    if (drinks.size() > kMaxImportDrinks) {
+        out.error = tooManyDrinks();
+        return out;
+    }
     out.entries.reserve(drinks.size());
     for (const QJsonValue &v : drinks)
         out.entries << jsonDrink(v, ++number);
@@ -602,6 +659,10 @@ private:
     bool m_sawText = false;
 };
 
+// A drink has 26 columns, and ten more ingredients are counted to refuse
+// them; a line of a million commas would hold a million texts.
+constexpr qsizetype kMaxCsvFields = 1000;
+
 // The next record, or false at the end or on an error (`error` set).
 // RFC 4180, lenient where spreadsheets are: CR, LF or CRLF line ends, a
 // quote inside an unquoted field taken as it stands. Blank lines hold no record.
@@ -651,6 +712,10 @@ bool nextCsvRecord(CsvText &t, int &line, CsvRecord &rec, QString *error)
                     break;
             }
             rec.fields << field;
+            if (rec.fields.size() > kMaxCsvFields) {
+                *error = errorAtLine(rec.line, QStringLiteral("more than %1 fields in one line").arg(kMaxCsvFields));
+                return false;
+            }
             if (!t.has())
                 break;
             if (t.peek() == QLatin1Char(',')) {
@@ -710,6 +775,10 @@ ReadResult readCsvText(CsvText &text)
     }
     CsvRecord r;
     while (nextCsvRecord(text, line, r, &out.error)) {
+        if (out.entries.size() >= kMaxImportDrinks) {
+            out.error = tooManyDrinks();
+            break;
+        }
         Entry e;
         e.where = QStringLiteral("line %1").arg(r.line);
         if (r.fields.size() != header.fields.size())
@@ -740,6 +809,9 @@ ReadResult readCsvText(CsvText &text)
         while (d.ingredients.size() < lastSlot)
             d.ingredients << qMakePair(QStringLiteral("?"), QStringLiteral("?"));
         d.line = r.line;
+        // A million small drinks should not each keep room for ten.
+        d.ingredients.squeeze();
+        d.categories.squeeze();
         out.entries << e;
     }
     if (!out.error.isEmpty())

@@ -448,6 +448,23 @@ void TestInterchange::badInput_data()
                                        << QStringList{"line 2|A|", "line 3|B|"};
     QTest::newRow("CSV not UTF-8 in a later piece") << head + fill + "y\nB,Caf\xE9\n"
                                                     << "line 3: the file is not UTF-8 text" << QStringList();
+    // Files that cost far more memory than their size are refused, whatever the format.
+    QByteArray manyDrinks("DrinkName\n");
+    for (int i = 0; i <= pv::interchange::kMaxImportDrinks; ++i)
+        manyDrinks += "x\n";
+    QTest::newRow("CSV of too many drinks") << manyDrinks << "The file holds more than 1,000,000 drinks"
+                                            << QStringList();
+    QTest::newRow("CSV line of too many fields") << "DrinkName" + QByteArray(1000, ',') + "\nx\n"
+                                                 << "line 1: more than 1000 fields in one line" << QStringList();
+    QByteArray manyObjects("{\"format\": \"pourvale-recipes\", \"drinks\": [{}");
+    manyObjects += QByteArray(5'000'000 * 3, ',').replace(",,,", ",{}") + "]}";
+    QTest::newRow("JSON of too many objects") << manyObjects << "more than 5,000,000 lists and objects"
+                                              << QStringList();
+    QByteArray manyTags("<html><body>");
+    for (int i = 0; i < 1'000'000; ++i)
+        manyTags += "<b>";
+    QTest::newRow("page of too many elements") << manyTags << "The page holds more than 1,000,000 elements"
+                                               << QStringList();
     QTest::newRow("CSV without names") << QByteArray("a,b\n1,2\n")
                                        << "line 1: the first line must name the columns, DrinkName among them"
                                        << QStringList();
