@@ -105,7 +105,10 @@ int BarIndex::ingredientOf(const QString &text) const
 int BarIndex::addOther(const QString &text, const QString &folded)
 {
     const int i = int(m_up.size());
-    m_otherNames << text.simplified();
+    // An ingredient is named in a few words; a text of megabytes from a file
+    // would be measured on every paint of a list. It is still told apart whole.
+    const QString name = text.simplified();
+    m_otherNames << (name.size() > 200 ? name.left(200) + QChar(0x2026) : name);
     m_otherByFold.insert(folded, i);
     m_up.push_back({i});
     m_groupOf.emplace_back();
@@ -321,7 +324,12 @@ void BarIndex::loadCatalogue(const QString &path)
 
 QString BarIndex::drinkName(int d) const
 {
-    return QString::fromUtf8(m_names.data() + m_nameStart[d], qsizetype(m_nameStart[d + 1] - m_nameStart[d]));
+    // Lists show a name on a line: a name of megabytes from a file is cut
+    // (at four bytes a character at most, the cut character falls past it).
+    constexpr qsizetype kShown = 200;
+    const qsizetype bytes = qsizetype(m_nameStart[d + 1] - m_nameStart[d]);
+    const QString name = QString::fromUtf8(m_names.data() + m_nameStart[d], std::min(bytes, 4 * kShown + 4));
+    return name.size() > kShown ? name.left(kShown) + QChar(0x2026) : name;
 }
 
 std::vector<int> BarIndex::drinkIngredients(int d) const

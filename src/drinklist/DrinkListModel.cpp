@@ -5,6 +5,7 @@
 #include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
+#include "ui/ScreenView.h"
 
 #include <QRegularExpression>
 
@@ -34,6 +35,20 @@ bool isRowidName(const char *origin)
 QString columnText(sqlite3_stmt *st, int i)
 {
     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i));
+}
+
+// A cell shows one line: a text of megabytes from a file would be measured on
+// every paint. It holds as much as a tooltip shows.
+QString cellText(sqlite3_stmt *st, int i)
+{
+    constexpr int kShown = kToolTipChars;
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+    const int bytes = sqlite3_column_bytes(st, i);
+    if (bytes <= kShown)
+        return QString::fromUtf8(p, bytes);
+    // Four bytes a character at most: a character cut at the end falls past kShown.
+    const QString text = QString::fromUtf8(p, std::min(bytes, 4 * kShown + 4));
+    return text.size() > kShown ? text.left(kShown) + QChar(0x2026) : text;
 }
 
 // What each column sorts by: its text folded, so that "Café" sorts with "Cafe".
@@ -384,15 +399,15 @@ const DrinkListModel::Row &DrinkListModel::row(qint64 key) const
     sqlite3_reset(m_fetch);
     sqlite3_bind_int64(m_fetch, 1, key);
     if (sqlite3_step(m_fetch) == SQLITE_ROW) {
-        r.text[Name] = columnText(m_fetch, 0);
-        r.text[Glass] = columnText(m_fetch, 1);
+        r.text[Name] = cellText(m_fetch, 0);
+        r.text[Glass] = cellText(m_fetch, 1);
         QStringList cats;
         for (int i = 2; i <= 4; ++i)
-            if (const QString c = columnText(m_fetch, i).trimmed(); !c.isEmpty())
+            if (const QString c = cellText(m_fetch, i).trimmed(); !c.isEmpty())
                 cats << c;
         r.text[Categories] = cats.join(QStringLiteral(", "));
         for (int i = 0; i < 3; ++i)
-            r.text[Ingredient1 + i] = columnText(m_fetch, 5 + i);
+            r.text[Ingredient1 + i] = cellText(m_fetch, 5 + i);
     }
     // A row deleted meanwhile shows empty until the list is read again.
     sqlite3_reset(m_fetch);

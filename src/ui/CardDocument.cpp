@@ -17,9 +17,24 @@ namespace pv {
 
 namespace {
 
+// A card holds what a page can: a longer text from a file is cut, as the
+// printout cuts it, before it is laid out (megabytes in one paragraph would
+// hold the window for minutes).
+constexpr qsizetype kCardLine = 500;
+constexpr qsizetype kCardDirections = 20000;
+
 QString esc(const QString &s)
 {
-    return s.toHtmlEscaped();
+    return (s.size() > kCardLine ? s.left(kCardLine) + QChar(0x2026) : s).toHtmlEscaped();
+}
+
+QString directionsHtml(const QString &d)
+{
+    QString shown = d.left(kCardDirections).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    if (d.size() > kCardDirections)
+        shown += QStringLiteral("<br><i>[The directions go on for %1 more characters, which are not shown.]</i>")
+                     .arg(QLocale().toString(d.size() - kCardDirections));
+    return shown;
 }
 
 QString choicesLine(const RecipeCard &card, const CardOptions &o)
@@ -70,7 +85,7 @@ QString cardHtml(const RecipeCard &card, const CardOptions &o, const CardDocumen
                  .arg(esc(l.amount), esc(l.ingredient));
     h += QStringLiteral("</table>");
 
-    h += QStringLiteral("<h3>Directions</h3><p>%1</p>").arg(esc(card.directions).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+    h += QStringLiteral("<h3>Directions</h3><p>%1</p>").arg(directionsHtml(card.directions));
 
     if (parts.strength) {
         h += QStringLiteral("<h3>Strength (an estimate)</h3><p>");

@@ -254,8 +254,60 @@ QString DataControl::boxText(QWidget *box)
     return QString();
 }
 
-void DataControl::setBoxText(QWidget *box, const QString &text)
+namespace {
+
+// Longer texts are shown cut, and their box is read-only while it shows one:
+// laying out megabytes in one box would hold the window for minutes, and a
+// box holding part of a text must never save that part over the whole.
+constexpr qsizetype kLongestInLine = 32767; // a line box's own limit
+constexpr qsizetype kLongestInText = 100000;
+
+bool isReadOnly(const QWidget *box)
 {
+    if (auto *le = qobject_cast<const QLineEdit *>(box))
+        return le->isReadOnly();
+    if (auto *pe = qobject_cast<const QPlainTextEdit *>(box))
+        return pe->isReadOnly();
+    if (auto *te = qobject_cast<const QTextEdit *>(box))
+        return te->isReadOnly();
+    return false;
+}
+
+void setReadOnly(QWidget *box, bool readOnly)
+{
+    if (auto *le = qobject_cast<QLineEdit *>(box))
+        le->setReadOnly(readOnly);
+    else if (auto *pe = qobject_cast<QPlainTextEdit *>(box))
+        pe->setReadOnly(readOnly);
+    else if (auto *te = qobject_cast<QTextEdit *>(box))
+        te->setReadOnly(readOnly);
+}
+
+QString shownInBox(QWidget *box, const QString &text)
+{
+    const bool line = qobject_cast<QLineEdit *>(box);
+    const qsizetype limit = line ? kLongestInLine : kLongestInText;
+    const bool cut = text.size() > limit;
+    if (cut != box->property("pvCut").toBool()) {
+        if (cut)
+            box->setProperty("pvReadOnlyBefore", isReadOnly(box));
+        setReadOnly(box, cut || box->property("pvReadOnlyBefore").toBool());
+        box->setProperty("pvCut", cut);
+    }
+    if (!cut)
+        return text;
+    if (line)
+        return text.left(limit - 1) + QChar(0x2026);
+    return text.left(limit) + QStringLiteral("\n\n[%1 more characters are not shown. A text this long cannot be "
+                                             "changed here.]")
+                                  .arg(text.size() - limit);
+}
+
+} // namespace
+
+void DataControl::setBoxText(QWidget *box, const QString &whole)
+{
+    const QString text = shownInBox(box, whole);
     if (auto *le = qobject_cast<QLineEdit *>(box)) {
         if (le->text() != text)
             le->setText(text);

@@ -268,7 +268,9 @@ void RecipeCardView::render()
         picGlass->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
     }
     picGlass->setVisible(!picture.isEmpty());
-    lblGlass->setText(m_recipe.glass.trimmed());
+    // A glass is named in a few words; a longer text from a file is cut.
+    const QString glass = m_recipe.glass.trimmed();
+    lblGlass->setText(glass.size() > 100 ? glass.left(100) + QChar(0x2026) : glass);
     txtCard->setHtml(cardHtml(m_card, o));
 }
 
