@@ -120,22 +120,35 @@ public:
 
 enum PreviewColumn { ColDrink, ColFrom, ColAction, ColWhy };
 
+// A preview shows what a page can: longer texts from a file are cut before
+// they are laid out, and stored whole.
+constexpr qsizetype kPreviewLine = 500;
+constexpr qsizetype kPreviewDirections = 20000;
+
+QString previewCut(const QString &s, qsizetype limit = kPreviewLine)
+{
+    return s.size() > limit ? s.left(limit) + QChar(0x2026) : s;
+}
+
 // A drink read from a file, field by field, as the main window will show it.
 QString drinkText(const DrinkSeed &d)
 {
     QStringList lines;
-    lines << d.name;
+    lines << previewCut(d.name);
     QStringList cats;
     for (const QString &c : d.categories)
         if (!c.isEmpty())
             cats << c;
     lines << QStringLiteral("Glass: %1    Categories: %2")
-                 .arg(d.glass.isEmpty() ? QStringLiteral("(none)") : d.glass,
-                      cats.isEmpty() ? QStringLiteral("(none)") : cats.join(QStringLiteral(", ")));
+                 .arg(d.glass.isEmpty() ? QStringLiteral("(none)") : previewCut(d.glass),
+                      cats.isEmpty() ? QStringLiteral("(none)") : previewCut(cats.join(QStringLiteral(", "))));
     for (const auto &ing : d.ingredients)
         if (!ing.first.isEmpty() || !ing.second.isEmpty())
-            lines << QStringLiteral("  %1  %2").arg(ing.first, ing.second).trimmed().prepend(QStringLiteral("  "));
-    lines << QStringLiteral("Directions: ") + d.directions;
+            lines << QStringLiteral("  %1  %2")
+                         .arg(previewCut(ing.first), previewCut(ing.second))
+                         .trimmed()
+                         .prepend(QStringLiteral("  "));
+    lines << QStringLiteral("Directions: ") + previewCut(d.directions, kPreviewDirections);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -146,13 +159,13 @@ QString keptAsWritten(const Entry &e)
     QStringList parts;
     const DrinkSeed &d = e.drink;
     if (!d.glass.isEmpty() && !glassNames().contains(d.glass))
-        parts << QStringLiteral("glass '%1' has no picture").arg(d.glass);
+        parts << QStringLiteral("glass '%1' has no picture").arg(previewCut(d.glass, 100));
     for (const QString &c : d.categories) {
         bool known = c.isEmpty();
         for (const Category &k : categories())
             known = known || c == QLatin1String(k.label);
         if (!known)
-            parts << QStringLiteral("no list shows the category '%1'").arg(c);
+            parts << QStringLiteral("no list shows the category '%1'").arg(previewCut(c, 100));
     }
     parts << e.notes;
     return parts.join(QStringLiteral("; "));
@@ -278,7 +291,9 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
     grdPreview->verticalHeader()->hide();
     grdPreview->horizontalHeader()->setStretchLastSection(true);
     grdPreview->setAccessibleName(QStringLiteral("What the import will do"));
-    auto cell = [this](int row, int col, const QString &text, bool editable = false) {
+    auto cell = [this](int row, int col, const QString &whole, bool editable = false) {
+        // As much as a tooltip shows: a text of megabytes would be measured for every paint.
+        const QString text = previewCut(whole, kToolTipChars);
         auto *item = new QTableWidgetItem(text);
         // A cell shows a long text cut; the tooltip holds all of it.
         if (text.size() > 40)

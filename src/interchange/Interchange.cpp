@@ -436,8 +436,16 @@ QString drinksText(int n)
 QString countedList(const QStringList &order, const QHash<QString, int> &counts)
 {
     QStringList parts;
-    for (const QString &t : order)
-        parts << (counts.value(t) > 1 ? QStringLiteral("%1 (%2)").arg(t).arg(counts.value(t)) : t);
+    for (const QString &whole : order) {
+        // A glass or a category is named in a few words; a note shows no more.
+        const QString t = whole.size() > 100 ? whole.left(100) + QChar(0x2026) : whole;
+        parts << (counts.value(whole) > 1 ? QStringLiteral("%1 (%2)").arg(t).arg(counts.value(whole)) : t);
+    }
+    if (parts.size() > 50) {
+        const qsizetype more = parts.size() - 50;
+        parts.resize(50);
+        parts << QStringLiteral("and %1 more").arg(more);
+    }
     return parts.join(QStringLiteral(", "));
 }
 
