@@ -4,6 +4,7 @@
 #include "browser/frmMain.h"
 
 #include "browser/CategoryCommand.h"
+#include "barbook/Favourites.h"
 #include "browser/RecipeExchange.h"
 #include "card/frmRecipeCard.h"
 #include "drinklist/IngredientSearch.h"
@@ -76,6 +77,8 @@ void frmMain::addCommands()
             [this] { pv::findDrinksWithIngredient(this); });
     command(queries, nullptr, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can &Make"),
             [this] { mnuCanMake_Click(); });
+    command(queries, nullptr, "mnuFavourites", QStringLiteral("Confine Drink List To &Favourites"),
+            [this] { pv::confineToFavourites(this); });
 
     pv::addCategoryCommand(this);
 
