@@ -24,7 +24,8 @@ const QStringList kOptions = {
     QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
     QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
     QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds"),
-    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units"),
+    QStringLiteral("--file-notes")};
 
 QString usage()
 {
@@ -32,7 +33,8 @@ QString usage()
         "Usage:\n"
         "  pourvale                      open the windows\n"
         "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
+        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--file-notes]\n"
+        "           [--catalogue PATH]\n"
         "  pourvale --can-make --have \"A; B; C\" [--substitutes] [--garnishes] [--count-as \"X=Y; ...\"]\n"
         "           [--catalogue PATH]\n"
         "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
@@ -55,7 +57,10 @@ QString usage()
         "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
         "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
         "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
-        "  created. A FILE over 256 MB is refused.\n"
+        "  created. A FILE over 256 MB is refused. Favourites, ratings, notes and the\n"
+        "  made-it log a JSON FILE carries come with new drinks; a drink already in the\n"
+        "  catalogue keeps its own unless --file-notes is given (one with none takes\n"
+        "  the file's).\n"
         "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
         "  one line for each amount and ingredient, the directions, and the estimated\n"
         "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
@@ -91,6 +96,7 @@ struct Options {
     QString units;
     bool collections = false;
     bool strict = false;
+    bool fileNotes = false;
     bool help = false;
     bool version = false;
     BarArguments bar;
@@ -140,6 +146,8 @@ QString parse(const QStringList &args, Options &o)
             o.collections = true;
         else if (a == QLatin1String("--strict"))
             o.strict = true;
+        else if (a == QLatin1String("--file-notes"))
+            o.fileNotes = true;
         else if (a == QLatin1String("--can-make"))
             o.bar.canMake = true;
         else if (a == QLatin1String("--plan"))
@@ -299,6 +307,7 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     }
     ImportPlan plan = planImport(catalogue, std::move(read));
     plan.chooseForAll(choice);
+    plan.takeFileNotes = o.fileNotes;
     const ImportOutcome outcome = applyImport(catalogue, plan);
     if (!outcome.ok) {
         if (created)
