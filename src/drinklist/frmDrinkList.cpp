@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -106,6 +107,10 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
+    // The user's own marks stand by the name, where the eye looks first.
+    QHeaderView *header = grdDrinks->horizontalHeader();
+    header->moveSection(header->visualIndex(pv::DrinkListModel::Favourite), 0);
+    header->moveSection(header->visualIndex(pv::DrinkListModel::Rating), 2);
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("splDrinks"));
     split->setChildrenCollapsible(false);
@@ -116,8 +121,17 @@ frmDrinkList::frmDrinkList()
     paneCard = new pv::RecipeCardView(pane);
     paneCard->setObjectName(QStringLiteral("paneCard"));
     paneColumn->addWidget(paneCard, 1);
-    paneNotes = new pv::DrinkNotesPanel(pane);
-    paneColumn->addWidget(paneNotes);
+    // In a small window the notes scroll rather than push the card away.
+    auto *notesScroll = new QScrollArea(pane);
+    notesScroll->setObjectName(QStringLiteral("scrNotes"));
+    notesScroll->setFrameShape(QFrame::NoFrame);
+    notesScroll->setWidgetResizable(true);
+    notesScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    paneNotes = new pv::DrinkNotesPanel(notesScroll);
+    notesScroll->setWidget(paneNotes);
+    notesScroll->setMinimumHeight(notesScroll->fontMetrics().lineSpacing() * 4);
+    notesScroll->setMaximumHeight(paneNotes->sizeHint().height() + 4);
+    paneColumn->addWidget(notesScroll);
     split->addWidget(pane);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
@@ -201,8 +215,8 @@ void frmDrinkList::Form_Load()
     if (widths.size() < 2) {
         // Room for most names and ingredients without a sideways scroll.
         const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-        const int share[] = {17, 11, 13, 14, 14, 14, 3};
-        for (int i = 0; i < 7; ++i)
+        const int share[] = {17, 11, 13, 14, 14, 14, 3, 6};
+        for (int i = 0; i < 8; ++i)
             grdDrinks->setColumnWidth(i, share[i] * em);
     }
     m_poll.start();

@@ -70,7 +70,9 @@ DrinkNotesPanel::DrinkNotesPanel(QWidget *parent) : QGroupBox(tr("My Notes"), pa
     txtNote->setAccessibleName(tr("Note"));
     noteLabel->setBuddy(txtNote);
     const int line = fontMetrics().lineSpacing();
-    txtNote->setFixedHeight(line * 4 + 12);
+    // Small windows squeeze the note and the log before the card.
+    txtNote->setMinimumHeight(line * 2 + 10);
+    txtNote->setMaximumHeight(line * 5 + 12);
     grid->addWidget(noteLabel, 1, 0, Qt::AlignTop);
     grid->addWidget(txtNote, 1, 1);
 
@@ -78,7 +80,8 @@ DrinkNotesPanel::DrinkNotesPanel(QWidget *parent) : QGroupBox(tr("My Notes"), pa
     lstMade = new QListWidget(this);
     lstMade->setObjectName(QStringLiteral("lstMade"));
     lstMade->setAccessibleName(tr("Times I made it"));
-    lstMade->setFixedHeight(line * 3 + 10);
+    lstMade->setMinimumHeight(line + 8);
+    lstMade->setMaximumHeight(line * 3 + 10);
     madeLabel->setBuddy(lstMade);
     grid->addWidget(madeLabel, 2, 0, Qt::AlignTop);
     grid->addWidget(lstMade, 2, 1);
