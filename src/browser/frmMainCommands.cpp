@@ -12,6 +12,8 @@
 #include "mybar/CanMake.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
+#include "mybar/frmPartyMenu.h"
+#include "mybar/frmShoppingList.h"
 
 #include "app/HelpCommands.h"
 #include "data/CatalogueUpdate.h"
@@ -71,6 +73,10 @@ void frmMain::addCommands()
     separator(view, viewTop, "mnuDrinkListBar");
     command(view, actionNamed(view, "mnuWebbrowser2"), "mnuMyBar", QStringLiteral("&My Bar..."),
             [this] { mnuMyBar_Click(); });
+    command(view, actionNamed(view, "mnuWebbrowser2"), "mnuShoppingList", QStringLiteral("Shopping &List..."),
+            [this] { frmShoppingList::open(this); });
+    command(view, actionNamed(view, "mnuWebbrowser2"), "mnuPartyMenu", QStringLiteral("Part&y Menu..."),
+            [this] { frmPartyMenu::open(this); });
 
     separator(queries, nullptr, "mnuQueriesBar1");
     command(queries, nullptr, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."),
