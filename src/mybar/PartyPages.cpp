@@ -115,7 +115,7 @@ void paintMenuCard(QPainter &p, const QRectF &page, const MenuCard &card)
     const double gapX = 24 * u;
     const double colWidth = (inner.width() - gapX * (columns - 1)) / columns;
     const double bottom = inner.bottom() - 34 * u;
-    double nameSize = 19;
+    double nameSize = 22;
     auto entryHeight = [&](int i, double size) {
         const QFont nf = serif(size, true);
         const QFont lf = serif(size * 0.62, false, true);
@@ -140,10 +140,16 @@ void paintMenuCard(QPainter &p, const QRectF &page, const MenuCard &card)
 
     for (int c = 0; c < columns; ++c) {
         double total = 0;
-        for (int i = c; i < n; i += columns)
+        int rows = 0;
+        for (int i = c; i < n; i += columns) {
             total += entryHeight(i, nameSize);
-        // A short list stands in the upper middle of the space, not at its top.
-        double cy = y + std::max(0.0, (bottom - y - total) * 0.3);
+            ++rows;
+        }
+        // A short list is spread out a little and stands in the upper middle
+        // of the space, not at its top.
+        const double extra = std::max(0.0, bottom - y - total);
+        const double spread = rows > 1 ? std::min(extra / (rows + 1), 26 * u) : 0;
+        double cy = y + (extra - spread * (rows - 1)) * 0.4;
         const double x = inner.left() + c * (colWidth + gapX);
         for (int i = c; i < n; i += columns) {
             const QFont nf = serif(nameSize, true);
@@ -163,7 +169,7 @@ void paintMenuCard(QPainter &p, const QRectF &page, const MenuCard &card)
                 p.drawText(r, Qt::AlignHCenter | Qt::TextWordWrap, card.drinks[i].second);
                 cy += used.height() + 2 * u;
             }
-            cy += nameSize * 1.05 * u;
+            cy += nameSize * 1.05 * u + spread;
         }
     }
     ornament(p, QPointF(inner.center().x(), inner.bottom() - 8 * u), inner.width() * 0.12, u);

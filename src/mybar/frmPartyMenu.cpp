@@ -27,6 +27,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <QSet>
+
 #include <algorithm>
 
 using pv::Screen;
@@ -36,6 +38,38 @@ namespace {
 // Picked at first: enough for a party, few enough to read on one card.
 constexpr int kFirstPicks = 6;
 constexpr int kMostOnCard = 24;
+
+// The card drawn to fit the widget, at the widget's own resolution.
+class CardPreview : public QWidget {
+public:
+    explicit CardPreview(QWidget *parent) : QWidget(parent) {}
+    pv::MenuCard card;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const QSizeF points = QPageSize(QPageSize::A4).size(QPageSize::Point);
+        const double scale = std::min((width() - 16) / points.width(), (height() - 16) / points.height());
+        if (scale <= 0)
+            return;
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels(int(points.width() * scale * ratio), int(points.height() * scale * ratio));
+        QImage page(pixels, QImage::Format_RGB32);
+        const double dpi = 72 * scale * ratio;
+        page.setDotsPerMeterX(int(dpi / 0.0254));
+        page.setDotsPerMeterY(int(dpi / 0.0254));
+        {
+            QPainter p(&page);
+            pv::paintMenuCard(p, QRectF(QPointF(0, 0), QSizeF(page.size())), card);
+        }
+        page.setDevicePixelRatio(ratio);
+        QPainter p(this);
+        const QSizeF shown = QSizeF(pixels) / ratio;
+        const QPointF at((width() - shown.width()) / 2, (height() - shown.height()) / 2);
+        p.fillRect(QRectF(at + QPointF(3, 3), shown), QColor(0, 0, 0, 40)); // a soft shadow
+        p.drawImage(at, page);
+    }
+};
 
 } // namespace
 
@@ -114,9 +148,8 @@ frmPartyMenu::frmPartyMenu()
     // Right: the card and the shopping list.
     tabOut = new QTabWidget(this);
     tabOut->setObjectName(QStringLiteral("tabOut"));
-    picCard = new QLabel(tabOut);
+    picCard = new CardPreview(tabOut);
     picCard->setObjectName(QStringLiteral("picCard"));
-    picCard->setAlignment(Qt::AlignCenter);
     picCard->setMinimumSize(200, 280);
     picCard->setAccessibleName(tr("The menu card as it will print"));
     txtShopping = new QPlainTextEdit(tabOut);
@@ -276,13 +309,39 @@ void frmPartyMenu::fillOffered(const QVector<qint64> &keys, int picks)
     for (qint64 k : keys)
         if (names.contains(k))
             ranked << k;
-    QVector<qint64> first = ranked;
-    std::stable_sort(first.begin(), first.end(), [&notes](qint64 a, qint64 b) {
+    QVector<qint64> order = ranked;
+    std::stable_sort(order.begin(), order.end(), [&notes](qint64 a, qint64 b) {
         const pv::DrinkNotes &x = notes[a];
         const pv::DrinkNotes &y = notes[b];
         return std::make_pair(x.favourite, x.rating) > std::make_pair(y.favourite, y.rating);
     });
-    first.resize(std::min<qsizetype>(first.size(), std::max(0, picks)));
+    // A menu of one spirit is a dull one: the first picks each have a base
+    // of their own, as far as the list allows.
+    QHash<qint64, int> drinkOf;
+    for (int d = 0; d < m_index->drinkCount(); ++d)
+        drinkOf.insert(m_index->drinkKey(d), d);
+    auto base = [this, &drinkOf](qint64 key) {
+        const std::vector<int> ings = m_index->drinkIngredients(drinkOf.value(key));
+        int b = ings.empty() ? -1 : ings.front();
+        for (int i : ings)
+            if (m_index->ingredientKind(i) == pv::IngredientKind::Spirit) {
+                b = i;
+                break;
+            }
+        const int parent = b >= 0 ? m_index->ingredientParent(b) : -1;
+        return parent >= 0 ? parent : b;
+    };
+    QVector<qint64> first;
+    QSet<int> bases;
+    for (int pass = 0; pass < 2; ++pass)
+        for (qint64 k : order) {
+            if (first.size() >= picks)
+                break;
+            if (first.contains(k) || (pass == 0 && bases.contains(base(k))))
+                continue;
+            first << k;
+            bases.insert(base(k));
+        }
 
     m_filling = true;
     lstOffered->clear();
@@ -370,27 +429,8 @@ pv::MenuCard frmPartyMenu::menuCard() const
 
 void frmPartyMenu::showCard()
 {
-    // The page as it prints, at a screen's resolution, then fitted to the tab.
-    const QSizeF points = QPageSize(QPageSize::A4).size(QPageSize::Point);
-    const double dpi = 110;
-    QImage page(QSize(int(points.width() * dpi / 72), int(points.height() * dpi / 72)), QImage::Format_RGB32);
-    page.setDotsPerMeterX(int(dpi / 0.0254));
-    page.setDotsPerMeterY(int(dpi / 0.0254));
-    page.fill(Qt::white);
-    {
-        QPainter p(&page);
-        pv::paintMenuCard(p, QRectF(QPointF(0, 0), QSizeF(page.size())), menuCard());
-    }
-    const QSize room = picCard->size() - QSize(8, 8);
-    picCard->setPixmap(QPixmap::fromImage(page.scaled(room.expandedTo(QSize(100, 140)), Qt::KeepAspectRatio,
-                                                      Qt::SmoothTransformation)));
-}
-
-void frmPartyMenu::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (m_index)
-        showCard();
+    static_cast<CardPreview *>(picCard)->card = menuCard();
+    picCard->update();
 }
 
 void frmPartyMenu::cmdSaveCardPdf_Click()

@@ -54,7 +54,7 @@ public:
     QLineEdit *txtTitle = nullptr;
     QLineEdit *txtSubtitle = nullptr;
     QTabWidget *tabOut = nullptr;
-    QLabel *picCard = nullptr;
+    QWidget *picCard = nullptr; // the card as it prints, drawn to fit
     QPlainTextEdit *txtShopping = nullptr;
     QPushButton *cmdSaveCardPdf = nullptr;
     QPushButton *cmdSaveListPdf = nullptr;
@@ -68,9 +68,6 @@ public Q_SLOTS:
     void cmdShoppingList_Click();
     // Shares the servings out again and makes the list and the card anew.
     void recompute();
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     enum From { CanMake, Plan, Favourites, All };
