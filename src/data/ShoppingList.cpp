@@ -292,7 +292,7 @@ QStringList ShoppingList::lines(const ShoppingOptions &options) const
             }
             QString line = QStringLiteral("  %1: %2").arg(i.name, i.amount);
             if (!i.detail.isEmpty())
-                line += QStringLiteral(" (%1)").arg(i.detail);
+                line += QStringLiteral(" \u2013 ") + i.detail;
             out << line;
         }
     };

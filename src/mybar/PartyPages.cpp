@@ -200,6 +200,8 @@ bool saveShoppingListPdf(const QStringList &lines, const QString &fileName, QStr
         const QString &l = lines[i];
         if (l.isEmpty())
             html += QStringLiteral("<p style=\"margin:0\">&nbsp;</p>");
+        else if (i == 1) // what the sizes are
+            html += QStringLiteral("<p style=\"margin:0\"><i>%1</i></p>").arg(plainHtml(l));
         else if (l.startsWith(QLatin1String("  ")))
             html += QStringLiteral("<p style=\"margin:0 0 0 18px\">\u2610 %1</p>").arg(plainHtml(l.trimmed()));
         else
@@ -230,7 +232,7 @@ void printShoppingList(const QStringList &lines)
         out.printLine(lines.value(0));
         out.setFontSize(11);
         for (qsizetype i = 1; i < lines.size(); ++i) {
-            out.setFontBold(!lines[i].isEmpty() && !lines[i].startsWith(QLatin1String("  ")));
+            out.setFontBold(i > 1 && !lines[i].isEmpty() && !lines[i].startsWith(QLatin1String("  ")));
             out.printLine(lines[i]);
         }
         out.endDoc();

@@ -8,6 +8,7 @@
 #include "ui/DrinkHost.h"
 #include "ui/FileChooser.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -144,6 +145,10 @@ frmPartyMenu::frmPartyMenu()
     lstMenu->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     lstMenu->header()->setStretchLastSection(false);
     middleColumn->addWidget(lstMenu, 1);
+    chkShelf = new QCheckBox(tr("Shopping list: also what My Bar &has"), middle);
+    chkShelf->setObjectName(QStringLiteral("chkShelf"));
+    chkShelf->setToolTip(tr("Fruit, juice and soda on the shelf may still run short for a party"));
+    middleColumn->addWidget(chkShelf);
 
     // Right: the card and the shopping list.
     tabOut = new QTabWidget(this);
@@ -198,6 +203,7 @@ frmPartyMenu::frmPartyMenu()
     });
     pv::onEvent(lstOffered, &QListWidget::itemChanged, this, [this] { recompute(); });
     pv::onEvent(spnGuests, qOverload<int>(&QSpinBox::valueChanged), this, [this] { recompute(); });
+    pv::onEvent(chkShelf, &QCheckBox::toggled, this, [this] { recompute(); });
     pv::onEvent(spnPerGuest, qOverload<int>(&QSpinBox::valueChanged), this, [this] { recompute(); });
     pv::onEvent(txtTitle, &QLineEdit::textChanged, this, [this] { showCard(); });
     pv::onEvent(txtSubtitle, &QLineEdit::textChanged, this, [this] { showCard(); });
@@ -405,9 +411,9 @@ void frmPartyMenu::recompute()
                               .arg(m_menu.size()));
     const pv::BarShelf shelf = pv::loadShelf();
     const std::vector<char> served = m_index->compute(shelf.haveVector(*m_index), shelf.optionsFor(*m_index)).ok;
-    m_shopping = pv::makeShoppingList(*m_index, served, wanted, pv::ShoppingOptions());
+    m_shopping = pv::makeShoppingList(*m_index, served, wanted, shoppingOptions());
     txtShopping->setPlainText(m_menu.isEmpty() ? QString()
-                                               : m_shopping.lines(pv::ShoppingOptions()).join(QLatin1Char('\n')));
+                                               : m_shopping.lines(shoppingOptions()).join(QLatin1Char('\n')));
     const bool any = !m_menu.isEmpty();
     cmdSaveCardPdf->setEnabled(any && m_menu.size() <= kMostOnCard);
     cmdSaveCardPdf->setToolTip(m_menu.size() > kMostOnCard ? tr("A card holds at most %1 drinks").arg(kMostOnCard)
@@ -415,6 +421,13 @@ void frmPartyMenu::recompute()
     cmdSaveListPdf->setEnabled(any);
     cmdShoppingList->setEnabled(any);
     showCard();
+}
+
+pv::ShoppingOptions frmPartyMenu::shoppingOptions() const
+{
+    pv::ShoppingOptions o;
+    o.includeShelf = chkShelf->isChecked();
+    return o;
 }
 
 pv::MenuCard frmPartyMenu::menuCard() const
@@ -463,7 +476,7 @@ void frmPartyMenu::cmdSaveListPdf_Click()
     if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         file += QStringLiteral(".pdf");
     QString error;
-    if (!pv::saveShoppingListPdf(m_shopping.lines(pv::ShoppingOptions()), file, &error))
+    if (!pv::saveShoppingListPdf(m_shopping.lines(shoppingOptions()), file, &error))
         Screen().MsgBox(tr("The shopping list could not be saved as a PDF.\n\n") + error);
 }
 
@@ -472,5 +485,6 @@ void frmPartyMenu::cmdShoppingList_Click()
     if (!host())
         return;
     frmShoppingList *list = frmShoppingList::open(host());
+    list->chkShelf->setChecked(chkShelf->isChecked());
     list->setDrinks(m_menu, tr("For a party of %1, %2 drinks each:").arg(spnGuests->value()).arg(spnPerGuest->value()));
 }

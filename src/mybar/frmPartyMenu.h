@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,7 @@ public:
     QVector<QPair<qint64, int>> menu() const { return m_menu; }
     pv::MenuCard menuCard() const;
     const pv::ShoppingList &shopping() const { return m_shopping; }
+    pv::ShoppingOptions shoppingOptions() const;
 
     QComboBox *cboFrom = nullptr;
     QLineEdit *txtPickFilter = nullptr;
@@ -56,6 +58,7 @@ public:
     QTabWidget *tabOut = nullptr;
     QWidget *picCard = nullptr; // the card as it prints, drawn to fit
     QPlainTextEdit *txtShopping = nullptr;
+    QCheckBox *chkShelf = nullptr;
     QPushButton *cmdSaveCardPdf = nullptr;
     QPushButton *cmdSaveListPdf = nullptr;
     QPushButton *cmdShoppingList = nullptr;
