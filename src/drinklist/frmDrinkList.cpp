@@ -76,10 +76,10 @@ frmDrinkList::frmDrinkList()
     label->setBuddy(txtFilter);
     top->addWidget(label);
     top->addWidget(txtFilter, 1);
-    chkFavouritesOnly = new QCheckBox(tr("Fa&vourites only"), this);
+    chkFavouritesOnly = new QCheckBox(tr("Favourites &only"), this);
     chkFavouritesOnly->setObjectName(QStringLiteral("chkFavouritesOnly"));
     top->addWidget(chkFavouritesOnly);
-    auto *ratingLabel = new QLabel(tr("&Rated at least:"), this);
+    auto *ratingLabel = new QLabel(tr("Ra&ted at least:"), this);
     cboMinRating = new QComboBox(this);
     cboMinRating->setObjectName(QStringLiteral("cboMinRating"));
     cboMinRating->addItem(tr("Any"));

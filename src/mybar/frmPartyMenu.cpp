@@ -174,7 +174,7 @@ frmPartyMenu::frmPartyMenu()
 
     cmdSaveCardPdf = new QPushButton(tr("Save &Menu Card as PDF..."), this);
     cmdSaveCardPdf->setObjectName(QStringLiteral("cmdSaveCardPdf"));
-    cmdSaveListPdf = new QPushButton(tr("Save Shopping List as P&DF..."), this);
+    cmdSaveListPdf = new QPushButton(tr("Save Shopping List as PD&F..."), this);
     cmdSaveListPdf->setObjectName(QStringLiteral("cmdSaveListPdf"));
     cmdShoppingList = new QPushButton(tr("&Open as Shopping List..."), this);
     cmdShoppingList->setObjectName(QStringLiteral("cmdShoppingList"));

@@ -44,7 +44,7 @@ DrinkNotesPanel::DrinkNotesPanel(QWidget *parent) : QGroupBox(tr("My Notes"), pa
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
 
-    chkFavourite = new QCheckBox(tr("\u2605 &Favourite"), this);
+    chkFavourite = new QCheckBox(tr("\u2605 Fa&vourite"), this);
     chkFavourite->setObjectName(QStringLiteral("chkFavourite"));
     auto *ratingLabel = new QLabel(tr("&Rating:"), this);
     cboRating = new QComboBox(this);
@@ -94,7 +94,7 @@ DrinkNotesPanel::DrinkNotesPanel(QWidget *parent) : QGroupBox(tr("My Notes"), pa
     cmdMadeIt = new QPushButton(tr("I &Made It Today"), this);
     cmdMadeIt->setObjectName(QStringLiteral("cmdMadeIt"));
     cmdMadeIt->setAutoDefault(false);
-    cmdRemoveMade = new QPushButton(tr("Remo&ve"), this);
+    cmdRemoveMade = new QPushButton(tr("R&emove"), this);
     cmdRemoveMade->setObjectName(QStringLiteral("cmdRemoveMade"));
     cmdRemoveMade->setAutoDefault(false);
     cmdRemoveMade->setToolTip(tr("Removes the entry picked in the list"));
