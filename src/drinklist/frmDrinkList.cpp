@@ -215,7 +215,7 @@ void frmDrinkList::Form_Load()
     if (widths.size() < 2) {
         // Room for most names and ingredients without a sideways scroll.
         const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-        const int share[] = {17, 11, 13, 14, 14, 14, 3, 6};
+        const int share[] = {17, 11, 13, 14, 14, 14, 3, 8};
         for (int i = 0; i < 8; ++i)
             grdDrinks->setColumnWidth(i, share[i] * em);
     }
