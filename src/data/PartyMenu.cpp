@@ -16,16 +16,18 @@ QVector<int> shareServings(int total, int drinks)
     return out;
 }
 
-QString menuLine(const CardRecipe &recipe)
+QString menuLine(const CardRecipe &recipe, const std::function<bool(int line)> &dresses)
 {
     QStringList parts;
-    for (const QString &ing : recipe.ingredients) {
+    QStringList last;
+    for (int k = 0; k < int(recipe.ingredients.size()); ++k) {
         // One line of a card: a stranger's line breaks do not break it.
-        const QString text = ing.simplified();
-        if (!text.isEmpty() && !parts.contains(text, Qt::CaseInsensitive))
-            parts << text;
+        const QString text = recipe.ingredients[size_t(k)].simplified();
+        if (text.isEmpty() || parts.contains(text, Qt::CaseInsensitive) || last.contains(text, Qt::CaseInsensitive))
+            continue;
+        (dresses && dresses(k) ? last : parts) << text;
     }
-    return parts.join(QStringLiteral(" \u00B7 "));
+    return (parts + last).join(QStringLiteral(" \u00B7 "));
 }
 
 } // namespace pv

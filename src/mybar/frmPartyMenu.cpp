@@ -2,6 +2,7 @@
 
 #include "data/BarBook.h"
 #include "data/PartyMenu.h"
+#include "data/Quantity.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmShoppingList.h"
 #include "ui/DataControl.h"
@@ -395,7 +396,21 @@ void frmPartyMenu::recompute()
         s.servings = shares[i];
         wanted << s;
         m_menu << qMakePair(picked[i], shares[i]);
-        m_menuLines << pv::menuLine(s.recipe);
+        // Garnishes, rims and dressing fruit go last.
+        const pv::CardRecipe &r = s.recipe;
+        m_menuLines << pv::menuLine(r, [this, &r](int k) {
+            const int i = m_index->ingredientOf(r.ingredients[size_t(k)]);
+            const pv::IngredientKind kind = i >= 0 ? m_index->ingredientKind(i) : pv::IngredientKind::Other;
+            if (kind == pv::IngredientKind::Garnish || kind == pv::IngredientKind::Pantry)
+                return true;
+            static const QStringList dressing = {QStringLiteral("twist"), QStringLiteral("slice"),
+                                                 QStringLiteral("wedge"), QStringLiteral("wheel"),
+                                                 QStringLiteral("sprig"), QStringLiteral("peel"),
+                                                 QStringLiteral("leaf")};
+            const pv::Quantity q = pv::parseQuantity(r.quantities[size_t(k)]);
+            return (kind == pv::IngredientKind::Fruit || kind == pv::IngredientKind::Herb) &&
+                   q.kind == pv::QuantityKind::Count && dressing.contains(q.unit);
+        });
         names << s.recipe.name.simplified();
         auto *item = new QTreeWidgetItem(lstMenu, {s.recipe.name.simplified(), QString::number(shares[i])});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
