@@ -395,6 +395,20 @@ ImportPreview::ImportPreview(ImportPlan &plan, const QString &fileName, QWidget 
         w->setEnabled(dups > 0);
     column->addLayout(allRow);
 
+    const int withNotes = plan.withNotes();
+    chkFileNotes = new QCheckBox(
+        QStringLiteral("For drinks I already have, use the file's favourites, ratings, notes and made-it log "
+                       "(%1 drink%2 in the file carry them)")
+            .arg(withNotes)
+            .arg(withNotes == 1 ? "" : "s"),
+        this);
+    chkFileNotes->setObjectName(QStringLiteral("chkFileNotes"));
+    chkFileNotes->setToolTip(QStringLiteral("Unticked, your own stay as they are; a drink without any takes the "
+                                            "file's either way."));
+    chkFileNotes->setEnabled(withNotes > 0 && dups > 0);
+    chkFileNotes->setVisible(withNotes > 0);
+    column->addWidget(chkFileNotes);
+
     auto *buttons = new QDialogButtonBox(this);
     cmdImport = buttons->addButton(QStringLiteral("&Import"), QDialogButtonBox::AcceptRole);
     cmdImport->setObjectName(QStringLiteral("cmdImport"));
@@ -418,6 +432,7 @@ void ImportPreview::accept()
 {
     for (qsizetype k = 0; k < chkOffers.size() && k < m_plan.offers.size(); ++k)
         m_plan.offers[k].accepted = chkOffers[k]->isChecked();
+    m_plan.takeFileNotes = chkFileNotes->isChecked();
     for (int row = 0; row < m_plan.items.size(); ++row) {
         PlanItem &item = m_plan.items[row];
         if (item.status != PlanItem::Duplicate)

@@ -48,6 +48,8 @@ public:
     // What is kept as written, and the likely meanings offered for it.
     QLabel *lblNotes = nullptr;
     QList<QCheckBox *> chkOffers;
+    // Drinks already here take the file's favourite marks, ratings and notes.
+    QCheckBox *chkFileNotes = nullptr;
     // The chosen row's drink as it will be stored.
     QPlainTextEdit *txtDrink = nullptr;
 

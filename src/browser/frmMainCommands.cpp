@@ -4,6 +4,7 @@
 #include "browser/frmMain.h"
 
 #include "browser/CategoryCommand.h"
+#include "barbook/Favourites.h"
 #include "browser/RecipeExchange.h"
 #include "card/frmRecipeCard.h"
 #include "drinklist/IngredientSearch.h"
@@ -11,6 +12,8 @@
 #include "mybar/CanMake.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
+#include "mybar/frmPartyMenu.h"
+#include "mybar/frmShoppingList.h"
 #include "trash/frmRecentlyDeleted.h"
 
 #include "app/HelpCommands.h"
@@ -74,12 +77,18 @@ void frmMain::addCommands()
     separator(view, viewTop, "mnuDrinkListBar");
     command(view, actionNamed(view, "mnuWebbrowser2"), "mnuMyBar", QStringLiteral("&My Bar..."),
             [this] { mnuMyBar_Click(); });
+    command(view, actionNamed(view, "mnuWebbrowser2"), "mnuShoppingList", QStringLiteral("Shopping &List..."),
+            [this] { frmShoppingList::open(this); });
+    command(view, actionNamed(view, "mnuWebbrowser2"), "mnuPartyMenu", QStringLiteral("Part&y Menu..."),
+            [this] { frmPartyMenu::open(this); });
 
     separator(queries, nullptr, "mnuQueriesBar1");
     command(queries, nullptr, "mnuFindIngredient", QStringLiteral("Find Drinks With &Ingredient..."),
             [this] { pv::findDrinksWithIngredient(this); });
     command(queries, nullptr, "mnuCanMake", QStringLiteral("Confine Drink List To Drinks I Can &Make"),
             [this] { mnuCanMake_Click(); });
+    command(queries, nullptr, "mnuFavourites", QStringLiteral("Confine Drink List To &Favourites"),
+            [this] { pv::confineToFavourites(this); });
 
     pv::addCategoryCommand(this);
 

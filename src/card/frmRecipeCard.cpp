@@ -5,6 +5,7 @@
 #include "data/RecordCursor.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
+#include "ui/DrinkNotesPanel.h"
 #include "ui/FileChooser.h"
 
 #include <QApplication>
@@ -44,6 +45,8 @@ frmRecipeCard::frmRecipeCard()
     column->setContentsMargins(4, 4, 4, 4);
     card = new pv::RecipeCardView(this);
     column->addWidget(card, 1);
+    notes = new pv::DrinkNotesPanel(this);
+    column->addWidget(notes);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     // The card shows no categories; this sets them as Edit > Set Categories does.
@@ -61,7 +64,7 @@ frmRecipeCard::frmRecipeCard()
     buttons->addWidget(cmdClose);
     column->addLayout(buttons);
     const int em = fontMetrics().height();
-    resize(em * 34, em * 40);
+    resize(em * 34, em * 50);
 
     pv::onEvent(cmdSavePdf, &QPushButton::clicked, this, [this] { cmdSavePdf_Click(); });
     pv::onEvent(cmdCategories, &QPushButton::clicked, this, [this] { cmdCategories_Click(); });
@@ -84,6 +87,7 @@ void frmRecipeCard::Form_Unload(int &Cancel)
 {
     (void)Cancel;
     pv::CardChoices::instance().flush();
+    notes->flush();
     if (isMinimized() || isMaximized())
         return;
     Screen().SaveSetting(Screen().App().Title, kSection, QStringLiteral("RecipeCardWidth"), QString::number(width()));
@@ -112,9 +116,11 @@ void frmRecipeCard::followDrink()
     pv::DrinkHost *h = host();
     if (h && pv::currentCardRecipe(h->drinkData(), &recipe)) {
         card->setRecipe(recipe);
+        notes->setDrink(h->drinkData()->DatabaseName(), h->currentDrink());
         setWindowTitle(tr("Recipe Card - %1").arg(recipe.name.trimmed().isEmpty() ? tr("(no name)") : recipe.name));
     } else {
         card->clear();
+        notes->setDrink(QString(), -1);
         setWindowTitle(tr("Recipe Card"));
     }
     cmdSavePdf->setEnabled(card->hasRecipe());

@@ -10,6 +10,7 @@
 namespace pv {
 class DataControl;
 class DrinkHost;
+class DrinkNotesPanel;
 }
 
 // "Recipe Card": the main window's current drink with its amounts in the
@@ -28,6 +29,8 @@ public:
     static void open(pv::DrinkHost *host);
 
     pv::RecipeCardView *card = nullptr;
+    // The user's own favourite mark, rating, note and log of the drink.
+    pv::DrinkNotesPanel *notes = nullptr;
     QPushButton *cmdCategories = nullptr;
     QPushButton *cmdSavePdf = nullptr;
     QPushButton *cmdClose = nullptr;

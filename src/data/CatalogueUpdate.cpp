@@ -1,5 +1,6 @@
 #include "data/CatalogueUpdate.h"
 
+#include "data/BarBook.h"
 #include "data/CatalogueGuard.h"
 #include "data/SafeFiles.h"
 #include "data/Catalogue.h"
@@ -235,8 +236,10 @@ void backUp(sqlite3 *from, const QString &to, unsigned permissions, bool *taken)
     }
 }
 
-void rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows)
+// Returns where each row went: old rowid -> new rowid.
+QHash<qint64, qint64> rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows)
 {
+    QHash<qint64, qint64> moved;
     exec(db, QStringLiteral("DELETE FROM ") + quoted(shape.table));
     QStringList marks;
     for (int i = 1; i <= shape.columns.size(); ++i)
@@ -247,7 +250,9 @@ void rewriteInOrder(sqlite3 *db, const TableShape &shape, const QList<Row> &rows
         sqlite3_reset(ins.get());
         bind(ins.get(), r.values);
         check(db, sqlite3_step(ins.get()), "reorder");
+        moved.insert(r.rowid, sqlite3_last_insert_rowid(db));
     }
+    return moved;
 }
 
 void sortDrinksByName(sqlite3 *db, const TableShape &shape)
@@ -256,7 +261,8 @@ void sortDrinksByName(sqlite3 *db, const TableShape &shape)
     std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
         return QString::compare(a.values.value(0), b.values.value(0), Qt::CaseInsensitive) < 0;
     });
-    rewriteInOrder(db, shape, rows);
+    // The user's own notes follow their drinks to the new keys.
+    book::rekey(db, rewriteInOrder(db, shape, rows));
 }
 
 // Toasts are browsed in stored order, grouped by theme: a new one goes after
@@ -512,7 +518,9 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
                     const QString k = id(shape.table, u.key);
                     if (bundleKeys.contains(u.key) || !base.contains(k))
                         continue;
-                    if (byKey.value(u.key).size() != 1 || !known.value(k).contains(u.fingerprint)) {
+                    // A drink the user rated, noted or made is theirs as much as an edited one.
+                    if (byKey.value(u.key).size() != 1 || !known.value(k).contains(u.fingerprint) ||
+                        (drinks && book::has(user.db, u.rowid))) {
                         ++kept; // the user's edited copy of a retired row
                         continue;
                     }

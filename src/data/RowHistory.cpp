@@ -1,5 +1,6 @@
 #include "data/RowHistory.h"
 
+#include "data/BarBook.h"
 #include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/RecordCursor.h"
@@ -256,6 +257,7 @@ void dropEntry(sqlite3 *db, qint64 id)
     Stmt st(db, QStringLiteral("DELETE FROM pv_deleted WHERE id = ?1"));
     sqlite3_bind_int64(st.st, 1, id);
     st.row();
+    book::dropWith(db, id);
 }
 
 } // namespace
@@ -339,7 +341,10 @@ qint64 keep(sqlite3 *db, const QString &table, qint64 key)
     st.bind(4, rowCaption(table, row));
     st.bind(5, QString::fromUtf8(toJson(row)));
     st.row();
-    return sqlite3_last_insert_rowid(db);
+    const qint64 entry = sqlite3_last_insert_rowid(db);
+    if (table.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
+        book::keepWith(db, key, entry);
+    return entry;
 }
 
 QList<DeletedRow> list(const QString &catalogue)
@@ -354,6 +359,7 @@ QList<DeletedRow> list(const QString &catalogue)
                 Stmt st(c.db(), QStringLiteral("DELETE FROM pv_deleted WHERE deleted_at < ?1"));
                 sqlite3_bind_int64(st.st, 1, QDateTime::currentSecsSinceEpoch() - qint64(kKeepDays) * 86400);
                 st.row();
+                book::prune(c.db());
             }
         } catch (const DataError &) {
         }
@@ -385,6 +391,8 @@ qint64 restore(const QString &catalogue, qint64 id)
         if (!kept)
             throw DataError(ErrRecordDeleted);
         const qint64 key = insertRow(c.db(), kept->table, kept->key, kept->row);
+        if (kept->table.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
+            book::restoreWith(c.db(), id, key);
         dropEntry(c.db(), id);
         return key;
     });
@@ -480,6 +488,8 @@ qint64 RowHistory::apply(Step &step, bool backwards)
             if (step.trashId && !kept)
                 throw DataError(ErrRecordDeleted);
             step.key = insertRow(c.db(), step.table, step.key, kept ? kept->row : step.after);
+            if (kept && step.table.compare(QLatin1String("drinklst"), Qt::CaseInsensitive) == 0)
+                book::restoreWith(c.db(), step.trashId, step.key);
             if (kept)
                 dropEntry(c.db(), step.trashId);
             step.trashId = 0;

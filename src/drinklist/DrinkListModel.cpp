@@ -1,5 +1,6 @@
 #include "drinklist/DrinkListModel.h"
 
+#include "data/BarBook.h"
 #include "data/CatalogueGuard.h"
 #include "data/DataError.h"
 #include "data/DrinkIndex.h"
@@ -59,6 +60,8 @@ const char *const kSortExpr[DrinkListModel::ColumnCount] = {
     "d.Ing1",
     "d.Ing2",
     "d.Ing3",
+    "coalesce((SELECT b.favourite FROM pv_book b WHERE b.drink = d.rowid), 0)",
+    "coalesce((SELECT b.rating FROM pv_book b WHERE b.drink = d.rowid), 0)",
 };
 
 } // namespace
@@ -110,6 +113,8 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     guard::secure(next.m_db, cataloguePath);
     sqlite3_busy_timeout(next.m_db, RecordCursor::busyTimeoutMs());
     drinkindex::registerFunctions(next.m_db);
+    // A file that cannot be written and has no marks yet simply lists none.
+    next.m_hasBook = book::ensure(next.m_db);
 
     QString kind, object;
     {
@@ -158,8 +163,11 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     }
 
     rc = sqlite3_prepare_v3(next.m_db,
-                            "SELECT DrinkName, Glass, Category1, Catagory2, Category3, Ing1, Ing2, Ing3 "
-                            "FROM drinklst WHERE rowid = ?1",
+                            next.m_hasBook ? "SELECT d.DrinkName, d.Glass, d.Category1, d.Catagory2, d.Category3, "
+                                             "d.Ing1, d.Ing2, d.Ing3, b.favourite, b.rating FROM drinklst d "
+                                             "LEFT JOIN pv_book b ON b.drink = d.rowid WHERE d.rowid = ?1"
+                                           : "SELECT DrinkName, Glass, Category1, Catagory2, Category3, Ing1, Ing2, "
+                                             "Ing3, 0, 0 FROM drinklst WHERE rowid = ?1",
                             -1, SQLITE_PREPARE_PERSISTENT, &next.m_fetch, nullptr);
     if (rc != SQLITE_OK)
         next.fail(rc);
@@ -167,6 +175,8 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     next.m_needle = m_needle;
     next.m_sortColumn = m_sortColumn;
     next.m_order = m_order;
+    next.m_favouritesOnly = m_favouritesOnly;
+    next.m_minRating = m_minRating;
     next.prepareListing();
 
     beginResetModel();
@@ -179,6 +189,7 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     m_rowsQuery = next.m_rowsQuery;
     m_sourceIsDrinkTable = next.m_sourceIsDrinkTable;
     m_indexed = next.m_indexed;
+    m_hasBook = next.m_hasBook;
     m_cache.clear();
     m_dataVersion = dataVersion();
     m_total = countAll();
@@ -210,7 +221,25 @@ void DrinkListModel::prepareListing()
                              "Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10) ORDER BY pv__key LIMIT ?2")
                   .arg(m_rowsQuery);
     }
-    if (m_sortColumn >= 0)
+    if (bookFiltered()) {
+        // Marked drinks are few; the list of them is taken whole.
+        QString which = QStringLiteral("rating >= %1").arg(m_hasBook ? m_minRating : 0);
+        if (m_favouritesOnly)
+            which += QStringLiteral(" AND favourite <> 0");
+        sql = m_hasBook ? QStringLiteral("SELECT id FROM (%1) WHERE id IN (SELECT drink FROM pv_book WHERE %2)")
+                              .arg(sql, which)
+                        : QStringLiteral("SELECT id FROM (%1) WHERE 0").arg(sql);
+    }
+    const bool marks = m_sortColumn == Favourite || m_sortColumn == Rating;
+    if (marks && !m_hasBook)
+        sql = QStringLiteral("SELECT k.id FROM (%1) k ORDER BY k.id %2")
+                  .arg(sql, m_order == Qt::AscendingOrder ? QLatin1String("ASC") : QLatin1String("DESC"));
+    else if (marks)
+        sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY %2 %3, "
+                             "pv_fold(d.DrinkName), k.id")
+                  .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
+                       m_order == Qt::AscendingOrder ? QLatin1String("ASC") : QLatin1String("DESC"));
+    else if (m_sortColumn >= 0)
         sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
                              "k.id %3")
                   .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
@@ -225,7 +254,7 @@ void DrinkListModel::listChunk()
 {
     if (m_complete)
         return;
-    const bool all = m_sortColumn >= 0;
+    const bool all = m_sortColumn >= 0 || bookFiltered();
     // Chunks grow with the list, so the end of a long one is a few steps
     // away, each still well inside a frame.
     const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 4096);
@@ -264,6 +293,17 @@ void DrinkListModel::listAll()
 {
     while (!m_complete)
         listChunk();
+}
+
+void DrinkListModel::setBookFilter(bool favouritesOnly, int minRating)
+{
+    minRating = std::clamp(minRating, 0, book::kMaxRating);
+    if (favouritesOnly == m_favouritesOnly && minRating == m_minRating)
+        return;
+    m_favouritesOnly = favouritesOnly;
+    m_minRating = minRating;
+    if (m_db)
+        relistFromStart();
 }
 
 void DrinkListModel::setFilter(const QString &text)
@@ -408,6 +448,10 @@ const DrinkListModel::Row &DrinkListModel::row(qint64 key) const
         r.text[Categories] = cats.join(QStringLiteral(", "));
         for (int i = 0; i < 3; ++i)
             r.text[Ingredient1 + i] = cellText(m_fetch, 5 + i);
+        r.favourite = sqlite3_column_int64(m_fetch, 8) != 0;
+        r.rating = int(std::clamp<qint64>(sqlite3_column_int64(m_fetch, 9), 0, book::kMaxRating));
+        r.text[Favourite] = r.favourite ? QStringLiteral("\u2605") : QString();
+        r.text[Rating] = r.rating ? QString(r.rating, QChar(0x2605)) : QString();
     }
     // A row deleted meanwhile shows empty until the list is read again.
     sqlite3_reset(m_fetch);
@@ -428,13 +472,24 @@ QVariant DrinkListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= int(m_keys.size()))
         return QVariant();
+    const int c = index.column();
+    if (role == Qt::ToolTipRole && (c == Favourite || c == Rating)) {
+        const Row &r = row(m_keys[size_t(index.row())]);
+        if (c == Favourite)
+            return r.favourite ? tr("Favourite") : QString();
+        return r.rating ? tr("Rated %1 of 5").arg(r.rating) : QString();
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return row(m_keys[size_t(index.row())]).text[size_t(index.column())];
+        return row(m_keys[size_t(index.row())]).text[size_t(c)];
+    if (role == Qt::TextAlignmentRole && (c == Favourite || c == Rating))
+        return QVariant(Qt::AlignCenter);
     return QVariant();
 }
 
 QVariant DrinkListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == Favourite)
+        return tr("Favourite");
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
@@ -450,6 +505,10 @@ QVariant DrinkListModel::headerData(int section, Qt::Orientation orientation, in
         return tr("Ingredient 2");
     case Ingredient3:
         return tr("Ingredient 3");
+    case Favourite:
+        return QStringLiteral("\u2605");
+    case Rating:
+        return tr("Rating");
     default:
         return QVariant();
     }

@@ -24,7 +24,7 @@ namespace pv {
 class DrinkListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Name, Glass, Categories, Ingredient1, Ingredient2, Ingredient3, ColumnCount };
+    enum Column { Name, Glass, Categories, Ingredient1, Ingredient2, Ingredient3, Favourite, Rating, ColumnCount };
     static constexpr int kChunk = 256;
 
     explicit DrinkListModel(QObject *parent = nullptr);
@@ -37,6 +37,11 @@ public:
     bool isOpen() const { return m_db != nullptr; }
 
     void setFilter(const QString &text);
+    // The user's own marks: only favourites, only drinks rated at least
+    // `minRating` (0: any). Both hold together with the text filter.
+    void setBookFilter(bool favouritesOnly, int minRating);
+    bool favouritesOnly() const { return m_favouritesOnly; }
+    int minRating() const { return m_minRating; }
     const QString &filterText() const { return m_filterText; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_order; }
@@ -71,8 +76,11 @@ public:
 private:
     struct Row {
         std::array<QString, ColumnCount> text;
+        bool favourite = false;
+        int rating = 0;
     };
 
+    bool bookFiltered() const { return m_favouritesOnly || m_minRating > 0; }
     void closeDb();
     void prepareListing();
     void relistFromStart();
@@ -93,6 +101,9 @@ private:
     QString m_filterText;
     QByteArray m_needle; // folded, UTF-8
     bool m_indexed = false;
+    bool m_hasBook = false; // the catalogue holds the user's marks
+    bool m_favouritesOnly = false;
+    int m_minRating = 0;
     int m_sortColumn = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 

@@ -5,12 +5,16 @@
 #include "data/DataError.h"
 #include "ui/DataControl.h"
 #include "ui/DrinkHost.h"
+#include "ui/DrinkNotesPanel.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -72,6 +76,18 @@ frmDrinkList::frmDrinkList()
     label->setBuddy(txtFilter);
     top->addWidget(label);
     top->addWidget(txtFilter, 1);
+    chkFavouritesOnly = new QCheckBox(tr("Favourites &only"), this);
+    chkFavouritesOnly->setObjectName(QStringLiteral("chkFavouritesOnly"));
+    top->addWidget(chkFavouritesOnly);
+    auto *ratingLabel = new QLabel(tr("Ra&ted at least:"), this);
+    cboMinRating = new QComboBox(this);
+    cboMinRating->setObjectName(QStringLiteral("cboMinRating"));
+    cboMinRating->addItem(tr("Any"));
+    for (int i = 1; i <= pv::book::kMaxRating; ++i)
+        cboMinRating->addItem(QString(i, QChar(0x2605)));
+    ratingLabel->setBuddy(cboMinRating);
+    top->addWidget(ratingLabel);
+    top->addWidget(cboMinRating);
     column->addLayout(top);
 
     m_model = new pv::DrinkListModel(this);
@@ -91,13 +107,32 @@ frmDrinkList::frmDrinkList()
     grdDrinks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdDrinks->setSortingEnabled(true);
     grdDrinks->setTabKeyNavigation(false);
+    // The user's own marks stand by the name, where the eye looks first.
+    QHeaderView *header = grdDrinks->horizontalHeader();
+    header->moveSection(header->visualIndex(pv::DrinkListModel::Favourite), 0);
+    header->moveSection(header->visualIndex(pv::DrinkListModel::Rating), 2);
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("splDrinks"));
     split->setChildrenCollapsible(false);
     split->addWidget(grdDrinks);
-    paneCard = new pv::RecipeCardView(split);
+    auto *pane = new QWidget(split);
+    auto *paneColumn = new QVBoxLayout(pane);
+    paneColumn->setContentsMargins(0, 0, 0, 0);
+    paneCard = new pv::RecipeCardView(pane);
     paneCard->setObjectName(QStringLiteral("paneCard"));
-    split->addWidget(paneCard);
+    paneColumn->addWidget(paneCard, 1);
+    // In a small window the notes scroll rather than push the card away.
+    auto *notesScroll = new QScrollArea(pane);
+    notesScroll->setObjectName(QStringLiteral("scrNotes"));
+    notesScroll->setFrameShape(QFrame::NoFrame);
+    notesScroll->setWidgetResizable(true);
+    notesScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    paneNotes = new pv::DrinkNotesPanel(notesScroll);
+    notesScroll->setWidget(paneNotes);
+    notesScroll->setMinimumHeight(notesScroll->fontMetrics().lineSpacing() * 4);
+    notesScroll->setMaximumHeight(paneNotes->sizeHint().height() + 4);
+    paneColumn->addWidget(notesScroll);
+    split->addWidget(pane);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     column->addWidget(split, 1);
@@ -114,9 +149,11 @@ frmDrinkList::frmDrinkList()
     bottom->addWidget(cmdClose);
     column->addLayout(bottom);
 
-    resize(1280, 620);
+    resize(1280, 720);
 
     pv::onEvent(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
+    pv::onEvent(chkFavouritesOnly, &QCheckBox::toggled, this, [this] { bookFilter_Change(); });
+    pv::onEvent(cboMinRating, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { bookFilter_Change(); });
     // Enter in the filter shows the drink picked in the table (the first one found).
     pv::onEvent(txtFilter, &QLineEdit::returnPressed, this, [this] {
         const QModelIndex current = grdDrinks->currentIndex();
@@ -178,8 +215,8 @@ void frmDrinkList::Form_Load()
     if (widths.size() < 2) {
         // Room for most names and ingredients without a sideways scroll.
         const int em = grdDrinks->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-        const int share[] = {17, 11, 13, 14, 14};
-        for (int i = 0; i < 5; ++i)
+        const int share[] = {17, 11, 13, 14, 14, 14, 3, 8};
+        for (int i = 0; i < 8; ++i)
             grdDrinks->setColumnWidth(i, share[i] * em);
     }
     m_poll.start();
@@ -189,6 +226,7 @@ void frmDrinkList::Form_Unload(int &Cancel)
 {
     (void)Cancel;
     m_poll.stop();
+    paneNotes->flush();
     if (isMinimized() || isMaximized())
         return;
     saveSetting(QStringLiteral("DrinkListWidth"), QString::number(width()));
@@ -262,10 +300,13 @@ void frmDrinkList::showPaneCard()
     pv::CardRecipe recipe;
     pv::DrinkHost *main = host();
     if (main && current.isValid() &&
-        pv::readCardRecipe(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()), &recipe))
+        pv::readCardRecipe(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()), &recipe)) {
         paneCard->setRecipe(recipe);
-    else
+        paneNotes->setDrink(main->drinkData()->DatabaseName(), m_model->keyAt(current.row()));
+    } else {
         paneCard->clear();
+        paneNotes->setDrink(QString(), -1);
+    }
 }
 
 void frmDrinkList::updateCaption()
@@ -277,6 +318,14 @@ void frmDrinkList::updateCaption()
     const auto drinks = [](qint64 count) { return count == 1 ? tr("1 drink") : tr("%1 drinks").arg(count); };
     // Past the counting limit the total is known once every row is listed.
     const QString of = total >= 0 ? QString::number(total) : tr("more than %1").arg(pv::DrinkListModel::kCountLimit);
+    if (m_model->favouritesOnly() || m_model->minRating() > 0) {
+        QString which = m_model->favouritesOnly() ? tr("favourites") : tr("drinks");
+        if (m_model->minRating() > 0)
+            which += tr(" rated %1 or more").arg(m_model->minRating());
+        lblCount->setText(tr("%1 of %2 are %3").arg(n).arg(of, which) +
+                          (m_model->filterText().trimmed().isEmpty() ? QString() : tr(" and match the filter")));
+        return;
+    }
     if (m_model->filterText().trimmed().isEmpty()) {
         if (total < 0)
             lblCount->setText(tr("More than %1 drinks").arg(std::max<qint64>(n, pv::DrinkListModel::kCountLimit)));
@@ -309,6 +358,15 @@ void frmDrinkList::txtFilter_Change()
         throw;
     }
     Screen().setMousePointer(pointer);
+    if (m_model->rowCount() > 0)
+        grdDrinks->setCurrentIndex(m_model->index(0, 0));
+    selectMainDrink();
+    updateCaption();
+}
+
+void frmDrinkList::bookFilter_Change()
+{
+    m_model->setBookFilter(chkFavouritesOnly->isChecked(), cboMinRating->currentIndex());
     if (m_model->rowCount() > 0)
         grdDrinks->setCurrentIndex(m_model->index(0, 0));
     selectMainDrink();

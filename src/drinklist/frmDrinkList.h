@@ -17,7 +17,10 @@ class DrinkHost;
 
 namespace pv {
 class RecipeCardView;
+class DrinkNotesPanel;
 }
+class QCheckBox;
+class QComboBox;
 
 // "Drink List": the main window's current list as a table, sortable and
 // filtered as one types; Enter or a double-click shows the drink in the main
@@ -42,9 +45,14 @@ public:
     QPushButton *cmdClose = nullptr;
     // The recipe card of the drink picked in the table, beside it.
     pv::RecipeCardView *paneCard = nullptr;
+    pv::DrinkNotesPanel *paneNotes = nullptr;
+    // The user's own marks as filters.
+    QCheckBox *chkFavouritesOnly = nullptr;
+    QComboBox *cboMinRating = nullptr;
 
 public Q_SLOTS:
     void txtFilter_Change();
+    void bookFilter_Change();
     void grdDrinks_Activated(const QModelIndex &index);
     // Re-reads what changed in the main window or the file; `moved`: the
     // main window went to another drink, which the table then shows picked.

@@ -24,7 +24,8 @@ const QStringList kOptions = {
     QStringLiteral("--can-make"),     QStringLiteral("--plan"),      QStringLiteral("--have"),
     QStringLiteral("--exclude"),      QStringLiteral("--must"),      QStringLiteral("--count-as"),
     QStringLiteral("--substitutes"),  QStringLiteral("--garnishes"), QStringLiteral("--seconds"),
-    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units")};
+    QStringLiteral("--recipe"),       QStringLiteral("--servings"),  QStringLiteral("--units"),
+    QStringLiteral("--file-notes")};
 
 QString usage()
 {
@@ -32,7 +33,8 @@ QString usage()
         "Usage:\n"
         "  pourvale                      open the windows\n"
         "  pourvale --export FILE [--format json|csv|jsonld] [--collections] [--catalogue PATH]\n"
-        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--catalogue PATH]\n"
+        "  pourvale --import FILE [--on-duplicate skip|replace|keep-both] [--strict] [--file-notes]\n"
+        "           [--catalogue PATH]\n"
         "  pourvale --can-make --have \"A; B; C\" [--substitutes] [--garnishes] [--count-as \"X=Y; ...\"]\n"
         "           [--catalogue PATH]\n"
         "  pourvale --plan N [--have \"...\"] [--exclude \"...\"] [--must \"DRINK; ...\"] [--substitutes]\n"
@@ -56,6 +58,9 @@ QString usage()
         "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
         "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
         "  created. A FILE over 256 MB or of over 1,000,000 drinks is refused.\n"
+        "  Favourites, ratings, notes and the made-it log a JSON FILE carries come with\n"
+        "  new drinks; a drink already in the catalogue keeps its own unless\n"
+        "  --file-notes is given (one with none takes the file's).\n"
         "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
         "  one line for each amount and ingredient, the directions, and the estimated\n"
         "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
@@ -92,6 +97,7 @@ struct Options {
     QString units;
     bool collections = false;
     bool strict = false;
+    bool fileNotes = false;
     bool help = false;
     bool version = false;
     BarArguments bar;
@@ -141,6 +147,8 @@ QString parse(const QStringList &args, Options &o)
             o.collections = true;
         else if (a == QLatin1String("--strict"))
             o.strict = true;
+        else if (a == QLatin1String("--file-notes"))
+            o.fileNotes = true;
         else if (a == QLatin1String("--can-make"))
             o.bar.canMake = true;
         else if (a == QLatin1String("--plan"))
@@ -300,6 +308,7 @@ int runImport(const Options &o, const QString &catalogue, QTextStream &err)
     }
     ImportPlan plan = planImport(catalogue, std::move(read));
     plan.chooseForAll(choice);
+    plan.takeFileNotes = o.fileNotes;
     const ImportOutcome outcome = applyImport(catalogue, plan);
     if (!outcome.ok) {
         if (created)

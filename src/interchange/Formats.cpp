@@ -17,6 +17,9 @@ namespace {
 
 constexpr const char *kFormatTag = "pourvale-recipes";
 constexpr int kFormatVersion = 1;
+// The user's own layer is a part of the format with a version of its own, so
+// that a reader of format 1 that knows no layer reads the drinks still.
+constexpr int kNotesVersion = 1;
 
 int lineOfOffset(const QByteArray &bytes, qsizetype offset)
 {
@@ -244,6 +247,60 @@ QJsonValue parseJson(QByteArrayView text, QString *error)
     return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
 }
 
+// The user's layer of a drink; a field of the wrong kind is left out, with a note.
+std::optional<DrinkNotes> jsonNotes(const QJsonValue &v, QStringList *notes)
+{
+    if (v.isUndefined() || v.isNull())
+        return std::nullopt;
+    if (!v.isObject()) {
+        *notes << QStringLiteral("its 'barbook' is not an object and was left out");
+        return std::nullopt;
+    }
+    const QJsonObject o = v.toObject();
+    DrinkNotes n;
+    QStringList wrong;
+    const QJsonValue fav = o.value(QLatin1String("favourite"));
+    if (fav.isBool())
+        n.favourite = fav.toBool();
+    else if (!fav.isUndefined() && !fav.isNull())
+        wrong << QStringLiteral("favourite");
+    const QJsonValue rating = o.value(QLatin1String("rating"));
+    if (rating.isDouble() && rating.toDouble() >= 0 && rating.toDouble() <= book::kMaxRating &&
+        rating.toDouble() == double(rating.toInt()))
+        n.rating = rating.toInt();
+    else if (!rating.isUndefined() && !rating.isNull())
+        wrong << QStringLiteral("rating");
+    const QJsonValue note = o.value(QLatin1String("note"));
+    if (note.isString())
+        n.note = note.toString();
+    else if (!note.isUndefined() && !note.isNull())
+        wrong << QStringLiteral("note");
+    const QJsonValue made = o.value(QLatin1String("made"));
+    if (made.isArray()) {
+        for (const QJsonValue &m : made.toArray()) {
+            const QJsonObject mo = m.toObject();
+            const QDate date = QDate::fromString(mo.value(QLatin1String("date")).toString(), Qt::ISODate);
+            const QJsonValue comment = mo.value(QLatin1String("comment"));
+            if (!m.isObject() || !date.isValid() || !(comment.isString() || comment.isUndefined() || comment.isNull())) {
+                if (!wrong.contains(QStringLiteral("made")))
+                    wrong << QStringLiteral("made");
+                continue;
+            }
+            n.made << MadeEntry{date, comment.toString()};
+        }
+    } else if (!made.isUndefined() && !made.isNull()) {
+        wrong << QStringLiteral("made");
+    }
+    if (!wrong.isEmpty())
+        *notes << QStringLiteral("its own %1 could not be read and %2 left out")
+                      .arg(wrong.join(QStringLiteral(", ")),
+                           wrong.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+    const DrinkNotes kept = book::bounded(n);
+    if (!(kept == n))
+        *notes << QStringLiteral("its own note or log was longer than the program keeps and was shortened");
+    return kept;
+}
+
 Entry jsonDrink(const QJsonValue &value, int number)
 {
     Entry e;
@@ -285,6 +342,7 @@ Entry jsonDrink(const QJsonValue &value, int number)
     } else if (!ings.isUndefined() && !ings.isNull() && e.refusal.isEmpty()) {
         e.refusal = QStringLiteral("'ingredients' must be a list");
     }
+    e.own = jsonNotes(o.value(QLatin1String("barbook")), &e.notes);
     return e;
 }
 
@@ -349,8 +407,16 @@ ReadResult readJson(QByteArrayView text)
         return out;
     }
     out.entries.reserve(drinks.size());
-    for (const QJsonValue &v : drinks)
+    // A layer of a later version is not guessed at: the drinks come in without it.
+    const QJsonValue notesVersion = o.value(QLatin1String("barbookVersion"));
+    const bool newerNotes = notesVersion.isDouble() && notesVersion.toDouble() > kNotesVersion;
+    for (const QJsonValue &v : drinks) {
         out.entries << jsonDrink(v, ++number);
+        if (newerNotes && out.entries.last().own) {
+            out.entries.last().own.reset();
+            out.entries.last().notes << QStringLiteral("its own notes are of a newer kind and were left out");
+        }
+    }
     jsonCollections(o.value(QLatin1String("collections")).toObject(), out);
     return out;
 }
@@ -848,8 +914,11 @@ public:
         out += kFormatTag;
         out += "\",\n  \"version\": ";
         out += QByteArray::number(kFormatVersion);
+        out += ",\n  \"barbookVersion\": ";
+        out += QByteArray::number(kNotesVersion);
         out += ",\n  \"drinks\": [";
     }
+    void nextNotes(const DrinkNotes *notes) override { m_notes = notes; }
     void drink(QByteArray &out, const Row &row, bool first) override
     {
         out += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
@@ -874,7 +943,28 @@ public:
         }
         out += "], \"directions\": ";
         appendJsonString(out, row[Directions]);
+        if (m_notes && !m_notes->isEmpty())
+            appendNotes(out, *m_notes);
+        m_notes = nullptr;
         out += '}';
+    }
+    static void appendNotes(QByteArray &out, const DrinkNotes &n)
+    {
+        out += ",\n     \"barbook\": {\"favourite\": ";
+        out += n.favourite ? "true" : "false";
+        out += ", \"rating\": ";
+        out += QByteArray::number(n.rating);
+        out += ", \"note\": ";
+        appendJsonString(out, n.note.toUtf8());
+        out += ", \"made\": [";
+        for (qsizetype i = 0; i < n.made.size(); ++i) {
+            out += i ? ", {\"date\": " : "{\"date\": ";
+            appendJsonString(out, n.made[i].date.toString(Qt::ISODate).toUtf8());
+            out += ", \"comment\": ";
+            appendJsonString(out, n.made[i].comment.toUtf8());
+            out += '}';
+        }
+        out += "]}";
     }
     void collections(QByteArray &out, const QMap<QString, QList<std::array<QByteArray, 2>>> &tables) override
     {
@@ -913,6 +1003,7 @@ public:
 private:
     bool m_collections;
     bool m_closedDrinks = false;
+    const DrinkNotes *m_notes = nullptr;
 };
 
 class CsvWriter : public Writer {

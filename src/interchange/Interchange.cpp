@@ -1,5 +1,6 @@
 #include "interchange/Interchange.h"
 
+#include "data/BarBook.h"
 #include "data/CatalogueGuard.h"
 #include "data/SafeFiles.h"
 #include "data/Catalogue.h"
@@ -172,6 +173,41 @@ QString sourceSql(const QString &rowSource)
     return rowSource;
 }
 
+// The row source with each drink's key as pv__key, or empty when its rows
+// carry no key (a query that hides it).
+QString keyedSource(sqlite3 *db, const QString &rowSource)
+{
+    static const QRegularExpression plainName(QStringLiteral("^\\[?(\\w+)\\]?$"));
+    static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(.*)$"),
+                                               QRegularExpression::CaseInsensitiveOption |
+                                                   QRegularExpression::DotMatchesEverythingOption);
+    QString sql;
+    if (const QRegularExpressionMatch m = plainName.match(rowSource.trimmed()); m.hasMatch()) {
+        const QString from = QStringLiteral("\"%1\"").arg(m.captured(1));
+        sqlite3_stmt *probe = nullptr;
+        if (sqlite3_prepare_v2(db, (QStringLiteral("SELECT * FROM ") + from).toUtf8().constData(), -1, &probe,
+                               nullptr) == SQLITE_OK) {
+            for (int i = 0; i < sqlite3_column_count(probe) && sql.isEmpty(); ++i) {
+                const QByteArray origin = QByteArray(sqlite3_column_origin_name(probe, i)).toLower();
+                if (origin == "rowid" || origin == "_rowid_" || origin == "oid")
+                    sql = QStringLiteral("SELECT \"%1\" AS pv__key, * FROM %2")
+                              .arg(QString::fromUtf8(sqlite3_column_name(probe, i)), from);
+            }
+        }
+        sqlite3_finalize(probe);
+        if (sql.isEmpty())
+            sql = QStringLiteral("SELECT rowid AS pv__key, * FROM ") + from;
+    } else if (const QRegularExpressionMatch s = selectHead.match(rowSource); s.hasMatch()) {
+        sql = QStringLiteral("SELECT rowid AS pv__key, ") + s.captured(1);
+    }
+    if (sql.isEmpty())
+        return sql;
+    sqlite3_stmt *probe = nullptr;
+    const bool ok = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &probe, nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    return ok ? sql : QString();
+}
+
 QByteArrayView columnView(sqlite3_stmt *st, int i)
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
@@ -224,12 +260,24 @@ ExportResult exportDrinks(const QString &cataloguePath, const QString &fileName,
             }
         };
         writer->begin(buffer);
-        Statement rows(db.prepare(QStringLiteral("SELECT %1 FROM (%2)").arg(quotedColumns(), source)));
+        // Our JSON carries the user's own layer, found by each drink's key.
+        QHash<qint64, DrinkNotes> notes;
+        QString keyed;
+        if (options.format == Format::Json) {
+            notes = book::readAll(db.handle());
+            if (!notes.isEmpty())
+                keyed = keyedSource(db.handle(), options.rowSource);
+        }
+        Statement rows(db.prepare(keyed.isEmpty()
+                                      ? QStringLiteral("SELECT 0, %1 FROM (%2)").arg(quotedColumns(), source)
+                                      : QStringLiteral("SELECT pv__key, %1 FROM (%2)").arg(quotedColumns(), keyed)));
         detail::Row row;
         int rc;
         while ((rc = sqlite3_step(rows.st)) == SQLITE_ROW) {
             for (int i = 0; i < 26; ++i)
-                row[size_t(i)] = columnView(rows.st, i);
+                row[size_t(i)] = columnView(rows.st, i + 1);
+            const auto own = keyed.isEmpty() ? notes.constEnd() : notes.constFind(sqlite3_column_int64(rows.st, 0));
+            writer->nextNotes(own == notes.constEnd() ? nullptr : &own.value());
             writer->drink(buffer, row, result.drinks == 0);
             ++result.drinks;
             if ((result.drinks & 1023) == 0) {
@@ -382,6 +430,14 @@ ReadResult readDrinkFile(const QString &fileName)
         r.error = QStringLiteral("There is not enough memory to read the file. Nothing was imported.");
         return r;
     }
+}
+
+int ImportPlan::withNotes() const
+{
+    int n = 0;
+    for (const PlanItem &i : items)
+        n += i.status != PlanItem::Refused && i.entry.own && !i.entry.own->isEmpty();
+    return n;
 }
 
 int ImportPlan::count(PlanItem::Status status) const
@@ -593,6 +649,8 @@ QString ImportOutcome::summary() const
         parts << QStringLiteral("skipped ") + dups(skipped);
     if (collectionRows)
         parts << QStringLiteral("added %1 collection row%2").arg(collectionRows).arg(collectionRows == 1 ? "" : "s");
+    if (ownTaken)
+        parts << QStringLiteral("took favourites, ratings and notes for ") + drinks(ownTaken);
     if (!refusals.isEmpty()) {
         QStringList shown = refusals.mid(0, 3);
         if (refusals.size() > 3)
@@ -736,9 +794,20 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                     continue;
                 const DrinkSeed &d = item.entry.drink;
                 QString name = d.name;
+                // A new drink takes the file's layer; one already here keeps
+                // the user's unless they chose the file's, or have none.
+                auto takeNotes = [&](qint64 drink, bool existing) {
+                    if (!item.entry.own || item.entry.own->isEmpty())
+                        return;
+                    if (existing && !plan.takeFileNotes && book::has(db.handle(), drink))
+                        return;
+                    book::write(db.handle(), drink, *item.entry.own);
+                    ++out.ownTaken;
+                };
                 if (!hasDuplicates) {
                     bindDrink(db, ins.st, d, name);
                     step(db, ins.st);
+                    takeNotes(sqlite3_last_insert_rowid(db.handle()), false);
                     ++out.added;
                     continue;
                 }
@@ -749,6 +818,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                 const QList<qint64> &same = names[key];
                 if (item.status == PlanItem::Duplicate && nth < same.size()) {
                     if (item.choice == OnDuplicate::Skip) {
+                        takeNotes(same[nth], true);
                         ++out.skipped;
                         continue;
                     }
@@ -756,6 +826,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                         bindDrink(db, upd.st, d, name);
                         sqlite3_bind_int64(upd.st, 27, same[nth]);
                         step(db, upd.st);
+                        takeNotes(same[nth], true);
                         ++out.replaced;
                         continue;
                     }
@@ -767,6 +838,7 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
                 }
                 bindDrink(db, ins.st, d, name);
                 step(db, ins.st);
+                takeNotes(sqlite3_last_insert_rowid(db.handle()), false);
                 taken << nameKey(name);
                 ++out.added;
             }

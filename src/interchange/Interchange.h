@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/BarBook.h"
 #include "data/CatalogueBuilder.h"
 
 #include <QByteArray>
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <memory>
 
 class QIODevice;
@@ -69,6 +71,8 @@ struct Entry {
     QString where;   // "line 12", "entry 3"
     QString refusal; // empty when the catalogue can hold the drink
     QStringList notes; // what was changed to make it fit ("2 ingredients past the tenth ...")
+    // The user's own layer the file carries (Pourvale JSON only).
+    std::optional<DrinkNotes> own;
 };
 
 // What a drink the catalogue cannot hold at all looks like: no name, more
@@ -131,8 +135,14 @@ struct ImportPlan {
     // "3 drinks use a glass with no picture: Rocks (2), Tiki Mug"
     QStringList notes;
     QList<Offer> offers;
+    // A drink already in the catalogue keeps the user's favourite mark,
+    // rating, note and log unless this is set; one that has none takes the
+    // file's either way.
+    bool takeFileNotes = false;
 
     int count(PlanItem::Status status) const;
+    // Drinks of the file that carry a layer of their own.
+    int withNotes() const;
     int refusals() const; // drinks and collection rows
     void chooseForAll(OnDuplicate choice);
     // Writes the accepted offers into the drinks and lists the notes anew.
@@ -154,6 +164,7 @@ struct ImportOutcome {
     int replaced = 0;
     int skipped = 0;
     int collectionRows = 0;
+    int ownTaken = 0; // drinks whose favourite mark, rating, note or log came from the file
     QStringList refusals; // "line 12: the drink has no name"
     QStringList notes;    // the plan's notes
 
@@ -202,6 +213,8 @@ public:
     virtual ~Writer() = default;
     virtual void begin(QByteArray &out) = 0;
     virtual void drink(QByteArray &out, const Row &row, bool first) = 0;
+    // The user's layer of the next drink (null: none); only our JSON keeps it.
+    virtual void nextNotes(const DrinkNotes *) {}
     // Table name -> rows of (short column, long column); JSON only.
     virtual void collections(QByteArray &, const QMap<QString, QList<std::array<QByteArray, 2>>> &) {}
     virtual void end(QByteArray &out) = 0;

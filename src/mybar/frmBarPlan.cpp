@@ -1,5 +1,9 @@
 #include "mybar/frmBarPlan.h"
 
+#include "mybar/frmPartyMenu.h"
+#include "mybar/frmShoppingList.h"
+#include "ui/DrinkHost.h"
+
 #include "browser/RecipePrint.h"
 #include "data/Catalogue.h"
 #include "data/TextFold.h"
@@ -195,12 +199,20 @@ void frmBarPlan::buildForm()
     cmdPrintPlan->setObjectName(QStringLiteral("cmdPrintPlan"));
     cmdCopyPlan = new QPushButton(QStringLiteral("&Copy Shopping List"), this);
     cmdCopyPlan->setObjectName(QStringLiteral("cmdCopyPlan"));
+    cmdShopPlan = new QPushButton(QStringLiteral("Shopping &List..."), this);
+    cmdShopPlan->setObjectName(QStringLiteral("cmdShopPlan"));
+    cmdShopPlan->setToolTip(QStringLiteral("What the plan's drinks need, one of each, added up"));
+    cmdPartyPlan = new QPushButton(QStringLiteral("Part&y Menu..."), this);
+    cmdPartyPlan->setObjectName(QStringLiteral("cmdPartyPlan"));
+    cmdPartyPlan->setToolTip(QStringLiteral("A party's menu picked from the plan's drinks"));
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setShortcut(QKeySequence::Cancel);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdPrintPlan);
     buttons->addWidget(cmdCopyPlan);
+    buttons->addWidget(cmdShopPlan);
+    buttons->addWidget(cmdPartyPlan);
     buttons->addStretch(1);
     buttons->addWidget(cmdClose);
     auto *top = new QVBoxLayout(this);
@@ -216,6 +228,8 @@ void frmBarPlan::buildForm()
     pv::onEvent(cmdPrintPlan, &QPushButton::clicked, this, [this] { cmdPrintPlan_Click(); });
     pv::onEvent(cmdCopyPlan, &QPushButton::clicked, this, [this] { cmdCopyPlan_Click(); });
     pv::onEvent(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    pv::onEvent(cmdShopPlan, &QPushButton::clicked, this, [this] { cmdShopPlan_Click(); });
+    pv::onEvent(cmdPartyPlan, &QPushButton::clicked, this, [this] { cmdPartyPlan_Click(); });
     setTabOrder(spnBottles, lstPlanBottles);
     setTabOrder(lstPlanBottles, lstPlanDrinks);
     setTabOrder(lstPlanDrinks, cmdNever);
@@ -227,7 +241,9 @@ void frmBarPlan::buildForm()
     setTabOrder(lstMust, cmdNotMust);
     setTabOrder(cmdNotMust, cmdPrintPlan);
     setTabOrder(cmdPrintPlan, cmdCopyPlan);
-    setTabOrder(cmdCopyPlan, cmdClose);
+    setTabOrder(cmdCopyPlan, cmdShopPlan);
+    setTabOrder(cmdShopPlan, cmdPartyPlan);
+    setTabOrder(cmdPartyPlan, cmdClose);
 }
 
 void frmBarPlan::Form_Load()
@@ -577,6 +593,45 @@ void frmBarPlan::cmdPrintPlan_Click()
 void frmBarPlan::cmdCopyPlan_Click()
 {
     QApplication::clipboard()->setText(shoppingList().join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+namespace {
+
+QVector<qint64> planKeys(const pv::BarIndex *index, const pv::Plan &plan)
+{
+    QVector<qint64> keys;
+    if (index)
+        for (int d : plan.drinks)
+            keys << index->drinkKey(d);
+    return keys;
+}
+
+} // namespace
+
+void frmBarPlan::cmdShopPlan_Click()
+{
+    pv::DrinkHost *host = pv::DrinkHost::find();
+    const QVector<qint64> keys = planKeys(m_index.get(), m_plan);
+    if (!host || keys.isEmpty()) {
+        pv::Screen().MsgBox(QStringLiteral("The plan adds no drinks yet."));
+        return;
+    }
+    QVector<QPair<qint64, int>> drinks;
+    for (qint64 k : keys)
+        drinks << qMakePair(k, 1);
+    frmShoppingList::open(host)->setDrinks(
+        drinks, QStringLiteral("The %1 drinks the plan adds, one of each:").arg(drinks.size()));
+}
+
+void frmBarPlan::cmdPartyPlan_Click()
+{
+    pv::DrinkHost *host = pv::DrinkHost::find();
+    const QVector<qint64> keys = planKeys(m_index.get(), m_plan);
+    if (!host || keys.isEmpty()) {
+        pv::Screen().MsgBox(QStringLiteral("The plan adds no drinks yet."));
+        return;
+    }
+    frmPartyMenu::open(host)->offerDrinks(keys, QStringLiteral("The plan's drinks"));
 }
 
 void frmBarPlan::cmdClose_Click()

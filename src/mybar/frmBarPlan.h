@@ -60,6 +60,9 @@ public:
     QChartView *chtCoverage = nullptr;
     QPushButton *cmdPrintPlan = nullptr;
     QPushButton *cmdCopyPlan = nullptr;
+    // The plan's drinks as a shopping list or a party's menu.
+    QPushButton *cmdShopPlan = nullptr;
+    QPushButton *cmdPartyPlan = nullptr;
     QPushButton *cmdClose = nullptr;
 
 public Q_SLOTS:
@@ -70,6 +73,8 @@ public Q_SLOTS:
     void cmdNotMust_Click();
     void cmdPrintPlan_Click();
     void cmdCopyPlan_Click();
+    void cmdShopPlan_Click();
+    void cmdPartyPlan_Click();
     void cmdClose_Click();
 
 Q_SIGNALS:
