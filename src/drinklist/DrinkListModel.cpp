@@ -175,15 +175,51 @@ void DrinkListModel::prepareListing()
     sqlite3_finalize(m_list);
     m_list = nullptr;
     m_indexed = false;
+    m_fullText = false;
+    m_keyset = false;
+    m_indexPending = false;
+    // Only the index's own few rows behind are taken in here: a keystroke
+    // never waits for the whole index to be built.
+    const bool wantIndex = !m_needle.isEmpty() || m_sortColumn == Name || m_sortColumn == Glass;
+    drinkindex::Readiness ready = drinkindex::Readiness::Unavailable;
+    if (wantIndex && !m_scanOnly) {
+        ready = drinkindex::refresh(m_db);
+        m_indexPending = ready == drinkindex::Readiness::NeedsBuild;
+    } else if (wantIndex) {
+        m_indexPending = true;
+    }
+    const bool indexReady = ready == drinkindex::Readiness::Ready;
+    const QString needle = QString::fromUtf8(m_needle);
     QString sql;
-    if (m_needle.isEmpty()) {
+    if (m_needle.isEmpty() && indexReady && m_sourceIsDrinkTable && m_sortColumn >= 0) {
+        // The first screen of a sorted list straight from the index on the
+        // folded text, a chunk at a time after the last key listed.
+        m_keyset = true;
+        const bool up = m_order == Qt::AscendingOrder;
+        const QLatin1String column(m_sortColumn == Name ? "name" : "glass");
+        sql = QStringLiteral("SELECT id, %1 FROM pv_drinkfold WHERE (%1, id) %2 (?4, ?1) ORDER BY %1 %3, id %3 "
+                             "LIMIT ?2")
+                  .arg(column, up ? QLatin1String(">") : QLatin1String("<"),
+                       up ? QLatin1String("ASC") : QLatin1String("DESC"));
+    } else if (m_needle.isEmpty()) {
         sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND ?3 IS NULL "
                              "ORDER BY pv__key LIMIT ?2")
                   .arg(m_rowsQuery);
-    } else if (drinkindex::sync(m_db)) {
+    } else if (indexReady) {
         m_indexed = true;
+        m_fullText = drinkindex::indexable(needle);
         const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
-        if (m_sourceIsDrinkTable)
+        if (m_fullText && m_sourceIsDrinkTable)
+            sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfts JOIN pv_drinkfold f ON f.id = pv_drinkfts.rowid "
+                                 "WHERE pv_drinkfts MATCH ?4 AND pv_drinkfts.rowid > ?1 AND %1 "
+                                 "ORDER BY pv_drinkfts.rowid LIMIT ?2")
+                      .arg(hit);
+        else if (m_fullText)
+            sql = QStringLiteral("SELECT s.pv__key AS id FROM (%1) s JOIN pv_drinkfold f ON f.id = s.pv__key "
+                                 "WHERE s.pv__key > ?1 AND s.pv__key IN (SELECT rowid FROM pv_drinkfts WHERE "
+                                 "pv_drinkfts MATCH ?4 AND rowid > ?1) AND %2 ORDER BY s.pv__key LIMIT ?2")
+                      .arg(m_rowsQuery, hit);
+        else if (m_sourceIsDrinkTable)
             sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfold f WHERE f.id > ?1 AND %1 ORDER BY f.id LIMIT ?2")
                       .arg(hit);
         else
@@ -195,7 +231,7 @@ void DrinkListModel::prepareListing()
                              "Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10) ORDER BY pv__key LIMIT ?2")
                   .arg(m_rowsQuery);
     }
-    if (m_sortColumn >= 0)
+    if (m_sortColumn >= 0 && !m_keyset)
         sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
                              "k.id %3")
                   .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
@@ -204,31 +240,56 @@ void DrinkListModel::prepareListing()
     const int rc = sqlite3_prepare_v3(m_db, u.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_list, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
+    m_match = m_fullText ? drinkindex::matchQuery(needle) : QByteArray();
 }
 
 void DrinkListModel::listChunk()
 {
     if (m_complete)
         return;
-    const bool all = m_sortColumn >= 0;
+    const bool all = m_sortColumn >= 0 && !m_keyset;
     // Chunks grow with the list, so the end of a long one is a few steps
     // away, each still well inside a frame.
     const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 4096);
     sqlite3_reset(m_list);
     sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
     sqlite3_bind_int64(m_list, 2, all ? -1 : want);
-    if (m_needle.isEmpty())
-        sqlite3_bind_null(m_list, 3);
-    else
-        sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+    if (m_keyset) {
+        if (!m_keys.empty())
+            sqlite3_bind_text(m_list, 4, m_lastSortKey.constData(), int(m_lastSortKey.size()), SQLITE_TRANSIENT);
+        else if (m_order == Qt::AscendingOrder)
+            sqlite3_bind_text(m_list, 4, "", 0, SQLITE_STATIC);
+        else
+            sqlite3_bind_zeroblob(m_list, 4, 0); // after every text
+    } else {
+        if (m_needle.isEmpty())
+            sqlite3_bind_null(m_list, 3);
+        else
+            sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+        if (m_fullText)
+            sqlite3_bind_text(m_list, 4, m_match.constData(), int(m_match.size()), SQLITE_STATIC);
+    }
     qint64 got = 0;
     int rc;
     while ((rc = sqlite3_step(m_list)) == SQLITE_ROW) {
         m_lastKey = sqlite3_column_int64(m_list, 0);
+        if (m_keyset)
+            m_lastSortKey = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_list, 1)),
+                                       sqlite3_column_bytes(m_list, 1));
         m_keys.push_back(m_lastKey);
         ++got;
     }
     sqlite3_reset(m_list);
+    if (rc != SQLITE_DONE && m_fullText && !drinkindex::unreadable(rc)) {
+        // The trigram index itself failed (damaged, or made by another
+        // program): it is built again later, and the list goes on from the
+        // last key found by folding the rows as they are read.
+        drinkindex::forget(m_db);
+        m_scanOnly = true;
+        prepareListing();
+        listChunk();
+        return;
+    }
     if (rc != SQLITE_DONE)
         fail(rc);
     if (all || got < want)
@@ -349,8 +410,8 @@ void DrinkListModel::reload()
     m_cache.clear();
     m_total = countAll();
     try {
-        // A filter reads the index, which must take in the rows just written.
-        if (!m_needle.isEmpty())
+        // A filter or a sort reads the index, which must take in the rows just written.
+        if (!m_needle.isEmpty() || m_sortColumn >= 0)
             prepareListing();
         relist(had);
     } catch (...) {
@@ -361,6 +422,25 @@ void DrinkListModel::reload()
     }
     endResetModel();
     m_dataVersion = dataVersion();
+}
+
+void DrinkListModel::indexBuilt()
+{
+    if (!m_db || !m_indexPending)
+        return;
+    m_scanOnly = false;
+    const size_t had = m_keys.size();
+    beginResetModel();
+    try {
+        prepareListing();
+        relist(had);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
 }
 
 int DrinkListModel::rowOfKey(qint64 key) const

@@ -20,7 +20,10 @@ namespace pv {
 // shown, so a list of a million drinks opens as fast as one of ten.
 //
 // A filter keeps the drinks whose name or any ingredient holds the text,
-// case, accents and runs of spaces aside. Sorting lists every key once.
+// case, accents and runs of spaces aside, through the trigram index kept in
+// the catalogue for three letters or more. Sorting by name or glass reads
+// the index on the folded text a chunk at a time; other sorts list every key
+// once. Until the index is built (see indexPending) both scan instead.
 class DrinkListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -53,6 +56,15 @@ public:
     qint64 totalCount() const;
     // True when the filter runs on the folded index kept in the catalogue.
     bool usesIndex() const { return m_indexed; }
+    // True when the filter finds its rows through the trigram index.
+    bool usesFullText() const { return m_fullText; }
+    // True when the sorted list is read from the index in order.
+    bool sortsByIndex() const { return m_keyset; }
+    // True when the index should be built (in the background: see
+    // IndexBuilder) for the filter or sort to use it; they scan meanwhile.
+    bool indexPending() const { return m_indexPending; }
+    // Reads the rows again now that the index is there, when it was missing.
+    void indexBuilt();
 
     // True (once) when another connection has written the file since the
     // rows were read.
@@ -93,6 +105,12 @@ private:
     QString m_filterText;
     QByteArray m_needle; // folded, UTF-8
     bool m_indexed = false;
+    bool m_fullText = false;     // ?4 is the full-text query
+    bool m_keyset = false;       // sorted from the index; ?4 the last sort key
+    bool m_indexPending = false;
+    bool m_scanOnly = false;     // the index failed on this connection
+    QByteArray m_match;
+    QByteArray m_lastSortKey;
     int m_sortColumn = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 

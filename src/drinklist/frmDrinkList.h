@@ -1,10 +1,12 @@
 #pragma once
 
 #include "drinklist/DrinkListModel.h"
+#include "drinklist/IndexBuilder.h"
 #include "ui/ScreenView.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -42,6 +44,13 @@ public:
     QPushButton *cmdClose = nullptr;
     // The recipe card of the drink picked in the table, beside it.
     pv::RecipeCardView *paneCard = nullptr;
+    // The line shown while the catalogue's search index is built behind
+    // the window: what is done, and Cancel.
+    QWidget *barIndex = nullptr;
+    QLabel *lblIndex = nullptr;
+    QProgressBar *prgIndex = nullptr;
+    QPushButton *cmdIndexCancel = nullptr;
+    pv::IndexBuilder *indexBuilder() const { return m_builder; }
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -60,9 +69,14 @@ private:
     void updateCaption();
     void selectMainDrink();
     void showPaneCard();
+    // Builds the index in the background when the list would use it.
+    void buildIndexIfNeeded();
+    void indexFinished(bool built, bool stopped);
 
     pv::DrinkListModel *m_model = nullptr;
     pv::DrinkHost *m_main = nullptr;
     QPointer<QWidget> m_mainWindow;
     QTimer m_poll;
+    pv::IndexBuilder *m_builder = nullptr;
+    QString m_indexGivenUp; // the catalogue whose index was cancelled or cannot be built
 };

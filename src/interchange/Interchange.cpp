@@ -1,5 +1,6 @@
 #include "interchange/Interchange.h"
 
+#include "data/DrinkIndex.h"
 #include "data/CatalogueGuard.h"
 #include "data/SafeFiles.h"
 #include "data/Catalogue.h"
@@ -761,6 +762,10 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
         out = ImportOutcome();
         out.error = QString::fromUtf8(e.what()) + QStringLiteral("\nNothing was imported; the catalogue is as it was.");
     }
+    // The new drinks are found at once by the next search; a file that
+    // cannot hold the index is searched without it.
+    if (out.ok)
+        drinkindex::syncFile(cataloguePath);
     return out;
 }
 
