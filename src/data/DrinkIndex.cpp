@@ -5,6 +5,8 @@
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
 
+#include <QMutex>
+#include <QSet>
 #include <QStringList>
 
 #include <iterator>
@@ -156,6 +158,33 @@ const char *const kShadowTables[] = {"pv_drinkfts_data", "pv_drinkfts_idx", "pv_
 constexpr qint64 kBuildChunk = 20000;
 constexpr qint64 kQuickRows = 2000;
 
+// The catalogues whose full-text index this program built or checked since
+// it started. An index read from a file is checked once before it is
+// trusted: a damaged one (or one another program wrote) may quietly miss drinks.
+QMutex g_trustMutex;
+QSet<QString> g_trusted;
+
+QString fileOf(sqlite3 *db)
+{
+    const char *f = sqlite3_db_filename(db, "main");
+    return f ? QString::fromUtf8(f) : QString();
+}
+
+bool trusted(sqlite3 *db)
+{
+    QMutexLocker lock(&g_trustMutex);
+    return g_trusted.contains(fileOf(db));
+}
+
+void trust(sqlite3 *db, bool yes)
+{
+    QMutexLocker lock(&g_trustMutex);
+    if (yes)
+        g_trusted.insert(fileOf(db));
+    else
+        g_trusted.remove(fileOf(db));
+}
+
 bool structureIntact(sqlite3 *db)
 {
     sqlite3_stmt *st = nullptr;
@@ -280,6 +309,14 @@ qint64 dirtyCount(sqlite3 *db, qint64 atMost)
     return scalar(db, "SELECT count(*) FROM (SELECT 1 FROM pv_drinkfold_dirty LIMIT ?1)", 0, atMost);
 }
 
+// Checks the full-text index against the folded texts it was made from.
+bool verified(sqlite3 *db)
+{
+    const bool ok = exec(db, "INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('integrity-check')");
+    trust(db, ok);
+    return ok;
+}
+
 } // namespace
 
 void registerFunctions(sqlite3 *db)
@@ -294,7 +331,7 @@ Readiness refresh(sqlite3 *db)
 {
     if (!current(db))
         return sqlite3_db_readonly(db, "main") == 1 ? Readiness::Unavailable : Readiness::NeedsBuild;
-    if (!complete(db) || dirtyCount(db, kQuickRows + 1) > kQuickRows)
+    if (!complete(db) || !trusted(db) || dirtyCount(db, kQuickRows + 1) > kQuickRows)
         return Readiness::NeedsBuild;
     if (foldDirty(db, kQuickRows) < 0)
         return Readiness::Unavailable;
@@ -314,7 +351,7 @@ bool build(sqlite3 *db, const Progress &progress)
         }
         if (n < 0)
             return false;
-        if (!numberedAfresh(db))
+        if (!numberedAfresh(db) && (trusted(db) || verified(db)))
             return true;
         if (!start(db))
             return false;
@@ -340,8 +377,10 @@ bool build(sqlite3 *db, const Progress &progress)
         return false;
     if (!exec(db, "BEGIN IMMEDIATE"))
         return false;
-    return commitOrUndo(db, exec(db, "INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('optimize');"
-                                     "UPDATE pv_drinkfold_meta SET complete = 1"));
+    const bool done = commitOrUndo(db, exec(db, "INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('optimize');"
+                                                 "UPDATE pv_drinkfold_meta SET complete = 1"));
+    trust(db, done);
+    return done;
 }
 
 bool sync(sqlite3 *db)
@@ -379,10 +418,17 @@ bool syncFile(const QString &cataloguePath)
 
 void drop(sqlite3 *db)
 {
+    trust(db, false);
     exec(db, "DROP TABLE IF EXISTS pv_drinkfts;"
              "DROP TRIGGER IF EXISTS pv_drinkfold_ins; DROP TRIGGER IF EXISTS pv_drinkfold_upd;"
              "DROP TRIGGER IF EXISTS pv_drinkfold_del; DROP TABLE IF EXISTS pv_drinkfold;"
              "DROP TABLE IF EXISTS pv_drinkfold_dirty; DROP TABLE IF EXISTS pv_drinkfold_meta;");
+}
+
+void distrustAll()
+{
+    QMutexLocker lock(&g_trustMutex);
+    g_trusted.clear();
 }
 
 bool indexable(const QString &folded)
@@ -476,6 +522,7 @@ bool unreadable(int rc)
 
 void forget(sqlite3 *db)
 {
+    trust(db, false);
     exec(db, "DELETE FROM pv_drinkfold_meta");
 }
 

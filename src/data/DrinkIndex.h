@@ -58,6 +58,9 @@ bool unreadable(int rc);
 // Marks the index to be built again (it gave an error of its own).
 void forget(sqlite3 *db);
 
+// Forgets which indexes were checked, as at the program's start (for tests).
+void distrustAll();
+
 // Drops the index and its triggers (for tests and benchmarks).
 void drop(sqlite3 *db);
 

@@ -177,6 +177,7 @@ void DrinkListModel::prepareListing()
     m_indexed = false;
     m_fullText = false;
     m_keyset = false;
+    m_windowed = false;
     m_indexPending = false;
     // Only the index's own few rows behind are taken in here: a keystroke
     // never waits for the whole index to be built.
@@ -227,9 +228,23 @@ void DrinkListModel::prepareListing()
                                  "WHERE s.pv__key > ?1 AND %2 ORDER BY s.pv__key LIMIT ?2")
                       .arg(m_rowsQuery, hit);
     } else {
-        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND pv_fold_match(?3, DrinkName, "
+        // Without the index a keystroke folds a window of rows at a time,
+        // so that it answers within a frame; the list goes on from there.
+        m_windowed = m_sourceIsDrinkTable && m_sortColumn < 0;
+        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 %2 AND pv_fold_match(?3, DrinkName, "
                              "Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10) ORDER BY pv__key LIMIT ?2")
-                  .arg(m_rowsQuery);
+                  .arg(m_rowsQuery, m_windowed ? QLatin1String("AND pv__key <= ?5") : QLatin1String(""));
+        if (m_windowed) {
+            sqlite3_stmt *st = nullptr;
+            m_scanFloor = std::numeric_limits<qint64>::min();
+            m_scanCeiling = std::numeric_limits<qint64>::min();
+            if (sqlite3_prepare_v2(m_db, "SELECT min(rowid), max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL) {
+                m_scanFloor = sqlite3_column_int64(st, 0) - 1;
+                m_scanCeiling = sqlite3_column_int64(st, 1);
+            }
+            sqlite3_finalize(st);
+        }
     }
     if (m_sortColumn >= 0 && !m_keyset)
         sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
@@ -269,6 +284,14 @@ void DrinkListModel::listChunk()
         if (m_fullText)
             sqlite3_bind_text(m_list, 4, m_match.constData(), int(m_match.size()), SQLITE_STATIC);
     }
+    qint64 windowEnd = 0;
+    if (m_windowed) {
+        const qint64 from = std::max(m_lastKey, m_scanFloor);
+        windowEnd = from > std::numeric_limits<qint64>::max() - scanWindow ? std::numeric_limits<qint64>::max()
+                                                                             : from + scanWindow;
+        sqlite3_bind_int64(m_list, 1, from);
+        sqlite3_bind_int64(m_list, 5, windowEnd);
+    }
     qint64 got = 0;
     int rc;
     while ((rc = sqlite3_step(m_list)) == SQLITE_ROW) {
@@ -292,6 +315,14 @@ void DrinkListModel::listChunk()
     }
     if (rc != SQLITE_DONE)
         fail(rc);
+    if (m_windowed && got < want) {
+        // The window is done: the next chunk starts after it.
+        if (windowEnd >= m_scanCeiling)
+            m_complete = true;
+        else
+            m_lastKey = windowEnd;
+        return;
+    }
     if (all || got < want)
         m_complete = true;
 }
@@ -303,7 +334,7 @@ void DrinkListModel::relist(size_t atLeast)
     m_complete = false;
     do
         listChunk();
-    while (!m_complete && m_keys.size() < std::max<size_t>(atLeast, 1));
+    while (!m_complete && m_keys.size() < std::max<size_t>(atLeast, 1) && !(m_windowed && atLeast == 0));
 }
 
 void DrinkListModel::listAll()

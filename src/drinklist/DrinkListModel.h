@@ -29,6 +29,9 @@ class DrinkListModel : public QAbstractTableModel {
 public:
     enum Column { Name, Glass, Categories, Ingredient1, Ingredient2, Ingredient3, ColumnCount };
     static constexpr int kChunk = 256;
+    // Keys folded to a chunk when filtering without the index (about a
+    // frame's work); tests make it small.
+    static inline qint64 scanWindow = 16384;
 
     explicit DrinkListModel(QObject *parent = nullptr);
     ~DrinkListModel() override;
@@ -63,6 +66,9 @@ public:
     // True when the index should be built (in the background: see
     // IndexBuilder) for the filter or sort to use it; they scan meanwhile.
     bool indexPending() const { return m_indexPending; }
+    // True when the filter folds the rows a window at a time (no index yet):
+    // the list is then read on with fetchMore until complete.
+    bool scansInWindows() const { return m_windowed; }
     // Reads the rows again now that the index is there, when it was missing.
     void indexBuilt();
 
@@ -109,6 +115,9 @@ private:
     bool m_keyset = false;       // sorted from the index; ?4 the last sort key
     bool m_indexPending = false;
     bool m_scanOnly = false;     // the index failed on this connection
+    bool m_windowed = false;     // ?5 ends the window of keys scanned
+    qint64 m_scanFloor = 0;      // below the first key
+    qint64 m_scanCeiling = 0;    // the last key
     QByteArray m_match;
     QByteArray m_lastSortKey;
     int m_sortColumn = -1;

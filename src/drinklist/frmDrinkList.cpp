@@ -172,6 +172,14 @@ frmDrinkList::frmDrinkList()
     connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
 
+    m_scanMore.setSingleShot(true);
+    m_scanMore.setInterval(0);
+    connect(&m_scanMore, &QTimer::timeout, this, [this] { Screen().guard([this] { scanOn(); }); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_model->scansInWindows() && !m_model->isComplete())
+            m_scanMore.start();
+    });
+
     // Other programs write the file too.
     m_poll.setInterval(1000);
     connect(&m_poll, &QTimer::timeout, this, [this] {
@@ -355,6 +363,22 @@ void frmDrinkList::txtFilter_Change()
         grdDrinks->setCurrentIndex(m_model->index(0, 0));
     selectMainDrink();
     updateCaption();
+}
+
+void frmDrinkList::scanOn()
+{
+    if (!m_model->scansInWindows() || m_model->isComplete() || !isVisible())
+        return;
+    const int screen = grdDrinks->viewport()->height() / std::max(1, grdDrinks->verticalHeader()->defaultSectionSize());
+    if (m_model->rowCount() > screen)
+        return;
+    const int before = m_model->rowCount();
+    m_model->fetchMore(QModelIndex());
+    if (before == 0 && m_model->rowCount() > 0 && !grdDrinks->currentIndex().isValid())
+        grdDrinks->setCurrentIndex(m_model->index(0, 0));
+    updateCaption();
+    if (!m_model->isComplete())
+        m_scanMore.start();
 }
 
 void frmDrinkList::buildIndexIfNeeded()

@@ -72,11 +72,15 @@ private:
     // Builds the index in the background when the list would use it.
     void buildIndexIfNeeded();
     void indexFinished(bool built, bool stopped);
+    // Reads on a filter that scans a window at a time, one window per turn
+    // of the event loop, until the table's screen is full or the list complete.
+    void scanOn();
 
     pv::DrinkListModel *m_model = nullptr;
     pv::DrinkHost *m_main = nullptr;
     QPointer<QWidget> m_mainWindow;
     QTimer m_poll;
+    QTimer m_scanMore;
     pv::IndexBuilder *m_builder = nullptr;
     QString m_indexGivenUp; // the catalogue whose index was cancelled or cannot be built
 };

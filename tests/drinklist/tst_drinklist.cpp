@@ -11,6 +11,7 @@
 #include "drinklist/IngredientSearch.h"
 #include "drinklist/frmDrinkList.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QSettings>
@@ -527,7 +528,10 @@ void TestDrinkList::indexStaysExactThroughOtherPrograms()
     pvtest::execSql(cat, "DROP TABLE pv_drinkfts; CREATE VIRTUAL TABLE pv_drinkfts USING fts5(name, ings, "
                          "content='drinklst', content_rowid='rowid', tokenize='trigram')");
     agree("after another program made the full-text table");
+    // A damaged index quietly misses drinks: the program checks the index
+    // of a file once before it reads it.
     pvtest::execSql(cat, "UPDATE pv_drinkfts_data SET block = zeroblob(40) WHERE id > 10");
+    pv::drinkindex::distrustAll();
     agree("after the full-text index was damaged");
     // A view of another making over the full-text table is refused, not run.
     pvtest::execSql(cat, "CREATE VIEW pv_stranger AS SELECT rowid AS pv_key, * FROM drinklst WHERE rowid IN "
@@ -581,8 +585,19 @@ void TestDrinkList::indexedSearchesMatchTheScan()
         sqlite3_close(db);
         QVERIFY(pv::drinkindex::syncFile(path));
 
-        pv::DrinkListModel m;
+        // The same file without its index, filtered a few keys at a time.
+        const QString bare = path + QStringLiteral(".bare");
+        QVERIFY(QFile::copy(path, bare));
+        {
+            sqlite3 *b = nullptr;
+            sqlite3_open(bare.toUtf8().constData(), &b);
+            pv::drinkindex::drop(b);
+            sqlite3_close(b);
+        }
+        pv::DrinkListModel::scanWindow = 7;
+        pv::DrinkListModel m, scan;
         m.open(path, QStringLiteral("drinklst"));
+        scan.open(bare, QStringLiteral("drinklst"));
         for (int q = 0; q < 60; ++q) {
             // Cut from a stored text, in another case, or made up.
             QString typed = texts[int(rng() % texts.size())];
@@ -603,7 +618,12 @@ void TestDrinkList::indexedSearchesMatchTheScan()
             QCOMPARE(QSet<qint64>(got.begin(), got.end()), want);
             QVERIFY(std::is_sorted(got.begin(), got.end()));
             QCOMPARE(pv::drinkindex::drinksWithIngredient(path, typed), scannedIngredients(path, folded));
+            // Without the index: the keystroke reads one window, the rest follows.
+            scan.setFilter(typed);
+            QVERIFY(!scan.usesIndex() && scan.indexPending() && scan.scansInWindows());
+            QCOMPARE(listedKeys(scan), got);
         }
+        pv::DrinkListModel::scanWindow = 16384;
         // Sorted from the index: the order of the folded texts, ties by key.
         for (const int column : {int(pv::DrinkListModel::Name), int(pv::DrinkListModel::Glass)}) {
             for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
