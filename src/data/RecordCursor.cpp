@@ -876,6 +876,7 @@ void RecordCursor::find(const QString &criterion, int startIndex)
         // A run of plain letters in the drink names is looked up in the
         // trigram index first; the pattern still decides every row.
         const QByteArray match = m_sorted ? nameIndexQuery(f, c.pattern) : QByteArray();
+        m_findUsedIndex = !match.isEmpty();
         QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(") +
                       quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
         const bool bounded = m_sorted && startIndex > 0;

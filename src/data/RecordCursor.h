@@ -87,6 +87,8 @@ public:
     void FindFirst(const QString &criterion);
     void FindNext(const QString &criterion);
     bool NoMatch() const { return m_noMatch; }
+    // True when the last find narrowed its rows through the search index.
+    bool lastFindUsedIndex() const { return m_findUsedIndex; }
 
     QVariant value(const QString &field) const;
     void setValue(const QString &field, const QVariant &value);
@@ -134,6 +136,7 @@ private:
     bool m_sorted = true;
     int m_nameField = -2;        // the field that holds drinklst's names; -1 none, -2 not looked at
     bool m_nameIndexOff = false; // the index failed on this connection
+    bool m_findUsedIndex = false;
     qint64 m_retiredKeys = 0;
     int m_pos = -1;
     bool m_bof = true;
