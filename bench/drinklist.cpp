@@ -312,9 +312,23 @@ int main(int argc, char **argv)
     }
     std::printf("\nFile sizes (bytes): without the index, with it, what the index adds:\n");
     for (const auto &[n, without] : g_bareBytes) {
+        if (!g_bytes.count(n))
+            continue;
         const qint64 with = g_bytes[n];
         std::printf("  %8d drinks: %lld, %lld, +%.1f%%\n", n, static_cast<long long>(without),
                     static_cast<long long>(with), 100.0 * double(with - without) / double(without));
+        // Where the bytes go (the file was changed by the benchmarks since, by little).
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(g_files[n].toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name, sum(pgsize) FROM dbstat WHERE name LIKE 'pv\\_drinkf%' ESCAPE '\\' "
+                                   "OR name = 'drinklst' GROUP BY name ORDER BY 2 DESC",
+                               -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                std::printf("      %-24s %lld\n", reinterpret_cast<const char *>(sqlite3_column_text(st, 0)),
+                            static_cast<long long>(sqlite3_column_int64(st, 1)));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <iterator>
+#include <utility>
 #include <limits>
 
 #include <sqlite3.h>
@@ -121,6 +122,7 @@ struct Object {
     const char *type;
     const char *name;
     const char *sql;
+    bool last = false; // made once every row is in, so its pages are filled
 };
 
 // Plain SQL only in the triggers, so that every program that writes
@@ -131,8 +133,8 @@ const Object kObjects[] = {
     {"table", "pv_drinkfold_dirty", "CREATE TABLE pv_drinkfold_dirty (id INTEGER PRIMARY KEY)"},
     {"table", "pv_drinkfold_meta",
      "CREATE TABLE pv_drinkfold_meta (version INTEGER NOT NULL, complete INTEGER NOT NULL)"},
-    {"index", "pv_drinkfold_byname", "CREATE INDEX pv_drinkfold_byname ON pv_drinkfold (name)"},
-    {"index", "pv_drinkfold_byglass", "CREATE INDEX pv_drinkfold_byglass ON pv_drinkfold (glass)"},
+    {"index", "pv_drinkfold_byname", "CREATE INDEX pv_drinkfold_byname ON pv_drinkfold (name)", true},
+    {"index", "pv_drinkfold_byglass", "CREATE INDEX pv_drinkfold_byglass ON pv_drinkfold (glass)", true},
     // Trigrams of the folded texts; detail=none keeps it small, since every
     // hit is confirmed on pv_drinkfold anyway.
     {"table", "pv_drinkfts",
@@ -185,16 +187,17 @@ void trust(sqlite3 *db, bool yes)
         g_trusted.remove(fileOf(db));
 }
 
-bool structureIntact(sqlite3 *db)
+// Counts the objects of the index that read as this version makes them:
+// those made first, and those made last.
+std::pair<int, int> objectsIntact(sqlite3 *db)
 {
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT type, name, sql, tbl_name FROM sqlite_master WHERE name LIKE 'pv\\_drinkf%' "
-                               "ESCAPE '\\'",
+    if (sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master WHERE name LIKE 'pv\\_drinkf%' ESCAPE '\\'",
                            -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
-        return false;
+        return {0, 0};
     }
-    int found = 0, shadows = 0;
+    int first = 0, last = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
         const auto text = [st](int i) {
             const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
@@ -204,13 +207,26 @@ bool structureIntact(sqlite3 *db)
         for (const Object &o : kObjects)
             if (name == QLatin1String(o.name) && type == QLatin1String(o.type) &&
                 normalised(sql) == normalised(QString::fromLatin1(o.sql)))
-                ++found;
+                ++(o.last ? last : first);
         for (const char *t : kShadowTables)
             if (name == QLatin1String(t) && type == QLatin1String("table"))
-                ++shadows;
+                ++first;
     }
     sqlite3_finalize(st);
-    return found == int(std::size(kObjects)) && shadows == int(std::size(kShadowTables));
+    return {first, last};
+}
+
+int objectCount(bool last)
+{
+    int n = last ? 0 : int(std::size(kShadowTables));
+    for (const Object &o : kObjects)
+        n += o.last == last ? 1 : 0;
+    return n;
+}
+
+bool structureIntact(sqlite3 *db)
+{
+    return objectsIntact(db).first == objectCount(false);
 }
 
 bool current(sqlite3 *db)
@@ -220,7 +236,7 @@ bool current(sqlite3 *db)
 
 bool complete(sqlite3 *db)
 {
-    return scalar(db, "SELECT complete FROM pv_drinkfold_meta", 0) == 1;
+    return scalar(db, "SELECT complete FROM pv_drinkfold_meta", 0) == 1 && objectsIntact(db).second == objectCount(true);
 }
 
 constexpr const char *kFoldSelect = "SELECT rowid, coalesce(pv_fold(DrinkName), ''), pv_fold_ings(Ing1, Ing2, Ing3, "
@@ -246,7 +262,8 @@ bool start(sqlite3 *db)
     sql += QStringLiteral("DROP TABLE IF EXISTS pv_drinkfold; DROP TABLE IF EXISTS pv_drinkfold_dirty;"
                           "DROP TABLE IF EXISTS pv_drinkfold_meta;");
     for (const Object &o : kObjects)
-        sql += QLatin1String(o.sql) + QLatin1Char(';');
+        if (!o.last)
+            sql += QLatin1String(o.sql) + QLatin1Char(';');
     sql += QStringLiteral("INSERT INTO pv_drinkfold_meta VALUES (%1, 0);").arg(kVersion);
     return commitOrUndo(db, exec(db, sql));
 }
@@ -377,8 +394,13 @@ bool build(sqlite3 *db, const Progress &progress)
         return false;
     if (!exec(db, "BEGIN IMMEDIATE"))
         return false;
-    const bool done = commitOrUndo(db, exec(db, "INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('optimize');"
-                                                 "UPDATE pv_drinkfold_meta SET complete = 1"));
+    QString finish = QStringLiteral("INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('optimize');");
+    for (const Object &o : kObjects)
+        if (o.last)
+            finish += QStringLiteral("DROP INDEX IF EXISTS %1;").arg(QLatin1String(o.name)) + QLatin1String(o.sql) +
+                      QLatin1Char(';');
+    finish += QStringLiteral("UPDATE pv_drinkfold_meta SET complete = 1;");
+    const bool done = commitOrUndo(db, exec(db, finish));
     trust(db, done);
     return done;
 }

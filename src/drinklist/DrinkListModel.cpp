@@ -238,7 +238,9 @@ void DrinkListModel::prepareListing()
             sqlite3_stmt *st = nullptr;
             m_scanFloor = std::numeric_limits<qint64>::min();
             m_scanCeiling = std::numeric_limits<qint64>::min();
-            if (sqlite3_prepare_v2(m_db, "SELECT min(rowid), max(rowid) FROM drinklst", -1, &st, nullptr) == SQLITE_OK &&
+            // Apart, so that each is one step down the table, not a scan.
+            if (sqlite3_prepare_v2(m_db, "SELECT (SELECT min(rowid) FROM drinklst), (SELECT max(rowid) FROM drinklst)",
+                                   -1, &st, nullptr) == SQLITE_OK &&
                 sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL) {
                 m_scanFloor = sqlite3_column_int64(st, 0) - 1;
                 m_scanCeiling = sqlite3_column_int64(st, 1);

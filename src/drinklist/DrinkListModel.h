@@ -31,7 +31,7 @@ public:
     static constexpr int kChunk = 256;
     // Keys folded to a chunk when filtering without the index (about a
     // frame's work); tests make it small.
-    static inline qint64 scanWindow = 16384;
+    static inline qint64 scanWindow = 8192;
 
     explicit DrinkListModel(QObject *parent = nullptr);
     ~DrinkListModel() override;

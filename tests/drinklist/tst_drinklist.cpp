@@ -623,7 +623,7 @@ void TestDrinkList::indexedSearchesMatchTheScan()
             QVERIFY(!scan.usesIndex() && scan.indexPending() && scan.scansInWindows());
             QCOMPARE(listedKeys(scan), got);
         }
-        pv::DrinkListModel::scanWindow = 16384;
+        pv::DrinkListModel::scanWindow = 8192;
         // Sorted from the index: the order of the folded texts, ties by key.
         for (const int column : {int(pv::DrinkListModel::Name), int(pv::DrinkListModel::Glass)}) {
             for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
