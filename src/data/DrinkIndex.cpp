@@ -392,15 +392,22 @@ bool build(sqlite3 *db, const Progress &progress)
     }
     if (n < 0)
         return false;
+    // One transaction for each index, with room to build it in memory: a
+    // transaction that outgrows the page cache locks readers out until it ends.
+    exec(db, "PRAGMA cache_size = -65536");
+    for (const Object &o : kObjects) {
+        if (!o.last)
+            continue;
+        if (!exec(db, "BEGIN IMMEDIATE") ||
+            !commitOrUndo(db, exec(db, QStringLiteral("DROP INDEX IF EXISTS %1;").arg(QLatin1String(o.name)) +
+                                           QLatin1String(o.sql))))
+            return false;
+        if (progress && !progress(total, total))
+            return false;
+    }
     if (!exec(db, "BEGIN IMMEDIATE"))
         return false;
-    QString finish = QStringLiteral("INSERT INTO pv_drinkfts (pv_drinkfts) VALUES ('optimize');");
-    for (const Object &o : kObjects)
-        if (o.last)
-            finish += QStringLiteral("DROP INDEX IF EXISTS %1;").arg(QLatin1String(o.name)) + QLatin1String(o.sql) +
-                      QLatin1Char(';');
-    finish += QStringLiteral("UPDATE pv_drinkfold_meta SET complete = 1;");
-    const bool done = commitOrUndo(db, exec(db, finish));
+    const bool done = commitOrUndo(db, exec(db, "UPDATE pv_drinkfold_meta SET complete = 1"));
     trust(db, done);
     return done;
 }

@@ -164,6 +164,15 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     m_rowsQuery = next.m_rowsQuery;
     m_sourceIsDrinkTable = next.m_sourceIsDrinkTable;
     m_indexed = next.m_indexed;
+    m_fullText = next.m_fullText;
+    m_keyset = next.m_keyset;
+    m_sortedInQuery = next.m_sortedInQuery;
+    m_windowed = next.m_windowed;
+    m_indexPending = next.m_indexPending;
+    m_scanOnly = next.m_scanOnly;
+    m_scanFloor = next.m_scanFloor;
+    m_scanCeiling = next.m_scanCeiling;
+    m_match = next.m_match;
     m_cache.clear();
     m_dataVersion = dataVersion();
     m_total = countAll();
@@ -177,31 +186,46 @@ void DrinkListModel::prepareListing()
     m_indexed = false;
     m_fullText = false;
     m_keyset = false;
+    m_sortedInQuery = false;
     m_windowed = false;
     m_indexPending = false;
     // Only the index's own few rows behind are taken in here: a keystroke
-    // never waits for the whole index to be built.
-    const bool wantIndex = !m_needle.isEmpty() || m_sortColumn == Name || m_sortColumn == Glass;
+    // never waits for the whole index to be built. It is looked at even when
+    // the list does not need it yet, so that it is built before it is.
     drinkindex::Readiness ready = drinkindex::Readiness::Unavailable;
-    if (wantIndex && !m_scanOnly) {
+    if (!m_scanOnly) {
         ready = drinkindex::refresh(m_db);
         m_indexPending = ready == drinkindex::Readiness::NeedsBuild;
-    } else if (wantIndex) {
+    } else {
         m_indexPending = true;
     }
     const bool indexReady = ready == drinkindex::Readiness::Ready;
     const QString needle = QString::fromUtf8(m_needle);
     QString sql;
-    if (m_needle.isEmpty() && indexReady && m_sourceIsDrinkTable && m_sortColumn >= 0) {
+    const bool byIndexedColumn = m_sortColumn == Name || m_sortColumn == Glass;
+    const bool up = m_order == Qt::AscendingOrder;
+    const QLatin1String column(m_sortColumn == Name ? "name" : "glass");
+    const QLatin1String direction(up ? "ASC" : "DESC");
+    const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
+    // A text found in few drinks: those, sorted. Else the sorted index is
+    // read in order, keeping the drinks that hold the text.
+    constexpr int kFewHits = 5000;
+    const bool fewHits = indexReady && byIndexedColumn && m_sourceIsDrinkTable && drinkindex::indexable(needle) &&
+                         fullTextHits(drinkindex::matchQuery(needle), kFewHits) < kFewHits;
+    if (fewHits) {
+        m_indexed = m_fullText = m_sortedInQuery = true;
+        sql = QStringLiteral("SELECT f.id FROM pv_drinkfts JOIN pv_drinkfold f ON f.id = pv_drinkfts.rowid "
+                             "WHERE pv_drinkfts MATCH ?4 AND %1 ORDER BY f.%2 %3, f.id %3")
+                  .arg(hit, column, direction);
+    } else if (indexReady && m_sourceIsDrinkTable && byIndexedColumn) {
         // The first screen of a sorted list straight from the index on the
         // folded text, a chunk at a time after the last key listed.
         m_keyset = true;
-        const bool up = m_order == Qt::AscendingOrder;
-        const QLatin1String column(m_sortColumn == Name ? "name" : "glass");
-        sql = QStringLiteral("SELECT id, %1 FROM pv_drinkfold WHERE (%1, id) %2 (?4, ?1) ORDER BY %1 %3, id %3 "
+        m_indexed = !m_needle.isEmpty();
+        sql = QStringLiteral("SELECT id, %1 FROM pv_drinkfold f WHERE (%1, id) %2 (?4, ?1) %4 ORDER BY %1 %3, id %3 "
                              "LIMIT ?2")
-                  .arg(column, up ? QLatin1String(">") : QLatin1String("<"),
-                       up ? QLatin1String("ASC") : QLatin1String("DESC"));
+                  .arg(column, up ? QLatin1String(">") : QLatin1String("<"), direction,
+                       m_needle.isEmpty() ? QString() : QStringLiteral("AND ") + hit);
     } else if (m_needle.isEmpty()) {
         sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND ?3 IS NULL "
                              "ORDER BY pv__key LIMIT ?2")
@@ -209,7 +233,6 @@ void DrinkListModel::prepareListing()
     } else if (indexReady) {
         m_indexed = true;
         m_fullText = drinkindex::indexable(needle);
-        const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
         if (m_fullText && m_sourceIsDrinkTable)
             sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfts JOIN pv_drinkfold f ON f.id = pv_drinkfts.rowid "
                                  "WHERE pv_drinkfts MATCH ?4 AND pv_drinkfts.rowid > ?1 AND %1 "
@@ -248,7 +271,7 @@ void DrinkListModel::prepareListing()
             sqlite3_finalize(st);
         }
     }
-    if (m_sortColumn >= 0 && !m_keyset)
+    if (m_sortColumn >= 0 && !m_keyset && !m_sortedInQuery)
         sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
                              "k.id %3")
                   .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
@@ -258,6 +281,21 @@ void DrinkListModel::prepareListing()
     if (rc != SQLITE_OK)
         fail(rc);
     m_match = m_fullText ? drinkindex::matchQuery(needle) : QByteArray();
+}
+
+qint64 DrinkListModel::fullTextHits(const QByteArray &match, int atMost) const
+{
+    sqlite3_stmt *st = nullptr;
+    qint64 n = atMost;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM (SELECT rowid FROM pv_drinkfts WHERE pv_drinkfts MATCH ?1 LIMIT ?2)",
+                           -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, match.constData(), int(match.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 2, atMost);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    return n;
 }
 
 void DrinkListModel::listChunk()
@@ -272,6 +310,8 @@ void DrinkListModel::listChunk()
     sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
     sqlite3_bind_int64(m_list, 2, all ? -1 : want);
     if (m_keyset) {
+        if (!m_needle.isEmpty())
+            sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
         if (!m_keys.empty())
             sqlite3_bind_text(m_list, 4, m_lastSortKey.constData(), int(m_lastSortKey.size()), SQLITE_TRANSIENT);
         else if (m_order == Qt::AscendingOrder)

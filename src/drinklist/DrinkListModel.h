@@ -102,6 +102,7 @@ private:
     [[noreturn]] void fail(int rc) const;
     qint64 dataVersion() const;
     qint64 countAll() const;
+    qint64 fullTextHits(const QByteArray &match, int atMost) const;
 
     sqlite3 *m_db = nullptr;
     QString m_path;
@@ -113,6 +114,7 @@ private:
     bool m_indexed = false;
     bool m_fullText = false;     // ?4 is the full-text query
     bool m_keyset = false;       // sorted from the index; ?4 the last sort key
+    bool m_sortedInQuery = false; // the few drinks found are sorted by the query itself
     bool m_indexPending = false;
     bool m_scanOnly = false;     // the index failed on this connection
     bool m_windowed = false;     // ?5 ends the window of keys scanned
