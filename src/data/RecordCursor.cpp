@@ -882,9 +882,13 @@ void RecordCursor::find(const QString &criterion, int startIndex)
         const bool bounded = m_sorted && startIndex > 0;
         if (bounded)
             sql += QStringLiteral(" AND pv__key > ?2");
+        // The trigram index leads, in key order from the bound, so that the
+        // first hit ends the search as the scan's would.
         if (!match.isEmpty())
-            sql += QStringLiteral(" AND pv__key IN (SELECT rowid FROM pv_drinkfts WHERE pv_drinkfts MATCH ?3) "
-                                  "ORDER BY pv__key");
+            sql = QStringLiteral("SELECT s.pv__key FROM pv_drinkfts JOIN (%1) s ON s.pv__key = pv_drinkfts.rowid "
+                                 "WHERE pv_drinkfts MATCH ?3 AND pv_like(s.%2, ?1) %3 ORDER BY pv_drinkfts.rowid")
+                      .arg(m_rowsQuery, quoteIdent(m_fields[f]),
+                           bounded ? QLatin1String("AND pv_drinkfts.rowid > ?2") : QLatin1String(""));
         sqlite3_stmt *st = m_findStatements.value(sql);
         if (!st) {
             const int r =
