@@ -321,8 +321,9 @@ int main(int argc, char **argv)
         sqlite3 *db = nullptr;
         sqlite3_open_v2(g_files[n].toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT name, sum(pgsize) FROM dbstat WHERE name LIKE 'pv\\_drinkf%' ESCAPE '\\' "
-                                   "OR name = 'drinklst' GROUP BY name ORDER BY 2 DESC",
+        if (sqlite3_prepare_v2(db,
+                               "SELECT name, sum(pgsize) FROM dbstat WHERE name LIKE 'pv\\_drinkf%' ESCAPE '\\' "
+                               "OR name = 'drinklst' GROUP BY name ORDER BY 2 DESC",
                                -1, &st, nullptr) == SQLITE_OK)
             while (sqlite3_step(st) == SQLITE_ROW)
                 std::printf("      %-24s %lld\n", reinterpret_cast<const char *>(sqlite3_column_text(st, 0)),

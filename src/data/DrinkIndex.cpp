@@ -10,8 +10,8 @@
 #include <QStringList>
 
 #include <iterator>
-#include <utility>
 #include <limits>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -236,7 +236,8 @@ bool current(sqlite3 *db)
 
 bool complete(sqlite3 *db)
 {
-    return scalar(db, "SELECT complete FROM pv_drinkfold_meta", 0) == 1 && objectsIntact(db).second == objectCount(true);
+    return scalar(db, "SELECT complete FROM pv_drinkfold_meta", 0) == 1 &&
+           objectsIntact(db).second == objectCount(true);
 }
 
 constexpr const char *kFoldSelect = "SELECT rowid, coalesce(pv_fold(DrinkName), ''), pv_fold_ings(Ing1, Ing2, Ing3, "
@@ -545,8 +546,7 @@ QVector<qint64> drinksWithIngredient(const QString &cataloguePath, const QString
 bool unreadable(int rc)
 {
     const int primary = rc & 0xFF;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_INTERRUPT ||
-           primary == SQLITE_NOMEM;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_INTERRUPT || primary == SQLITE_NOMEM;
 }
 
 void forget(sqlite3 *db)

@@ -845,9 +845,8 @@ QByteArray RecordCursor::nameIndexQuery(int field, const LikePattern &pattern)
         // The field must be drinklst's own names, keyed by its own rows.
         m_nameField = -1;
         Stmt probe;
-        const QByteArray sql = (QStringLiteral("SELECT pv__key, %1 FROM (%2)")
-                                    .arg(quoteIdent(m_fields[field]), m_rowsQuery))
-                                   .toUtf8();
+        const QByteArray sql =
+            (QStringLiteral("SELECT pv__key, %1 FROM (%2)").arg(quoteIdent(m_fields[field]), m_rowsQuery)).toUtf8();
         if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr) == SQLITE_OK) {
             const auto is = [](const char *a, const char *b) { return a && qstricmp(a, b) == 0; };
             if (is(sqlite3_column_table_name(probe.st, 0), "drinklst") &&

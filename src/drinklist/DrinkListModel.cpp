@@ -287,7 +287,8 @@ qint64 DrinkListModel::fullTextHits(const QByteArray &match, int atMost) const
 {
     sqlite3_stmt *st = nullptr;
     qint64 n = atMost;
-    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM (SELECT rowid FROM pv_drinkfts WHERE pv_drinkfts MATCH ?1 LIMIT ?2)",
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT count(*) FROM (SELECT rowid FROM pv_drinkfts WHERE pv_drinkfts MATCH ?1 LIMIT ?2)",
                            -1, &st, nullptr) == SQLITE_OK) {
         sqlite3_bind_text(st, 1, match.constData(), int(match.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int(st, 2, atMost);
@@ -330,7 +331,7 @@ void DrinkListModel::listChunk()
     if (m_windowed) {
         const qint64 from = std::max(m_lastKey, m_scanFloor);
         windowEnd = from > std::numeric_limits<qint64>::max() - scanWindow ? std::numeric_limits<qint64>::max()
-                                                                             : from + scanWindow;
+                                                                           : from + scanWindow;
         sqlite3_bind_int64(m_list, 1, from);
         sqlite3_bind_int64(m_list, 5, windowEnd);
     }

@@ -112,14 +112,14 @@ private:
     QString m_filterText;
     QByteArray m_needle; // folded, UTF-8
     bool m_indexed = false;
-    bool m_fullText = false;     // ?4 is the full-text query
-    bool m_keyset = false;       // sorted from the index; ?4 the last sort key
+    bool m_fullText = false;      // ?4 is the full-text query
+    bool m_keyset = false;        // sorted from the index; ?4 the last sort key
     bool m_sortedInQuery = false; // the few drinks found are sorted by the query itself
     bool m_indexPending = false;
-    bool m_scanOnly = false;     // the index failed on this connection
-    bool m_windowed = false;     // ?5 ends the window of keys scanned
-    qint64 m_scanFloor = 0;      // below the first key
-    qint64 m_scanCeiling = 0;    // the last key
+    bool m_scanOnly = false;  // the index failed on this connection
+    bool m_windowed = false;  // ?5 ends the window of keys scanned
+    qint64 m_scanFloor = 0;   // below the first key
+    qint64 m_scanCeiling = 0; // the last key
     QByteArray m_match;
     QByteArray m_lastSortKey;
     int m_sortColumn = -1;

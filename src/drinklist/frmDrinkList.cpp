@@ -131,9 +131,8 @@ frmDrinkList::frmDrinkList()
             prgIndex->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 1000)));
         }
     });
-    connect(m_builder, &pv::IndexBuilder::finished, this, [this](bool built, bool stopped) {
-        Screen().guard([=, this] { indexFinished(built, stopped); });
-    });
+    connect(m_builder, &pv::IndexBuilder::finished, this,
+            [this](bool built, bool stopped) { Screen().guard([=, this] { indexFinished(built, stopped); }); });
     connect(cmdIndexCancel, &QPushButton::clicked, this, [this] {
         m_indexGivenUp = m_builder->cataloguePath();
         m_builder->cancel();

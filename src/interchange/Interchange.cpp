@@ -1,9 +1,9 @@
 #include "interchange/Interchange.h"
 
-#include "data/DrinkIndex.h"
 #include "data/CatalogueGuard.h"
 #include "data/SafeFiles.h"
 #include "data/Catalogue.h"
+#include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
 

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "data/DrinkIndex.h"
 #include "data/CatalogueBuilder.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -12,6 +11,7 @@
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
 #include "data/Catalogue.h"
+#include "data/DrinkIndex.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -253,8 +253,9 @@ void TestRecordCursor::findAndNoMatch()
 // the names of the cases above and of letters that fold onto plain ones.
 void TestRecordCursor::nameSearchThroughTheIndex()
 {
-    const QStringList extra = {"CAFÉ Gin", "xxAB\u00e9", "a\u00e9b", "Whi\u017Fkey Sour", "ab\u212A Sling",
-                               "GI\u0307N Fizz", "G\u0130N Rickey", "  spaced   gin  ", "Gîn Sour", "PINK GIN"};
+    const QStringList extra = {"CAFÉ Gin",       "xxAB\u00e9",     "a\u00e9b",        "Whi\u017Fkey Sour",
+                               "ab\u212A Sling", "GI\u0307N Fizz", "G\u0130N Rickey", "  spaced   gin  ",
+                               "Gîn Sour",       "PINK GIN"};
     for (const QString &n : extra)
         pvtest::execSql(m_db, QStringLiteral("INSERT INTO drinklst (DrinkName) VALUES ('%1')").arg(n));
     pvtest::execSql(m_db, "INSERT INTO drinklst (DrinkName, Ing1) VALUES (NULL, 'Gin')");

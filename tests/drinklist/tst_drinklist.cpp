@@ -18,8 +18,8 @@
 
 #include <sqlite3.h>
 
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <random>
 
 using pv::Screen;
@@ -452,7 +452,8 @@ void TestDrinkList::drinkListSaysWhereItIs()
         QVERIFY2(title.endsWith(QChar(0x2013) + QLatin1Char(' ') + c.listName), qPrintable(title));
         QVERIFY2(!title.contains(QLatin1String("select"), Qt::CaseInsensitive), qPrintable(title));
         const QString status = w->lblCount->text();
-        QVERIFY2(status.contains(QString::number(c.drinks)), qPrintable(status + " / " + c.listName + " " + QString::number(c.drinks)));
+        QVERIFY2(status.contains(QString::number(c.drinks)),
+                 qPrintable(status + " / " + c.listName + " " + QString::number(c.drinks)));
         if (!c.filter.isEmpty()) {
             QVERIFY2(status.contains(c.filter), qPrintable(status));
             QCOMPARE(listedNames(w).size(), c.matches);
@@ -546,9 +547,10 @@ void TestDrinkList::indexStaysExactThroughOtherPrograms()
 // scan that folds every row gives, for texts cut from the drinks and made up.
 void TestDrinkList::indexedSearchesMatchTheScan()
 {
-    const QStringList pieces = {"gin", "Gîn", "GIN", "sour", "Crème", "creme", "de", "  ", " ", "\"", "\"\"", "AND",
-                                "OR", "NEAR(", "*", "^", "-", "'", "ñ", "N\u0303", "ß", "ss", "\U0001F378", "\u00e6",
-                                "ae", "lime", "Lîme", "juice", "x", "yz"};
+    const QStringList pieces = {"gin", "Gîn",  "GIN",  "sour",    "Crème", "creme", "de",         "  ",
+                                " ",   "\"",   "\"\"", "AND",     "OR",    "NEAR(", "*",          "^",
+                                "-",   "'",    "ñ",    "N\u0303", "ß",     "ss",    "\U0001F378", "\u00e6",
+                                "ae",  "lime", "Lîme", "juice",   "x",     "yz"};
     std::mt19937 rng(7);
     const auto text = [&](int parts) {
         QString t;
@@ -563,7 +565,8 @@ void TestDrinkList::indexedSearchesMatchTheScan()
         sqlite3_open(path.toUtf8().constData(), &db);
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt *ins = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO drinklst (DrinkName, Glass, Ing1, Ing2, Ing3, Ing10) VALUES (?, ?, ?, ?, ?, ?)",
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO drinklst (DrinkName, Glass, Ing1, Ing2, Ing3, Ing10) VALUES (?, ?, ?, ?, ?, ?)",
                            -1, &ins, nullptr);
         QStringList texts;
         for (int i = 0; i < 400; ++i) {
