@@ -2,9 +2,6 @@
 
 #include "app/HelpCommands.h"
 #include "app/frmAbout.h"
-#include "browser/RecipeExchange.h"
-#include "trash/frmRecentlyDeleted.h"
-#include "ui/UndoCommands.h"
 #include "browser/RecipePrint.h"
 #include "collections/frmBgames.h"
 #include "collections/frmCards.h"
@@ -27,13 +24,10 @@
 #include "data/Criterion.h"
 #include "data/DataError.h"
 #include "data/JetLike.h"
-#include "ui/CutTextTip.h"
 #include "ui/FitText.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
 
-#include <QApplication>
-#include <QCompleter>
 #include <QDate>
 #include <QLocale>
 #include <QMenuBar>
@@ -166,12 +160,6 @@ frmMain::frmMain()
     addCommands();
     buildToolBar();
     buildStatusBar();
-    pv::acceptImportDrops(this);
-    pv::installEditMenu(this, Data1, &frmRecentlyDeleted::open)->setWords([](int number) {
-        return number == pv::ErrNoRowForTyping
-                   ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
-                   : QString();
-    });
     resize(twipsToPx(9900), twipsToPx(7260) + menuBar()->sizeHint().height());
 }
 
@@ -269,20 +257,10 @@ void frmMain::buildForm()
     }
     Data1->bind(txtFields[21], QStringLiteral("Directions"));
     Data1->bind(txtGlassname, QStringLiteral("Glass"));
-    // Names and ingredients longer than their boxes can be read whole.
-    for (int i = 0; i <= 20; ++i)
-        pv::showCutTextInToolTip(static_cast<QLineEdit *>(txtFields[size_t(i)]));
-    pv::showCutTextInToolTip(txtGlassname);
-    // The twenty glasses with a picture are offered while typing; any other
-    // name is still taken as typed.
     QStringList glassNames;
     for (const GlassPicture &g : kGlassPictures)
         glassNames << QLatin1String(g.glass);
-    auto *glassCompleter = new QCompleter(glassNames, txtGlassname);
-    glassCompleter->setObjectName(QStringLiteral("glassCompleter"));
-    glassCompleter->setCaseSensitivity(Qt::CaseInsensitive);
-    glassCompleter->setFilterMode(Qt::MatchContains);
-    txtGlassname->setCompleter(glassCompleter);
+    addTypingAids(glassNames);
 
     // Twenty glass pictures in one place right of the glass name.
     for (const GlassPicture &g : kGlassPictures) {
@@ -609,18 +587,6 @@ void frmMain::mnuHelpSearch_Click() { pv::helpSearch(windowTitle()); }
 void frmMain::mnuFilePrint_Click() { pv::printRecipeToDefaultPrinter(this); }
 
 // ---------------------------------------------------------------- records
-
-void frmMain::press(void (frmMain::*handler)())
-{
-    try {
-        (this->*handler)();
-    } catch (const pv::DataError &e) {
-        if (e.number() != pv::ErrNoRowForTyping)
-            throw;
-        Screen().MsgBox(
-            QStringLiteral("There is no drink here to save this to. Press Add first to start a new one."));
-    }
-}
 
 void frmMain::moveToEnd(bool first)
 {

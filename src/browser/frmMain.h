@@ -153,6 +153,8 @@ private:
     // keys and Tab order of its controls.
     void addCommands();
     void addKeys();
+    // Whole texts in tooltips, and the glass names offered while typing.
+    void addTypingAids(const QStringList &glassNames);
     void buildToolBar();
     void buildStatusBar();
     void confineTo(const QString &recordSource);

@@ -11,15 +11,19 @@
 #include "mybar/CanMake.h"
 #include "mybar/MyBar.h"
 #include "mybar/frmMyBar.h"
+#include "trash/frmRecentlyDeleted.h"
 
 #include "app/HelpCommands.h"
 #include "data/CatalogueUpdate.h"
 #include "data/DataError.h"
 #include "data/Catalogue.h"
+#include "ui/CutTextTip.h"
 #include "ui/KeyboardAccess.h"
 #include "ui/Twips.h"
 #include "ui/ScreenView.h"
+#include "ui/UndoCommands.h"
 
+#include <QCompleter>
 #include <QMenuBar>
 #include <QShortcut>
 
@@ -87,6 +91,40 @@ void frmMain::addCommands()
             setWindowTitle(QStringLiteral("Pourvale"));
         }
     });
+    // Dropped files import; Edit holds Undo, Redo and Recently Deleted.
+    pv::acceptImportDrops(this);
+    pv::installEditMenu(this, Data1, &frmRecentlyDeleted::open)->setWords([](int number) {
+        return number == pv::ErrNoRowForTyping
+                   ? QStringLiteral("There is no drink here to save this to. Press Add first to start a new one.")
+                   : QString();
+    });
+}
+
+void frmMain::press(void (frmMain::*handler)())
+{
+    try {
+        (this->*handler)();
+    } catch (const pv::DataError &e) {
+        if (e.number() != pv::ErrNoRowForTyping)
+            throw;
+        Screen().MsgBox(
+            QStringLiteral("There is no drink here to save this to. Press Add first to start a new one."));
+    }
+}
+
+void frmMain::addTypingAids(const QStringList &glassNames)
+{
+    // Names and ingredients longer than their boxes can be read whole.
+    for (int i = 0; i <= 20; ++i)
+        pv::showCutTextInToolTip(static_cast<QLineEdit *>(txtFields[size_t(i)]));
+    pv::showCutTextInToolTip(txtGlassname);
+    // The twenty glasses with a picture are offered while typing; any other
+    // name is still taken as typed.
+    auto *glassCompleter = new QCompleter(glassNames, txtGlassname);
+    glassCompleter->setObjectName(QStringLiteral("glassCompleter"));
+    glassCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    glassCompleter->setFilterMode(Qt::MatchContains);
+    txtGlassname->setCompleter(glassCompleter);
 }
 
 void frmMain::addKeys()

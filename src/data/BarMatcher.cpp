@@ -258,6 +258,11 @@ void BarIndex::loadCatalogue(const QString &path)
         sqlite3_close(db);
         throw std::runtime_error(std::string(what) + ": " + why);
     };
+    try {
+        guard::requireOrdinaryFile(path);
+    } catch (const std::exception &e) {
+        throw std::runtime_error(e.what());
+    }
     // One connection on one thread: the engine's own locking is not needed.
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK)

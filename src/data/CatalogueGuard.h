@@ -26,6 +26,12 @@ void protect(sqlite3 *db);
 
 Findings inspect(sqlite3 *db);
 
+// Throws DataError(ErrNotCatalogue) for a path that is there and is not an
+// ordinary file (or a link to one): a pipe would be waited on for ever, and a
+// device holds no catalogue. Called before a file is opened read-only, which
+// would wait on a pipe, and by secure().
+void requireOrdinaryFile(const QString &path);
+
 // protect() and inspect(); throws DataError(ErrNotTable) for a view in the
 // place of a table (nothing has been written then), switches the
 // connection's triggers off when the file carries foreign ones, and tells the

@@ -242,6 +242,11 @@ bool readCardRecipe(const QString &catalogue, qint64 key, CardRecipe *recipe, QS
         sqlite3_close(db);
         return false;
     };
+    try {
+        guard::requireOrdinaryFile(catalogue);
+    } catch (const std::exception &e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
     if (sqlite3_open_v2(catalogue.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return fail(QStringLiteral("%1 cannot be opened").arg(catalogue));
     try {

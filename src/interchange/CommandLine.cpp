@@ -55,7 +55,7 @@ QString usage()
         "  refused. A duplicate (a drink of the same name in the catalogue, in any case,\n"
         "  accents folded) is skipped unless --on-duplicate says otherwise; keep-both\n"
         "  imports it as \"Name (2)\". A catalogue PATH that does not exist yet is\n"
-        "  created. A FILE over 256 MB is refused.\n"
+        "  created. A FILE over 256 MB or of over 1,000,000 drinks is refused.\n"
         "--recipe prints the recipe card of the drink named NAME as plain text: the name,\n"
         "  one line for each amount and ingredient, the directions, and the estimated\n"
         "  strength (\"NN% ABV\" with the volume of a glass). Case and accents do not\n"
@@ -75,6 +75,7 @@ QString usage()
         "  substitutes, --garnishes counts garnishes, and --count-as \"X=Y\" counts\n"
         "  having X as having Y.\n"
         "--catalogue names the catalogue file; without it, pv.mdb beside the program.\n"
+        "  A pipe or a device is refused before it is opened.\n"
         "\n"
         "Exit codes: 0 done, 1 a drink or the file refused, or the work failed, 2 wrong\n"
         "  usage (an unknown ingredient or drink among them).\n");
@@ -371,6 +372,11 @@ int runCommandLine(const QStringList &arguments, const QString &applicationFolde
                 err << " Give --catalogue the file itself, for example " << QDir(catalogue).filePath(QStringLiteral("pv.mdb"))
                     << '.';
             err << '\n';
+            return ExitRefused;
+        }
+        // A pipe would be waited on for ever; a device holds no catalogue.
+        if (const QFileInfo info(catalogue); info.exists() && !info.isFile()) {
+            err << "pourvale: " << catalogue << " is not an ordinary file, so it is not opened as a catalogue.\n";
             return ExitRefused;
         }
         if (o.bar.canMake || o.bar.plan >= 0)

@@ -4,9 +4,11 @@
 #include "data/Catalogue.h"
 #include "interchange/Interchange.h"
 
+#include <QFileDevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace pv::interchange::detail {
@@ -92,19 +94,13 @@ void appendJsonString(QByteArray &out, QByteArrayView utf8)
     out += '"';
 }
 
-QByteArrayView checkUtf8(const QByteArray &content, QString *error)
+namespace {
+
+// The length of the well-formed UTF-8 at the start of p[0..n): no overlong
+// forms, surrogates or code points past U+10FFFF. With `more`, a sequence
+// cut by the end of the piece is left for the next one, not called wrong.
+qsizetype validUtf8(const unsigned char *p, qsizetype n, bool more)
 {
-    QByteArrayView bytes(content);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    if (bytes.trimmed().isEmpty()) {
-        *error = QStringLiteral("The file is empty.");
-        return {};
-    }
-    // Well-formed UTF-8 only: no overlong forms, surrogates or code points
-    // past U+10FFFF.
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
         const unsigned char c = p[i];
         if (c < 0x80) {
@@ -124,16 +120,81 @@ QByteArrayView checkUtf8(const QByteArray &content, QString *error)
             lo = c == 0xF0 ? 0x90 : 0x80;
             hi = c == 0xF4 ? 0x8F : 0xBF;
         }
-        bool ok = len > 0 && i + len <= n && p[i + 1] >= lo && p[i + 1] <= hi;
-        for (int k = 2; ok && k < len; ++k)
+        if (len == 0)
+            return i;
+        const qsizetype have = std::min<qsizetype>(len, n - i);
+        bool ok = have < 2 || (p[i + 1] >= lo && p[i + 1] <= hi);
+        for (int k = 2; ok && k < have; ++k)
             ok = p[i + k] >= 0x80 && p[i + k] <= 0xBF;
-        if (!ok) {
-            *error = errorAtLine(int(bytes.first(i).count('\n')) + 1, QStringLiteral("the file is not UTF-8 text"));
-            return {};
-        }
+        if (!ok || (have < len && !more))
+            return i;
+        if (have < len)
+            return i; // the rest comes with the next piece
         i += len;
     }
+    return n;
+}
+
+} // namespace
+
+QByteArrayView checkUtf8(const QByteArray &content, QString *error)
+{
+    QByteArrayView bytes(content);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    if (bytes.trimmed().isEmpty()) {
+        *error = QStringLiteral("The file is empty.");
+        return {};
+    }
+    const qsizetype valid = validUtf8(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), false);
+    if (valid < bytes.size()) {
+        *error = errorAtLine(int(bytes.first(valid).count('\n')) + 1, QStringLiteral("the file is not UTF-8 text"));
+        return {};
+    }
     return bytes;
+}
+
+namespace {
+
+// The parser keeps every value in memory, and an empty object takes far more
+// than its two bytes: a file of a few megabytes of "{}," would take
+// gigabytes. A 256 MB export holds about 3 million lists and objects.
+constexpr qint64 kMaxJsonContainers = 5'000'000;
+constexpr qint64 kMaxJsonValues = 20'000'000;
+
+} // namespace
+
+bool jsonWithinBounds(QByteArrayView text, QString *error)
+{
+    qint64 containers = 0, values = 1;
+    const char *p = text.data();
+    const char *end = p + text.size();
+    while (p < end) {
+        switch (*p++) {
+        case '"':
+            // Strings are skipped whole; their text is no value count.
+            while (p < end && *p != '"')
+                p += *p == '\\' ? 2 : 1;
+            ++p;
+            break;
+        case '{':
+        case '[':
+            ++containers;
+            break;
+        case ',':
+            ++values;
+            break;
+        default:
+            break;
+        }
+        if (containers > kMaxJsonContainers || values > kMaxJsonValues) {
+            *error = QStringLiteral("The file holds more than %1 lists and objects or %2 values, more than Pourvale "
+                                    "reads from one file. Nothing was imported.")
+                         .arg(QLocale(QLocale::English).toString(kMaxJsonContainers), QLocale(QLocale::English).toString(kMaxJsonValues));
+            return false;
+        }
+    }
+    return true;
 }
 
 // ------------------------------------------------------------------ JSON
@@ -161,8 +222,17 @@ bool textOf(const QJsonValue &v, const QString &key, QString *out, QString *refu
     return false;
 }
 
+QString tooManyDrinks()
+{
+    return QStringLiteral("The file holds more than %1 drinks, more than Pourvale imports from one file. Import it "
+                          "in parts. Nothing was imported.")
+        .arg(QLocale(QLocale::English).toString(kMaxImportDrinks));
+}
+
 QJsonValue parseJson(QByteArrayView text, QString *error)
 {
+    if (!jsonWithinBounds(text, error))
+        return QJsonValue();
     const QByteArray bytes = QByteArray::fromRawData(text.data(), text.size());
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
@@ -274,6 +344,10 @@ ReadResult readJson(QByteArrayView text)
     }
     int number = 0;
     const QJsonArray drinks = o.value(QLatin1String("drinks")).toArray();
+    if (drinks.size() > kMaxImportDrinks) {
+        out.error = tooManyDrinks();
+        return out;
+    }
     out.entries.reserve(drinks.size());
     for (const QJsonValue &v : drinks)
         out.entries << jsonDrink(v, ++number);
@@ -509,82 +583,170 @@ QString fromCsvCell(const QString &cell)
     return cell;
 }
 
+// The text of a CSV file, decoded a piece at a time, so that a file is
+// never held whole: a few megabytes of it at most, besides what it holds.
+class CsvText {
+public:
+    explicit CsvText(const QString &whole) : m_buf(whole), m_sawText(true) {}
+    explicit CsvText(QIODevice &device) : m_device(&device) {}
+
+    // True when the character k places on is there.
+    bool has(qsizetype k = 0) { return m_pos + k < m_buf.size() || fill(k); }
+    QChar peek(qsizetype k = 0) { return has(k) ? m_buf[m_pos + k] : QChar(); }
+    void skip(qsizetype n = 1) { m_pos += n; }
+    // What is decoded and not yet read: at least one character, or none at the end.
+    QStringView rest() { return has() ? QStringView(m_buf).sliced(m_pos) : QStringView(); }
+
+    QString error;    // not UTF-8, or the device failed
+    bool sawText() const { return m_sawText; }
+
+private:
+    bool fill(qsizetype k)
+    {
+        while (m_device && m_pos + k >= m_buf.size()) {
+            if (m_pos > 0) {
+                m_buf.remove(0, m_pos);
+                m_pos = 0;
+            }
+            if (m_read > kMaxImportBytes) {
+                // A file that grows while it is read would be read for ever.
+                error = QStringLiteral("The file grew past %1 MB while it was read. Nothing was imported.")
+                            .arg(kMaxImportBytes >> 20);
+                m_device = nullptr;
+                break;
+            }
+            const QByteArray piece = m_device->read(kPiece);
+            m_read += piece.size();
+            QByteArray bytes = m_carry + piece;
+            const bool more = !m_device->atEnd() && !piece.isEmpty();
+            if (m_first && bytes.startsWith("\xEF\xBB\xBF"))
+                bytes.remove(0, 3);
+            m_first = false;
+            const qsizetype valid =
+                validUtf8(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size(), more);
+            if (valid < bytes.size() && !more) {
+                error = errorAtLine(m_lines + int(QByteArrayView(bytes).first(valid).count('\n')) + 1,
+                                    QStringLiteral("the file is not UTF-8 text"));
+                m_device = nullptr;
+            }
+            const QByteArrayView good = QByteArrayView(bytes).first(valid);
+            m_carry = bytes.mid(valid);
+            if (more && m_carry.size() >= 4) {
+                error = errorAtLine(m_lines + int(good.count('\n')) + 1, QStringLiteral("the file is not UTF-8 text"));
+                m_device = nullptr;
+            }
+            m_lines += int(good.count('\n'));
+            if (!m_sawText && !good.trimmed().isEmpty())
+                m_sawText = true;
+            m_buf += QString::fromUtf8(good);
+            if (!more && m_device) {
+                if (auto *file = qobject_cast<QFileDevice *>(m_device); file && file->error() != QFileDevice::NoError)
+                    error = QStringLiteral("The file could not be read to its end (%1).").arg(file->errorString());
+                m_device = nullptr;
+            }
+        }
+        return m_pos + k < m_buf.size();
+    }
+
+    static constexpr qint64 kPiece = 1 << 20;
+    QIODevice *m_device = nullptr;
+    QString m_buf;
+    qsizetype m_pos = 0;
+    QByteArray m_carry; // the start of a character cut by the end of a piece
+    qint64 m_read = 0;
+    int m_lines = 0;    // line ends in the bytes decoded so far
+    bool m_first = true;
+    bool m_sawText = false;
+};
+
+// A drink has 26 columns, and ten more ingredients are counted to refuse
+// them; a line of a million commas would hold a million texts.
+constexpr qsizetype kMaxCsvFields = 1000;
+
+// The next record, or false at the end or on an error (`error` set).
 // RFC 4180, lenient where spreadsheets are: CR, LF or CRLF line ends, a
-// quote inside an unquoted field taken as it stands.
-bool parseCsv(const QString &text, QList<CsvRecord> &records, QString *error)
+// quote inside an unquoted field taken as it stands. Blank lines hold no record.
+bool nextCsvRecord(CsvText &t, int &line, CsvRecord &rec, QString *error)
 {
-    const QChar *p = text.constData();
-    const QChar *end = p + text.size();
-    int line = 1;
-    while (p < end) {
-        CsvRecord rec;
+    const auto isEnd = [](QChar c) { return c == QLatin1Char(',') || c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
+    while (t.has()) {
+        rec.fields.clear();
         rec.line = line;
-        QString field;
-        bool atRecordEnd = false;
-        while (!atRecordEnd) {
-            field.clear();
-            if (p < end && *p == QLatin1Char('"')) {
+        for (;;) {
+            QString field;
+            if (t.peek() == QLatin1Char('"')) {
                 const int opened = line;
-                ++p;
+                t.skip();
                 for (;;) {
-                    if (p >= end) {
-                        *error = errorAtLine(opened,
-                                             QStringLiteral("a quoted field is not closed (is the file cut short?)"));
+                    const QStringView run = t.rest();
+                    if (run.isEmpty()) {
+                        *error = t.error.isEmpty() ? errorAtLine(opened, QStringLiteral("a quoted field is not closed "
+                                                                                     "(is the file cut short?)"))
+                                                   : t.error;
                         return false;
                     }
-                    if (*p == QLatin1Char('"')) {
-                        if (p + 1 < end && p[1] == QLatin1Char('"')) {
+                    qsizetype n = 0;
+                    while (n < run.size() && run[n] != QLatin1Char('"'))
+                        line += run[n++] == QLatin1Char('\n');
+                    field += run.first(n);
+                    t.skip(n);
+                    if (n < run.size()) {
+                        if (t.peek(1) == QLatin1Char('"')) {
                             field += QLatin1Char('"');
-                            p += 2;
+                            t.skip(2);
                             continue;
                         }
-                        ++p;
+                        t.skip();
                         break;
                     }
-                    if (*p == QLatin1Char('\n'))
-                        ++line;
-                    field += *p++;
                 }
             }
             // Unquoted text, or whatever follows a closing quote.
-            const QChar *start = p;
-            while (p < end && *p != QLatin1Char(',') && *p != QLatin1Char('\n') && *p != QLatin1Char('\r'))
-                ++p;
-            field.append(start, p - start);
-            rec.fields << field;
-            if (p >= end) {
-                atRecordEnd = true;
-            } else if (*p == QLatin1Char(',')) {
-                ++p;
-            } else {
-                if (*p == QLatin1Char('\r') && p + 1 < end && p[1] == QLatin1Char('\n'))
-                    ++p;
-                ++p;
-                ++line;
-                atRecordEnd = true;
+            for (QStringView run = t.rest(); !run.isEmpty(); run = t.rest()) {
+                qsizetype n = 0;
+                while (n < run.size() && !isEnd(run[n]))
+                    ++n;
+                field += run.first(n);
+                t.skip(n);
+                if (n < run.size())
+                    break;
             }
+            rec.fields << field;
+            if (rec.fields.size() > kMaxCsvFields) {
+                *error = errorAtLine(rec.line, QStringLiteral("more than %1 fields in one line").arg(kMaxCsvFields));
+                return false;
+            }
+            if (!t.has())
+                break;
+            if (t.peek() == QLatin1Char(',')) {
+                t.skip();
+                continue;
+            }
+            if (t.peek() == QLatin1Char('\r') && t.peek(1) == QLatin1Char('\n'))
+                t.skip();
+            t.skip();
+            ++line;
+            break;
         }
-        // Blank lines hold no record.
         if (!(rec.fields.size() == 1 && rec.fields.first().isEmpty()))
-            records << rec;
+            return true;
     }
-    return true;
+    if (!t.error.isEmpty())
+        *error = t.error;
+    return false;
 }
 
-} // namespace
-
-ReadResult readCsv(const QString &text)
+ReadResult readCsvText(CsvText &text)
 {
     ReadResult out;
-    QList<CsvRecord> records;
-    if (!parseCsv(text, records, &out.error))
-        return out;
-    if (records.isEmpty()) {
-        out.error = QStringLiteral("The file is empty.");
+    int line = 1;
+    CsvRecord header;
+    if (!nextCsvRecord(text, line, header, &out.error)) {
+        if (out.error.isEmpty())
+            out.error = QStringLiteral("The file is empty.");
         return out;
     }
     const QStringList columns = drinkColumns();
-    const CsvRecord header = records.takeFirst();
     QList<int> columnOf;  // field index -> drinkColumns index, -1 ignored
     QList<int> extraSlot; // field index -> ingredient slot past ten, else 0
     static const QRegularExpression slotRe(QStringLiteral("^(Ing|Qty)(\\d+)$"),
@@ -611,8 +773,12 @@ ReadResult readCsv(const QString &text)
             errorAtLine(header.line, QStringLiteral("the first line must name the columns, DrinkName among them"));
         return out;
     }
-    out.entries.reserve(records.size());
-    for (const CsvRecord &r : records) {
+    CsvRecord r;
+    while (nextCsvRecord(text, line, r, &out.error)) {
+        if (out.entries.size() >= kMaxImportDrinks) {
+            out.error = tooManyDrinks();
+            break;
+        }
         Entry e;
         e.where = QStringLiteral("line %1").arg(r.line);
         if (r.fields.size() != header.fields.size())
@@ -643,9 +809,30 @@ ReadResult readCsv(const QString &text)
         while (d.ingredients.size() < lastSlot)
             d.ingredients << qMakePair(QStringLiteral("?"), QStringLiteral("?"));
         d.line = r.line;
+        // A million small drinks should not each keep room for ten.
+        d.ingredients.squeeze();
+        d.categories.squeeze();
         out.entries << e;
     }
+    if (!out.error.isEmpty())
+        out.entries.clear();
+    else if (!text.sawText())
+        out.error = QStringLiteral("The file is empty.");
     return out;
+}
+
+} // namespace
+
+ReadResult readCsv(const QString &text)
+{
+    CsvText t(text);
+    return readCsvText(t);
+}
+
+ReadResult readCsv(QIODevice &device)
+{
+    CsvText t(device);
+    return readCsvText(t);
 }
 
 // --------------------------------------------------------------- writers

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
@@ -18,6 +19,9 @@ namespace {
 // Deeper nesting than this is read as if flat: no page needs it, and it
 // keeps the work bounded.
 constexpr int kMaxDepth = 256;
+// A saved recipe page has some thousands of elements; each costs far more
+// than its few bytes, so a page of millions of "<b>" is not read.
+constexpr qsizetype kMaxNodes = 1'000'000;
 
 struct Node {
     QString name; // lower case; empty for text
@@ -114,6 +118,8 @@ public:
         parse();
     }
     const QList<Node> &nodes() const { return m_nodes; }
+    // True when the page has more elements than are read.
+    bool tooLarge() const { return m_nodes.size() >= kMaxNodes; }
 
 private:
     void addText(int parent, QString text, int line)
@@ -151,7 +157,7 @@ private:
         auto countLines = [&](qsizetype from, qsizetype to) {
             line += int(QStringView(t).sliced(from, to - from).count(QLatin1Char('\n')));
         };
-        while (i < n) {
+        while (i < n && !tooLarge()) {
             const qsizetype lt = t.indexOf(QLatin1Char('<'), i);
             const qsizetype textEnd = lt < 0 ? n : lt;
             if (textEnd > i) {
@@ -424,6 +430,12 @@ ReadResult readHtml(QByteArrayView bytes)
         return out;
     }
     const Page page(text);
+    if (page.tooLarge()) {
+        out.error = QStringLiteral("The page holds more than %1 elements, more than Pourvale reads from one page. "
+                                   "Nothing was imported.")
+                        .arg(QLocale(QLocale::English).toString(kMaxNodes));
+        return out;
+    }
     const QList<Node> &nodes = page.nodes();
     QList<QJsonObject> recipes;
     QStringList broken;
@@ -433,7 +445,13 @@ ReadResult readHtml(QByteArrayView bytes)
             n.children.isEmpty())
             continue;
         QJsonParseError err;
-        const QJsonDocument doc = QJsonDocument::fromJson(nodes[n.children.first()].text.trimmed().toUtf8(), &err);
+        const QByteArray json = nodes[n.children.first()].text.trimmed().toUtf8();
+        QString tooMuch;
+        if (!jsonWithinBounds(json, &tooMuch)) {
+            out.error = tooMuch;
+            return out;
+        }
+        const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
         if (err.error != QJsonParseError::NoError) {
             broken << QStringLiteral("line %1").arg(n.line);
             continue;

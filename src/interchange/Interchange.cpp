@@ -294,6 +294,25 @@ QString importRefusal(const DrinkSeed &d)
     return QString();
 }
 
+namespace {
+
+ReadResult finishRead(ReadResult out)
+{
+    if (out.error.isEmpty() && out.entries.isEmpty() && out.collections.isEmpty())
+        out.error = QStringLiteral("The file holds no drinks.");
+    for (Entry &e : out.entries)
+        if (e.refusal.isEmpty())
+            e.refusal = importRefusal(e.drink);
+    return out;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+} // namespace
+
 ReadResult readDrinks(const QByteArray &content, Format format)
 {
     ReadResult out;
@@ -322,12 +341,7 @@ ReadResult readDrinks(const QByteArray &content, Format format)
             break;
         }
     }
-    if (out.error.isEmpty() && out.entries.isEmpty() && out.collections.isEmpty())
-        out.error = QStringLiteral("The file holds no drinks.");
-    for (Entry &e : out.entries)
-        if (e.refusal.isEmpty())
-            e.refusal = importRefusal(e.drink);
-    return out;
+    return finishRead(std::move(out));
 }
 
 ReadResult readDrinkFile(const QString &fileName)
@@ -353,6 +367,10 @@ ReadResult readDrinkFile(const QString &fileName)
         return r;
     }
     try {
+        // CSV is read as it goes; the other formats' readers need the whole text.
+        const QByteArray head = file.peek(64 * 1024);
+        if (detectFormat(head) == Format::Csv && std::any_of(head.begin(), head.end(), [](char c) { return !isBlank(c); }))
+            return finishRead(detail::readCsv(file));
         const QByteArray content = file.read(kMaxImportBytes + 1);
         if (content.size() > kMaxImportBytes) {
             r.error = QStringLiteral("The file is over %1 MB, and such files are not imported. Nothing was imported.")

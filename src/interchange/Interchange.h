@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
+
 namespace pv::interchange {
 
 // The file formats drinks travel in. Html is read only: a saved web page
@@ -101,6 +103,9 @@ struct ReadResult {
 // Import files are read whole, so they are held to a size: four times and
 // more a 100,000-drink export.
 inline constexpr qint64 kMaxImportBytes = qint64(256) << 20;
+// A file holds at most this many drinks, whatever its size: a drink costs
+// memory while it is read however few bytes it takes.
+inline constexpr int kMaxImportDrinks = 1'000'000;
 
 // Reads drinks in `format` and holds each to the catalogue's rules.
 ReadResult readDrinks(const QByteArray &content, Format format);
@@ -170,9 +175,14 @@ namespace detail {
 // The content without a byte-order mark, or an empty view and `error` set
 // when it is empty or not UTF-8.
 QByteArrayView checkUtf8(const QByteArray &content, QString *error);
+// False, with `error` set, for JSON with more values than are read from one
+// file (checked before it is parsed: the parser's memory is many times the text).
+bool jsonWithinBounds(QByteArrayView text, QString *error);
 ReadResult readJson(QByteArrayView text);
 ReadResult readJsonLd(QByteArrayView text);
 ReadResult readCsv(const QString &text);
+// Reads the device a piece at a time; the file is never held whole.
+ReadResult readCsv(QIODevice &device);
 ReadResult readHtml(QByteArrayView bytes);
 // The JSON-LD reader's work on parsed data, shared with the web-page reader.
 void readRecipeNodes(const QList<QJsonObject> &recipes, bool fromPage, ReadResult &out);

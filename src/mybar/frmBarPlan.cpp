@@ -170,6 +170,9 @@ void frmBarPlan::buildForm()
     m_axisX->setTitleText(QStringLiteral("Bottles added"));
     m_axisY = new QValueAxis;
     m_axisY->setLabelFormat(QStringLiteral("%d"));
+    // Whole numbers while the first plan is worked out, not "0 0 0 0 1".
+    m_axisY->setRange(0, 10);
+    m_axisY->setTickCount(6);
     m_axisY->setTitleText(QStringLiteral("Drinks"));
     chart->addAxis(m_axisX, Qt::AlignBottom);
     chart->addAxis(m_axisY, Qt::AlignLeft);

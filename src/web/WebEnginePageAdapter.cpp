@@ -6,6 +6,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
@@ -77,9 +78,35 @@ public:
         // only when its policy would let it through, and hands the address
         // on only when that answers yes, which it never does here.
         settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+        connect(this, &QWebEnginePage::loadStarted, this, [this] {
+            m_dialogsOff = false;
+            m_quickDialogs = 0;
+        });
     }
 
 protected:
+    // The page's own dialogs show its text as plain text, titled with where
+    // it comes from. A page that asks again and again (an alert in a loop
+    // would hold the window) is not asked for until another page loads.
+    void javaScriptAlert(const QUrl &origin, const QString &msg) override
+    {
+        if (dialogAllowed())
+            answered(ScreenView::instance().MsgBox(msg, vbOKOnly | vbInformation, saysTitle(origin)));
+    }
+    bool javaScriptConfirm(const QUrl &origin, const QString &msg) override
+    {
+        return dialogAllowed() &&
+               answered(ScreenView::instance().MsgBox(msg, vbYesNo | vbQuestion, saysTitle(origin))) == vbYes;
+    }
+    bool javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &value, QString *result) override
+    {
+        if (!dialogAllowed())
+            return false;
+        const bool ok = QWebEnginePage::javaScriptPrompt(origin, msg, value, result);
+        answered(0);
+        return ok;
+    }
+
     bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
     {
         if (handledHere(url.scheme().toLower()))
@@ -113,7 +140,33 @@ protected:
     }
 
 private:
+    static QString saysTitle(const QUrl &origin)
+    {
+        const QString host = origin.host().left(100);
+        return host.isEmpty() ? QStringLiteral("The page says") : QStringLiteral("The page at %1 says").arg(host);
+    }
+    bool dialogAllowed()
+    {
+        // Three dialogs each within two seconds of the last answer: the page
+        // is asking in a loop.
+        if (m_dialogsOff)
+            return false;
+        if (!m_sinceAnswer.isValid() || m_sinceAnswer.elapsed() >= 2000)
+            m_quickDialogs = 0;
+        else if (++m_quickDialogs >= 3)
+            m_dialogsOff = true;
+        return !m_dialogsOff;
+    }
+    int answered(int answer)
+    {
+        m_sinceAnswer.start();
+        return answer;
+    }
+
     bool m_asking = false;
+    bool m_dialogsOff = false;
+    int m_quickDialogs = 0;
+    QElapsedTimer m_sinceAnswer;
 };
 } // namespace
 

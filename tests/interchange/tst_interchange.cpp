@@ -440,6 +440,31 @@ void TestInterchange::badInput_data()
                                    << QStringList{"line 2|Gimlet|2 fields where the header has 3"};
     QTest::newRow("CSV eleven ingredients") << QByteArray("DrinkName,Ing10,Qty11,Ing11\nLong,Gin,1 oz,Tonic\n")
                                             << QString() << QStringList{"line 2|Long|11 ingredients; at most ten fit"};
+    // A file is read a mebibyte at a time: a character cut by a piece's end
+    // and a bad byte past the first piece.
+    const QByteArray head("DrinkName,Directions\nA,");
+    const QByteArray fill((1 << 20) - head.size() - 1, 'x');
+    QTest::newRow("CSV across pieces") << head + fill + "\xC3\xA9\nB,ok\n" << QString()
+                                       << QStringList{"line 2|A|", "line 3|B|"};
+    QTest::newRow("CSV not UTF-8 in a later piece") << head + fill + "y\nB,Caf\xE9\n"
+                                                    << "line 3: the file is not UTF-8 text" << QStringList();
+    // Files that cost far more memory than their size are refused, whatever the format.
+    QByteArray manyDrinks("DrinkName\n");
+    for (int i = 0; i <= pv::interchange::kMaxImportDrinks; ++i)
+        manyDrinks += "x\n";
+    QTest::newRow("CSV of too many drinks") << manyDrinks << "The file holds more than 1,000,000 drinks"
+                                            << QStringList();
+    QTest::newRow("CSV line of too many fields") << "DrinkName" + QByteArray(1000, ',') + "\nx\n"
+                                                 << "line 1: more than 1000 fields in one line" << QStringList();
+    QByteArray manyObjects("{\"format\": \"pourvale-recipes\", \"drinks\": [{}");
+    manyObjects += QByteArray(5'000'000 * 3, ',').replace(",,,", ",{}") + "]}";
+    QTest::newRow("JSON of too many objects") << manyObjects << "more than 5,000,000 lists and objects"
+                                              << QStringList();
+    QByteArray manyTags("<html><body>");
+    for (int i = 0; i < 1'000'000; ++i)
+        manyTags += "<b>";
+    QTest::newRow("page of too many elements") << manyTags << "The page holds more than 1,000,000 elements"
+                                               << QStringList();
     QTest::newRow("CSV without names") << QByteArray("a,b\n1,2\n")
                                        << "line 1: the first line must name the columns, DrinkName among them"
                                        << QStringList();
@@ -485,6 +510,21 @@ void TestInterchange::badInput()
     for (const Entry &e : r.entries)
         got << e.where + QLatin1Char('|') + e.drink.name + QLatin1Char('|') + e.refusal;
     QCOMPARE(got, seen);
+    // The file is read as it goes, to the same result.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("in")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    const ReadResult fromFile = readDrinkFile(file.fileName());
+    QCOMPARE(fromFile.error.isEmpty(), r.error.isEmpty());
+    QCOMPARE(fromFile.error, r.error);
+    QCOMPARE(fromFile.entries.size(), r.entries.size());
+    for (qsizetype i = 0; i < r.entries.size(); ++i) {
+        QCOMPARE(fromFile.entries[i].drink.directions, r.entries[i].drink.directions);
+        QCOMPARE(fromFile.entries[i].refusal, r.entries[i].refusal);
+    }
+    if (QTest::currentDataTag() == QLatin1String("CSV across pieces"))
+        QVERIFY(fromFile.entries[0].drink.directions.endsWith(QStringLiteral("x\u00e9")));
     if (QTest::currentDataTag() == QLatin1String("quoted commas and line breaks"))
         QCOMPARE(r.entries[0].drink.directions, QStringLiteral("Build.\nStir \"well\"."));
     if (QTest::currentDataTag() == QLatin1String("a web page's recipe")) {

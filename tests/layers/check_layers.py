@@ -26,6 +26,9 @@ TOP_FOLDERS = {'browser'}
 UI_BOTTOM = ('src/ui/ScreenView.h', 'src/ui/ScreenView.cpp')
 
 
+MAIN_WINDOW_LINES = 800
+
+
 def folders(root):
     """Every folder of src/ and tools/, relative to the root."""
     out = []
@@ -96,6 +99,16 @@ def main():
                     why = target and problem(including, target)
                     if why:
                         found.append('%s:%d: includes "%s": %s' % (including, line, name, why))
+    # The main window's file holds the designed window; added commands go
+    # beside it, in frmMainCommands.cpp.
+    main_window = os.path.join(root, 'src', 'browser', 'frmMain.cpp')
+    if os.path.exists(main_window):
+        with open(main_window, encoding='utf-8', errors='replace') as fh:
+            lines = fh.read().count('\n')
+        if lines >= MAIN_WINDOW_LINES:
+            print('src/browser/frmMain.cpp has %d lines; keep it under %d (added commands go in '
+                  'frmMainCommands.cpp)' % (lines, MAIN_WINDOW_LINES))
+            return 1
     for f in found:
         print(f)
     if found:

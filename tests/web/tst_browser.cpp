@@ -158,6 +158,25 @@ private slots:
     }
     void cleanup() { pvtest::unloadAll(); }
 
+    // The page's dialogs show its text as typed; one that asks in a loop is
+    // asked for three times, then not until another page loads.
+    void pageDialogsStopWhenLooping()
+    {
+        MsgRecorder msgs;
+        frmBrowser *f = openOn(QStringLiteral("/a"), QStringLiteral("Page A"));
+        view(f)->page()->runJavaScript(QStringLiteral(
+            "for (let i = 0; i < 50; i++) alert('<b>x</b>' + i); document.title = 'asked ' + confirm('go?');"));
+        QTRY_COMPARE_WITH_TIMEOUT(view(f)->title(), QStringLiteral("asked false"), 20000);
+        QCOMPARE(msgs.prompts(), (QStringList{"<b>x</b>0", "<b>x</b>1", "<b>x</b>2"}));
+        QCOMPARE(msgs.calls.first().title, QStringLiteral("The page at 127.0.0.1 says"));
+        typeAndEnter(f, m_server.url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(f->windowTitle(), QStringLiteral("Page B"), 20000);
+        msgs.clear();
+        view(f)->page()->runJavaScript(QStringLiteral("document.title = 'asked ' + confirm('go?');"));
+        QTRY_COMPARE_WITH_TIMEOUT(view(f)->title(), QStringLiteral("asked true"), 20000);
+        QCOMPARE(msgs.prompts(), QStringList{"go?"});
+    }
+
     void captionWorkingThenTitle()
     {
         frmBrowser *f = frmBrowser::OpenNew(m_server.url(QStringLiteral("/slow")));
