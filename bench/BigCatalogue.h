@@ -1,8 +1,10 @@
 #pragma once
 
 // Writes a catalogue of `rows` generated drinks (with the real schema and
-// stored queries) for the benchmarks.
+// stored queries) for the benchmarks, with its search index as the program
+// leaves a catalogue it writes, or without (`indexed` false).
 #include "data/CatalogueBuilder.h"
+#include "data/DrinkIndex.h"
 
 #include <QFile>
 #include <QString>
@@ -11,7 +13,7 @@
 
 #include <random>
 
-inline void writeBigCatalogue(const QString &path, int rows)
+inline void writeBigCatalogue(const QString &path, int rows, bool indexed = true)
 {
     QFile::remove(path);
     pv::CatalogueSeed seed;
@@ -39,5 +41,15 @@ inline void writeBigCatalogue(const QString &path, int rows)
     }
     sqlite3_finalize(st);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!indexed)
+        pv::drinkindex::drop(db);
     sqlite3_close(db);
+    if (indexed)
+        pv::drinkindex::syncFile(path);
+}
+
+// The file's size in bytes.
+inline qint64 fileBytes(const QString &path)
+{
+    return QFile(path).size();
 }

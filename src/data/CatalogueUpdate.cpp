@@ -1,4 +1,5 @@
 #include "data/CatalogueUpdate.h"
+#include "data/DrinkIndex.h"
 
 #include "data/BarBook.h"
 #include "data/CatalogueGuard.h"
@@ -552,6 +553,8 @@ CatalogueMergeResult mergeBundledCatalogue(const QString &bundledPath, const QSt
         failed.error = QString::fromUtf8(e.what());
         return failed;
     }
+    if (r.merged)
+        drinkindex::syncFile(userPath);
     return r;
 }
 

@@ -144,6 +144,16 @@ LikePattern::LikePattern(const QString &pattern)
     }
 }
 
+std::string LikePattern::containedLetters() const
+{
+    if (!m_isAsciiContains)
+        return std::string();
+    for (const char c : m_needle)
+        if (c < 'a' || c > 'z')
+            return std::string();
+    return m_needle;
+}
+
 bool LikePattern::tokenMatches(const Token &t, char32_t folded, char32_t original) const
 {
     switch (t.kind) {

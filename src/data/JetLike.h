@@ -21,6 +21,10 @@ public:
     bool matches(const QString &text) const;
     bool matchesUtf8(std::string_view utf8) const;
 
+    // For `*letters*` with plain letters a-z only (any case), those letters
+    // in lower case; else empty.
+    std::string containedLetters() const;
+
     // A pattern that matches exactly `text` (pattern characters bracketed).
     static QString quoteLiteral(const QString &text);
 

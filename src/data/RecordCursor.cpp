@@ -3,6 +3,7 @@
 #include "data/Criterion.h"
 #include "data/CatalogueGuard.h"
 #include "data/DataError.h"
+#include "data/DrinkIndex.h"
 #include "data/JetLike.h"
 
 #include <QFile>
@@ -242,6 +243,7 @@ RecordCursor::RecordCursor(const QString &databasePath, const QString &recordSou
         sqlite3_extended_result_codes(m_db, 0);
         sqlite3_create_function_v2(m_db, "pv_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                    nullptr, nullptr, nullptr);
+        drinkindex::registerFunctions(m_db);
 
         // Which kind of row source is it?
         QString kind;
@@ -834,6 +836,34 @@ void RecordCursor::FindNext(const QString &criterion)
     find(criterion, start);
 }
 
+QByteArray RecordCursor::nameIndexQuery(int field, const LikePattern &pattern)
+{
+    const std::string letters = pattern.containedLetters();
+    if (m_nameIndexOff || !drinkindex::indexable(QString::fromStdString(letters)))
+        return QByteArray();
+    if (m_nameField < -1) {
+        // The field must be drinklst's own names, keyed by its own rows.
+        m_nameField = -1;
+        Stmt probe;
+        const QByteArray sql =
+            (QStringLiteral("SELECT pv__key, %1 FROM (%2)").arg(quoteIdent(m_fields[field]), m_rowsQuery)).toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &probe.st, nullptr) == SQLITE_OK) {
+            const auto is = [](const char *a, const char *b) { return a && qstricmp(a, b) == 0; };
+            if (is(sqlite3_column_table_name(probe.st, 0), "drinklst") &&
+                isRowidName(sqlite3_column_origin_name(probe.st, 0)) &&
+                is(sqlite3_column_table_name(probe.st, 1), "drinklst") &&
+                is(sqlite3_column_origin_name(probe.st, 1), "DrinkName"))
+                m_nameField = field;
+        }
+    }
+    if (m_nameField != field)
+        return QByteArray();
+    // A search waits for no index: until it is built the names are scanned.
+    if (drinkindex::refresh(m_db) != drinkindex::Readiness::Ready)
+        return QByteArray();
+    return drinkindex::matchQuery(QString::fromStdString(letters));
+}
+
 void RecordCursor::find(const QString &criterion, int startIndex)
 {
     const Criterion c = Criterion::parse(criterion);
@@ -842,11 +872,22 @@ void RecordCursor::find(const QString &criterion, int startIndex)
     int found = -1;
     // FindFirst searches from the first row wherever the cursor stands.
     if (startIndex < int(m_keys.size()) || !m_complete) {
+        // A run of plain letters in the drink names is looked up in the
+        // trigram index first; the pattern still decides every row.
+        const QByteArray match = m_sorted ? nameIndexQuery(f, c.pattern) : QByteArray();
+        m_findUsedIndex = !match.isEmpty();
         QString sql = QStringLiteral("SELECT pv__key FROM (") + m_rowsQuery + QStringLiteral(") WHERE pv_like(") +
                       quoteIdent(m_fields[f]) + QStringLiteral(", ?1)");
         const bool bounded = m_sorted && startIndex > 0;
         if (bounded)
             sql += QStringLiteral(" AND pv__key > ?2");
+        // The trigram index leads, in key order from the bound, so that the
+        // first hit ends the search as the scan's would.
+        if (!match.isEmpty())
+            sql = QStringLiteral("SELECT s.pv__key FROM pv_drinkfts JOIN (%1) s ON s.pv__key = pv_drinkfts.rowid "
+                                 "WHERE pv_drinkfts MATCH ?3 AND pv_like(s.%2, ?1) %3 ORDER BY pv_drinkfts.rowid")
+                      .arg(m_rowsQuery, quoteIdent(m_fields[f]),
+                           bounded ? QLatin1String("AND pv_drinkfts.rowid > ?2") : QLatin1String(""));
         sqlite3_stmt *st = m_findStatements.value(sql);
         if (!st) {
             const int r =
@@ -859,6 +900,8 @@ void RecordCursor::find(const QString &criterion, int startIndex)
         sqlite3_bind_pointer(st, 1, const_cast<LikePattern *>(&c.pattern), kPatternType, nullptr);
         if (bounded)
             sqlite3_bind_int64(st, 2, m_keys[size_t(startIndex - 1)]);
+        if (!match.isEmpty())
+            sqlite3_bind_text(st, 3, match.constData(), int(match.size()), SQLITE_TRANSIENT);
         int r;
         while ((r = sqlite3_step(st)) == SQLITE_ROW) {
             const int idx = indexOfKey(sqlite3_column_int64(st, 0));
@@ -869,6 +912,14 @@ void RecordCursor::find(const QString &criterion, int startIndex)
         }
         sqlite3_reset(st);
         sqlite3_clear_bindings(st);
+        if (r != SQLITE_ROW && r != SQLITE_DONE && !match.isEmpty() && !drinkindex::unreadable(r)) {
+            // The index failed on its own account: it is built again later,
+            // and this search goes without it.
+            drinkindex::forget(m_db);
+            m_nameIndexOff = true;
+            find(criterion, startIndex);
+            return;
+        }
         if (r != SQLITE_ROW && r != SQLITE_DONE)
             fail(r);
     }

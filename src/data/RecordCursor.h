@@ -87,6 +87,8 @@ public:
     void FindFirst(const QString &criterion);
     void FindNext(const QString &criterion);
     bool NoMatch() const { return m_noMatch; }
+    // True when the last find narrowed its rows through the search index.
+    bool lastFindUsedIndex() const { return m_findUsedIndex; }
 
     QVariant value(const QString &field) const;
     void setValue(const QString &field, const QVariant &value);
@@ -104,6 +106,8 @@ private:
     void discardEdit();
     void loadRow() const;
     void find(const QString &criterion, int startIndex);
+    // The full-text query that narrows a search of drink names, or empty.
+    QByteArray nameIndexQuery(int field, const LikePattern &pattern);
     int indexOfKey(qint64 key) const;
     void exec(const QString &sql);
     void loadChunk() const;
@@ -130,6 +134,9 @@ private:
     bool m_chunked = false;
     sqlite3_stmt *m_chunk = nullptr;
     bool m_sorted = true;
+    int m_nameField = -2;        // the field that holds drinklst's names; -1 none, -2 not looked at
+    bool m_nameIndexOff = false; // the index failed on this connection
+    bool m_findUsedIndex = false;
     qint64 m_retiredKeys = 0;
     int m_pos = -1;
     bool m_bof = true;

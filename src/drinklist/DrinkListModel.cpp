@@ -190,6 +190,15 @@ void DrinkListModel::open(const QString &cataloguePath, const QString &recordSou
     m_sourceIsDrinkTable = next.m_sourceIsDrinkTable;
     m_indexed = next.m_indexed;
     m_hasBook = next.m_hasBook;
+    m_fullText = next.m_fullText;
+    m_keyset = next.m_keyset;
+    m_sortedInQuery = next.m_sortedInQuery;
+    m_windowed = next.m_windowed;
+    m_indexPending = next.m_indexPending;
+    m_scanOnly = next.m_scanOnly;
+    m_scanFloor = next.m_scanFloor;
+    m_scanCeiling = next.m_scanCeiling;
+    m_match = next.m_match;
     m_cache.clear();
     m_dataVersion = dataVersion();
     m_total = countAll();
@@ -201,15 +210,69 @@ void DrinkListModel::prepareListing()
     sqlite3_finalize(m_list);
     m_list = nullptr;
     m_indexed = false;
+    m_fullText = false;
+    m_keyset = false;
+    m_sortedInQuery = false;
+    m_windowed = false;
+    m_indexPending = false;
+    // Only the index's own few rows behind are taken in here: a keystroke
+    // never waits for the whole index to be built. It is looked at even when
+    // the list does not need it yet, so that it is built before it is.
+    drinkindex::Readiness ready = drinkindex::Readiness::Unavailable;
+    if (!m_scanOnly) {
+        ready = drinkindex::refresh(m_db);
+        m_indexPending = ready == drinkindex::Readiness::NeedsBuild;
+    } else {
+        m_indexPending = true;
+    }
+    const bool indexReady = ready == drinkindex::Readiness::Ready;
+    const QString needle = QString::fromUtf8(m_needle);
     QString sql;
-    if (m_needle.isEmpty()) {
+    const bool byIndexedColumn = m_sortColumn == Name || m_sortColumn == Glass;
+    const bool up = m_order == Qt::AscendingOrder;
+    const QLatin1String column(m_sortColumn == Name ? "name" : "glass");
+    const QLatin1String direction(up ? "ASC" : "DESC");
+    const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
+    // A text found in few drinks: those, sorted. Else the sorted index is
+    // read in order, keeping the drinks that hold the text.
+    constexpr int kFewHits = 5000;
+    // The user's marks filter or sort a plain listing of keys.
+    const bool marks = m_sortColumn == Favourite || m_sortColumn == Rating;
+    const bool byBook = bookFiltered() || marks;
+    const bool fewHits = !byBook && indexReady && byIndexedColumn && m_sourceIsDrinkTable && drinkindex::indexable(needle) &&
+                         fullTextHits(drinkindex::matchQuery(needle), kFewHits) < kFewHits;
+    if (fewHits) {
+        m_indexed = m_fullText = m_sortedInQuery = true;
+        sql = QStringLiteral("SELECT f.id FROM pv_drinkfts JOIN pv_drinkfold f ON f.id = pv_drinkfts.rowid "
+                             "WHERE pv_drinkfts MATCH ?4 AND %1 ORDER BY f.%2 %3, f.id %3")
+                  .arg(hit, column, direction);
+    } else if (!byBook && indexReady && m_sourceIsDrinkTable && byIndexedColumn) {
+        // The first screen of a sorted list straight from the index on the
+        // folded text, a chunk at a time after the last key listed.
+        m_keyset = true;
+        m_indexed = !m_needle.isEmpty();
+        sql = QStringLiteral("SELECT id, %1 FROM pv_drinkfold f WHERE (%1, id) %2 (?4, ?1) %4 ORDER BY %1 %3, id %3 "
+                             "LIMIT ?2")
+                  .arg(column, up ? QLatin1String(">") : QLatin1String("<"), direction,
+                       m_needle.isEmpty() ? QString() : QStringLiteral("AND ") + hit);
+    } else if (m_needle.isEmpty()) {
         sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND ?3 IS NULL "
                              "ORDER BY pv__key LIMIT ?2")
                   .arg(m_rowsQuery);
-    } else if (drinkindex::sync(m_db)) {
+    } else if (indexReady) {
         m_indexed = true;
-        const QString hit = QStringLiteral("(instr(f.name, ?3) > 0 OR instr(f.ings, ?3) > 0)");
-        if (m_sourceIsDrinkTable)
+        m_fullText = drinkindex::indexable(needle);
+        if (m_fullText && m_sourceIsDrinkTable)
+            sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfts JOIN pv_drinkfold f ON f.id = pv_drinkfts.rowid "
+                                 "WHERE pv_drinkfts MATCH ?4 AND pv_drinkfts.rowid > ?1 AND %1 "
+                                 "ORDER BY pv_drinkfts.rowid LIMIT ?2")
+                      .arg(hit);
+        else if (m_fullText)
+            sql = QStringLiteral("SELECT s.pv__key AS id FROM (%1) s JOIN pv_drinkfold f ON f.id = s.pv__key "
+                                 "WHERE s.pv__key > ?1 AND s.pv__key IN (SELECT rowid FROM pv_drinkfts WHERE "
+                                 "pv_drinkfts MATCH ?4 AND rowid > ?1) AND %2 ORDER BY s.pv__key LIMIT ?2")
+                      .arg(m_rowsQuery, hit);
+        else if (m_sourceIsDrinkTable)
             sql = QStringLiteral("SELECT f.id AS id FROM pv_drinkfold f WHERE f.id > ?1 AND %1 ORDER BY f.id LIMIT ?2")
                       .arg(hit);
         else
@@ -217,9 +280,25 @@ void DrinkListModel::prepareListing()
                                  "WHERE s.pv__key > ?1 AND %2 ORDER BY s.pv__key LIMIT ?2")
                       .arg(m_rowsQuery, hit);
     } else {
-        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 AND pv_fold_match(?3, DrinkName, "
+        // Without the index a keystroke folds a window of rows at a time,
+        // so that it answers within a frame; the list goes on from there.
+        m_windowed = m_sourceIsDrinkTable && m_sortColumn < 0 && !byBook;
+        sql = QStringLiteral("SELECT pv__key AS id FROM (%1) WHERE pv__key > ?1 %2 AND pv_fold_match(?3, DrinkName, "
                              "Ing1, Ing2, Ing3, Ing4, Ing5, Ing6, Ing7, Ing8, Ing9, Ing10) ORDER BY pv__key LIMIT ?2")
-                  .arg(m_rowsQuery);
+                  .arg(m_rowsQuery, m_windowed ? QLatin1String("AND pv__key <= ?5") : QLatin1String(""));
+        if (m_windowed) {
+            sqlite3_stmt *st = nullptr;
+            m_scanFloor = std::numeric_limits<qint64>::min();
+            m_scanCeiling = std::numeric_limits<qint64>::min();
+            // Apart, so that each is one step down the table, not a scan.
+            if (sqlite3_prepare_v2(m_db, "SELECT (SELECT min(rowid) FROM drinklst), (SELECT max(rowid) FROM drinklst)",
+                                   -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL) {
+                m_scanFloor = sqlite3_column_int64(st, 0) - 1;
+                m_scanCeiling = sqlite3_column_int64(st, 1);
+            }
+            sqlite3_finalize(st);
+        }
     }
     if (bookFiltered()) {
         // Marked drinks are few; the list of them is taken whole.
@@ -230,7 +309,6 @@ void DrinkListModel::prepareListing()
                               .arg(sql, which)
                         : QStringLiteral("SELECT id FROM (%1) WHERE 0").arg(sql);
     }
-    const bool marks = m_sortColumn == Favourite || m_sortColumn == Rating;
     if (marks && !m_hasBook)
         sql = QStringLiteral("SELECT k.id FROM (%1) k ORDER BY k.id %2")
                   .arg(sql, m_order == Qt::AscendingOrder ? QLatin1String("ASC") : QLatin1String("DESC"));
@@ -239,7 +317,7 @@ void DrinkListModel::prepareListing()
                              "pv_fold(d.DrinkName), k.id")
                   .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
                        m_order == Qt::AscendingOrder ? QLatin1String("ASC") : QLatin1String("DESC"));
-    else if (m_sortColumn >= 0)
+    else if (m_sortColumn >= 0 && !m_keyset && !m_sortedInQuery)
         sql = QStringLiteral("SELECT k.id FROM (%1) k JOIN drinklst d ON d.rowid = k.id ORDER BY pv_fold(%2) %3, "
                              "k.id %3")
                   .arg(sql, QLatin1String(kSortExpr[m_sortColumn]),
@@ -248,33 +326,92 @@ void DrinkListModel::prepareListing()
     const int rc = sqlite3_prepare_v3(m_db, u.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_list, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
+    m_match = m_fullText ? drinkindex::matchQuery(needle) : QByteArray();
+}
+
+qint64 DrinkListModel::fullTextHits(const QByteArray &match, int atMost) const
+{
+    sqlite3_stmt *st = nullptr;
+    qint64 n = atMost;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT count(*) FROM (SELECT rowid FROM pv_drinkfts WHERE pv_drinkfts MATCH ?1 LIMIT ?2)",
+                           -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, match.constData(), int(match.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 2, atMost);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    return n;
 }
 
 void DrinkListModel::listChunk()
 {
     if (m_complete)
         return;
-    const bool all = m_sortColumn >= 0 || bookFiltered();
+    const bool all = (m_sortColumn >= 0 && !m_keyset) || bookFiltered();
     // Chunks grow with the list, so the end of a long one is a few steps
     // away, each still well inside a frame.
     const qint64 want = std::clamp<qint64>(qint64(m_keys.size()), kChunk, 4096);
     sqlite3_reset(m_list);
     sqlite3_bind_int64(m_list, 1, all ? std::numeric_limits<qint64>::min() : m_lastKey);
     sqlite3_bind_int64(m_list, 2, all ? -1 : want);
-    if (m_needle.isEmpty())
-        sqlite3_bind_null(m_list, 3);
-    else
-        sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+    if (m_keyset) {
+        if (!m_needle.isEmpty())
+            sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+        if (!m_keys.empty())
+            sqlite3_bind_text(m_list, 4, m_lastSortKey.constData(), int(m_lastSortKey.size()), SQLITE_TRANSIENT);
+        else if (m_order == Qt::AscendingOrder)
+            sqlite3_bind_text(m_list, 4, "", 0, SQLITE_STATIC);
+        else
+            sqlite3_bind_zeroblob(m_list, 4, 0); // after every text
+    } else {
+        if (m_needle.isEmpty())
+            sqlite3_bind_null(m_list, 3);
+        else
+            sqlite3_bind_text(m_list, 3, m_needle.constData(), int(m_needle.size()), SQLITE_STATIC);
+        if (m_fullText)
+            sqlite3_bind_text(m_list, 4, m_match.constData(), int(m_match.size()), SQLITE_STATIC);
+    }
+    qint64 windowEnd = 0;
+    if (m_windowed) {
+        const qint64 from = std::max(m_lastKey, m_scanFloor);
+        windowEnd = from > std::numeric_limits<qint64>::max() - scanWindow ? std::numeric_limits<qint64>::max()
+                                                                           : from + scanWindow;
+        sqlite3_bind_int64(m_list, 1, from);
+        sqlite3_bind_int64(m_list, 5, windowEnd);
+    }
     qint64 got = 0;
     int rc;
     while ((rc = sqlite3_step(m_list)) == SQLITE_ROW) {
         m_lastKey = sqlite3_column_int64(m_list, 0);
+        if (m_keyset)
+            m_lastSortKey = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_list, 1)),
+                                       sqlite3_column_bytes(m_list, 1));
         m_keys.push_back(m_lastKey);
         ++got;
     }
     sqlite3_reset(m_list);
+    if (rc != SQLITE_DONE && m_fullText && !drinkindex::unreadable(rc)) {
+        // The trigram index itself failed (damaged, or made by another
+        // program): it is built again later, and the list goes on from the
+        // last key found by folding the rows as they are read.
+        drinkindex::forget(m_db);
+        m_scanOnly = true;
+        prepareListing();
+        listChunk();
+        return;
+    }
     if (rc != SQLITE_DONE)
         fail(rc);
+    if (m_windowed && got < want) {
+        // The window is done: the next chunk starts after it.
+        if (windowEnd >= m_scanCeiling)
+            m_complete = true;
+        else
+            m_lastKey = windowEnd;
+        return;
+    }
     if (all || got < want)
         m_complete = true;
 }
@@ -286,7 +423,7 @@ void DrinkListModel::relist(size_t atLeast)
     m_complete = false;
     do
         listChunk();
-    while (!m_complete && m_keys.size() < std::max<size_t>(atLeast, 1));
+    while (!m_complete && m_keys.size() < std::max<size_t>(atLeast, 1) && !(m_windowed && atLeast == 0));
 }
 
 void DrinkListModel::listAll()
@@ -404,8 +541,8 @@ void DrinkListModel::reload()
     m_cache.clear();
     m_total = countAll();
     try {
-        // A filter reads the index, which must take in the rows just written.
-        if (!m_needle.isEmpty())
+        // A filter or a sort reads the index, which must take in the rows just written.
+        if (!m_needle.isEmpty() || m_sortColumn >= 0)
             prepareListing();
         relist(had);
     } catch (...) {
@@ -416,6 +553,25 @@ void DrinkListModel::reload()
     }
     endResetModel();
     m_dataVersion = dataVersion();
+}
+
+void DrinkListModel::indexBuilt()
+{
+    if (!m_db || !m_indexPending)
+        return;
+    m_scanOnly = false;
+    const size_t had = m_keys.size();
+    beginResetModel();
+    try {
+        prepareListing();
+        relist(had);
+    } catch (...) {
+        m_keys.clear();
+        m_complete = true;
+        endResetModel();
+        throw;
+    }
+    endResetModel();
 }
 
 int DrinkListModel::rowOfKey(qint64 key) const

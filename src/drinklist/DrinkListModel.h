@@ -20,12 +20,18 @@ namespace pv {
 // shown, so a list of a million drinks opens as fast as one of ten.
 //
 // A filter keeps the drinks whose name or any ingredient holds the text,
-// case, accents and runs of spaces aside. Sorting lists every key once.
+// case, accents and runs of spaces aside, through the trigram index kept in
+// the catalogue for three letters or more. Sorting by name or glass reads
+// the index on the folded text a chunk at a time; other sorts list every key
+// once. Until the index is built (see indexPending) both scan instead.
 class DrinkListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { Name, Glass, Categories, Ingredient1, Ingredient2, Ingredient3, Favourite, Rating, ColumnCount };
     static constexpr int kChunk = 256;
+    // Keys folded to a chunk when filtering without the index (about a
+    // frame's work); tests make it small.
+    static inline qint64 scanWindow = 8192;
 
     explicit DrinkListModel(QObject *parent = nullptr);
     ~DrinkListModel() override;
@@ -58,6 +64,18 @@ public:
     qint64 totalCount() const;
     // True when the filter runs on the folded index kept in the catalogue.
     bool usesIndex() const { return m_indexed; }
+    // True when the filter finds its rows through the trigram index.
+    bool usesFullText() const { return m_fullText; }
+    // True when the sorted list is read from the index in order.
+    bool sortsByIndex() const { return m_keyset; }
+    // True when the index should be built (in the background: see
+    // IndexBuilder) for the filter or sort to use it; they scan meanwhile.
+    bool indexPending() const { return m_indexPending; }
+    // True when the filter folds the rows a window at a time (no index yet):
+    // the list is then read on with fetchMore until complete.
+    bool scansInWindows() const { return m_windowed; }
+    // Reads the rows again now that the index is there, when it was missing.
+    void indexBuilt();
 
     // True (once) when another connection has written the file since the
     // rows were read.
@@ -92,6 +110,7 @@ private:
     [[noreturn]] void fail(int rc) const;
     qint64 dataVersion() const;
     qint64 countAll() const;
+    qint64 fullTextHits(const QByteArray &match, int atMost) const;
 
     sqlite3 *m_db = nullptr;
     QString m_path;
@@ -104,6 +123,16 @@ private:
     bool m_hasBook = false; // the catalogue holds the user's marks
     bool m_favouritesOnly = false;
     int m_minRating = 0;
+    bool m_fullText = false;      // ?4 is the full-text query
+    bool m_keyset = false;        // sorted from the index; ?4 the last sort key
+    bool m_sortedInQuery = false; // the few drinks found are sorted by the query itself
+    bool m_indexPending = false;
+    bool m_scanOnly = false;  // the index failed on this connection
+    bool m_windowed = false;  // ?5 ends the window of keys scanned
+    qint64 m_scanFloor = 0;   // below the first key
+    qint64 m_scanCeiling = 0; // the last key
+    QByteArray m_match;
+    QByteArray m_lastSortKey;
     int m_sortColumn = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 

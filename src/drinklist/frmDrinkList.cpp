@@ -20,6 +20,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using pv::Screen;
 
 namespace {
@@ -137,6 +139,41 @@ frmDrinkList::frmDrinkList()
     split->setStretchFactor(1, 2);
     column->addWidget(split, 1);
 
+    barIndex = new QWidget(this);
+    barIndex->setObjectName(QStringLiteral("barIndex"));
+    auto *indexRow = new QHBoxLayout(barIndex);
+    indexRow->setContentsMargins(0, 0, 0, 0);
+    lblIndex = new QLabel(tr("Preparing quick search; the list is filtered meanwhile, more slowly."), barIndex);
+    lblIndex->setObjectName(QStringLiteral("lblIndex"));
+    lblIndex->setTextFormat(Qt::PlainText);
+    prgIndex = new QProgressBar(barIndex);
+    prgIndex->setObjectName(QStringLiteral("prgIndex"));
+    prgIndex->setAccessibleName(tr("Quick search prepared"));
+    prgIndex->setRange(0, 0);
+    prgIndex->setMaximumWidth(20 * fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    cmdIndexCancel = new QPushButton(tr("C&ancel"), barIndex);
+    cmdIndexCancel->setObjectName(QStringLiteral("cmdIndexCancel"));
+    cmdIndexCancel->setAutoDefault(false);
+    indexRow->addWidget(lblIndex, 1);
+    indexRow->addWidget(prgIndex);
+    indexRow->addWidget(cmdIndexCancel);
+    barIndex->hide();
+    column->addWidget(barIndex);
+    m_builder = new pv::IndexBuilder(this);
+    connect(m_builder, &pv::IndexBuilder::progressed, this, [this](qint64 done, qint64 total) {
+        if (total > 0) {
+            prgIndex->setRange(0, 1000);
+            prgIndex->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 1000)));
+        }
+    });
+    connect(m_builder, &pv::IndexBuilder::finished, this,
+            [this](bool built, bool stopped) { Screen().guard([=, this] { indexFinished(built, stopped); }); });
+    connect(cmdIndexCancel, &QPushButton::clicked, this, [this] {
+        m_indexGivenUp = m_builder->cataloguePath();
+        m_builder->cancel();
+        barIndex->hide();
+    });
+
     auto *bottom = new QHBoxLayout;
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
@@ -167,8 +204,17 @@ frmDrinkList::frmDrinkList()
     connect(esc, &QShortcut::activated, this, [this] { Screen().Unload(this); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::updateCaption);
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::showPaneCard);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDrinkList::buildIndexIfNeeded);
     connect(grdDrinks->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmDrinkList::showPaneCard);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &frmDrinkList::updateCaption);
+
+    m_scanMore.setSingleShot(true);
+    m_scanMore.setInterval(0);
+    connect(&m_scanMore, &QTimer::timeout, this, [this] { Screen().guard([this] { scanOn(); }); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_model->scansInWindows() && !m_model->isComplete())
+            m_scanMore.start();
+    });
 
     // Other programs write the file too.
     m_poll.setInterval(1000);
@@ -227,6 +273,9 @@ void frmDrinkList::Form_Unload(int &Cancel)
     (void)Cancel;
     m_poll.stop();
     paneNotes->flush();
+    // What is built so far stays in the file; the next build goes on from there.
+    m_builder->cancel();
+    barIndex->hide();
     if (isMinimized() || isMaximized())
         return;
     saveSetting(QStringLiteral("DrinkListWidth"), QString::number(width()));
@@ -348,7 +397,7 @@ void frmDrinkList::updateCaption()
 
 void frmDrinkList::txtFilter_Change()
 {
-    // The first filter of a large catalogue may build its index first.
+    // Only the index's few rows behind are taken in here; it is built behind the window.
     const int pointer = Screen().mousePointer();
     Screen().setMousePointer(pv::vbHourglass);
     try {
@@ -370,6 +419,56 @@ void frmDrinkList::bookFilter_Change()
     if (m_model->rowCount() > 0)
         grdDrinks->setCurrentIndex(m_model->index(0, 0));
     selectMainDrink();
+    updateCaption();
+}
+
+void frmDrinkList::scanOn()
+{
+    if (!m_model->scansInWindows() || m_model->isComplete() || !isVisible())
+        return;
+    const int screen = grdDrinks->viewport()->height() / std::max(1, grdDrinks->verticalHeader()->defaultSectionSize());
+    if (m_model->rowCount() > screen)
+        return;
+    const int before = m_model->rowCount();
+    m_model->fetchMore(QModelIndex());
+    if (before == 0 && m_model->rowCount() > 0 && !grdDrinks->currentIndex().isValid())
+        grdDrinks->setCurrentIndex(m_model->index(0, 0));
+    updateCaption();
+    if (!m_model->isComplete())
+        m_scanMore.start();
+}
+
+void frmDrinkList::buildIndexIfNeeded()
+{
+    pv::DrinkHost *main = host();
+    if (!main || !m_model->indexPending() || m_builder->isRunning())
+        return;
+    const QString path = main->drinkData()->DatabaseName();
+    if (path.isEmpty() || path == m_indexGivenUp)
+        return;
+    prgIndex->setRange(0, 0);
+    barIndex->show();
+    m_builder->start(path);
+}
+
+void frmDrinkList::indexFinished(bool built, bool stopped)
+{
+    barIndex->hide();
+    if (!built) {
+        // The file cannot hold it (or Cancel was pressed): the list goes on
+        // scanning. A build stopped as the window closed goes on next time.
+        if (!stopped)
+            m_indexGivenUp = m_builder->cataloguePath();
+        return;
+    }
+    pv::DrinkHost *main = host();
+    if (!main || main->drinkData()->DatabaseName() != m_builder->cataloguePath())
+        return;
+    const QModelIndex current = grdDrinks->currentIndex();
+    const qint64 key = current.isValid() ? m_model->keyAt(current.row()) : -1;
+    m_model->indexBuilt();
+    if (const int row = key >= 0 ? m_model->rowOfKey(key) : -1; row >= 0)
+        grdDrinks->setCurrentIndex(m_model->index(row, 0));
     updateCaption();
 }
 

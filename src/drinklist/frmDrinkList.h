@@ -1,11 +1,13 @@
 #pragma once
 
 #include "drinklist/DrinkListModel.h"
+#include "drinklist/IndexBuilder.h"
 #include "ui/ScreenView.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -49,6 +51,13 @@ public:
     // The user's own marks as filters.
     QCheckBox *chkFavouritesOnly = nullptr;
     QComboBox *cboMinRating = nullptr;
+    // The line shown while the catalogue's search index is built behind
+    // the window: what is done, and Cancel.
+    QWidget *barIndex = nullptr;
+    QLabel *lblIndex = nullptr;
+    QProgressBar *prgIndex = nullptr;
+    QPushButton *cmdIndexCancel = nullptr;
+    pv::IndexBuilder *indexBuilder() const { return m_builder; }
 
 public Q_SLOTS:
     void txtFilter_Change();
@@ -68,9 +77,18 @@ private:
     void updateCaption();
     void selectMainDrink();
     void showPaneCard();
+    // Builds the index in the background when the list would use it.
+    void buildIndexIfNeeded();
+    void indexFinished(bool built, bool stopped);
+    // Reads on a filter that scans a window at a time, one window per turn
+    // of the event loop, until the table's screen is full or the list complete.
+    void scanOn();
 
     pv::DrinkListModel *m_model = nullptr;
     pv::DrinkHost *m_main = nullptr;
     QPointer<QWidget> m_mainWindow;
     QTimer m_poll;
+    QTimer m_scanMore;
+    pv::IndexBuilder *m_builder = nullptr;
+    QString m_indexGivenUp; // the catalogue whose index was cancelled or cannot be built
 };

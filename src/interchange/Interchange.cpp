@@ -4,6 +4,7 @@
 #include "data/CatalogueGuard.h"
 #include "data/SafeFiles.h"
 #include "data/Catalogue.h"
+#include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"
 #include "data/TextFold.h"
 
@@ -859,6 +860,10 @@ ImportOutcome applyImport(const QString &cataloguePath, const ImportPlan &plan, 
         out = ImportOutcome();
         out.error = QString::fromUtf8(e.what()) + QStringLiteral("\nNothing was imported; the catalogue is as it was.");
     }
+    // The new drinks are found at once by the next search; a file that
+    // cannot hold the index is searched without it.
+    if (out.ok)
+        drinkindex::syncFile(cataloguePath);
     return out;
 }
 

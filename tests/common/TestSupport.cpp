@@ -11,6 +11,7 @@
 #include "collections/frmSpeech.h"
 #include "collections/frmToasting.h"
 #include "data/Catalogue.h"
+#include "data/DrinkIndex.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -62,6 +63,8 @@ AppFolder::AppFolder(Seed seed)
         pv::CatalogueSeed s;
         s.loadDirectory(QStringLiteral(PV_SOURCE_DIR "/content/catalogue"));
         s.write(catalogue());
+        // As the shipped catalogue is: with its search index.
+        pv::drinkindex::syncFile(catalogue());
     } else {
         writeCatalogue(catalogue(), smallDrinkSeed());
     }
@@ -124,6 +127,8 @@ void execSql(const QString &path, const QString &sql)
 {
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
+    // The program may be writing its search index meanwhile.
+    sqlite3_busy_timeout(db, 10000);
     char *err = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString m = QString::fromUtf8(err);
@@ -139,6 +144,7 @@ QStringList queryColumn(const QString &path, const QString &sql)
     QStringList out;
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(db, 10000);
     sqlite3_stmt *st = nullptr;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
         while (sqlite3_step(st) == SQLITE_ROW)

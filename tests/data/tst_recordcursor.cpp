@@ -3,12 +3,15 @@
 
 #include "data/Catalogue.h"
 #include "data/DataError.h"
+#include "data/DrinkIndex.h"
 #include "data/RecordCursor.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 using pv::DataError;
 using pv::RecordCursor;
@@ -51,6 +54,7 @@ private Q_SLOTS:
     void editWritesByKey();
     void findAndNoMatch();
     void findRules();
+    void nameSearchThroughTheIndex();
     void storedQueryIsEditable();
     void sqlTextSource();
     void twoCursorsOnOneFile();
@@ -242,6 +246,58 @@ void TestRecordCursor::findAndNoMatch()
     c.MovePrevious();
     c.FindNext(QStringLiteral("DrinkName Like '*'"));
     QCOMPARE(c.AbsolutePosition(), 0);
+}
+
+// Search and Find Next over runs of plain letters read the index, and find
+// exactly the rows, in the same order, that the Like matcher finds alone:
+// the names of the cases above and of letters that fold onto plain ones.
+void TestRecordCursor::nameSearchThroughTheIndex()
+{
+    const QStringList extra = {"CAFÉ Gin",       "xxAB\u00e9",     "a\u00e9b",        "Whi\u017Fkey Sour",
+                               "ab\u212A Sling", "GI\u0307N Fizz", "G\u0130N Rickey", "  spaced   gin  ",
+                               "Gîn Sour",       "PINK GIN"};
+    for (const QString &n : extra)
+        pvtest::execSql(m_db, QStringLiteral("INSERT INTO drinklst (DrinkName) VALUES ('%1')").arg(n));
+    pvtest::execSql(m_db, "INSERT INTO drinklst (DrinkName, Ing1) VALUES (NULL, 'Gin')");
+    const QString bare = m_dir.path() + QStringLiteral("/bare.mdb");
+    QFile::remove(bare);
+    QVERIFY(QFile::copy(m_db, bare));
+    QVERIFY(pv::drinkindex::syncFile(m_db));
+
+    QStringList names = pvtest::queryColumn(m_db, "SELECT DrinkName FROM drinklst");
+    QSet<QString> patterns = {"*zzz*", "*ZZZZZZ*"};
+    for (const QString &n : names) {
+        for (int from = 0; from < n.size(); ++from)
+            for (int len = 3; len <= 5 && from + len <= n.size(); ++len) {
+                const QString run = n.mid(from, len);
+                if (std::all_of(run.begin(), run.end(), [](QChar ch) { return ch.isLetter() && ch.unicode() < 0x80; }))
+                    patterns << QStringLiteral("*%1*").arg(run) << QStringLiteral("*%1*").arg(run.toUpper());
+            }
+    }
+    const auto found = [](RecordCursor &c, const QString &criterion, bool indexed) {
+        QList<int> at;
+        c.MoveFirst();
+        c.FindFirst(criterion);
+        while (!c.NoMatch()) {
+            at << c.AbsolutePosition();
+            if (c.lastFindUsedIndex() != indexed)
+                return QList<int>{-1};
+            c.FindNext(criterion);
+        }
+        return at;
+    };
+    RecordCursor withIndex(m_db, QStringLiteral("drinklst")), without(bare, QStringLiteral("drinklst"));
+    int hits = 0;
+    for (const QString &p : patterns) {
+        const QString criterion = QStringLiteral("DrinkName Like '%1'").arg(p);
+        const QList<int> want = found(without, criterion, false);
+        QCOMPARE(found(withIndex, criterion, true), want);
+        hits += int(want.size());
+    }
+    QVERIFY(hits > int(patterns.size()));
+    // Any other pattern is the matcher's alone.
+    withIndex.FindFirst(QStringLiteral("DrinkName Like '*gi?*'"));
+    QVERIFY(!withIndex.lastFindUsedIndex());
 }
 
 void TestRecordCursor::findRules()

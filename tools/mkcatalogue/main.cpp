@@ -3,6 +3,7 @@
 //   mkcatalogue --fingerprints CATALOGUE   (what a built catalogue ships, as a history file)
 //   mkcatalogue --merge BUNDLED USER       (brings a user's catalogue up to a newer bundle)
 #include "data/CatalogueBuilder.h"
+#include "data/DrinkIndex.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -92,6 +93,9 @@ int main(int argc, char **argv)
     }
     try {
         seed.write(out);
+        // Shipped with its search index, so that no first search builds it.
+        if (!pv::drinkindex::syncFile(out))
+            std::fprintf(stderr, "mkcatalogue: %s was written without its search index\n", qPrintable(out));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "mkcatalogue: %s\n", e.what());
         return 1;
