@@ -365,8 +365,8 @@ void frmPartyMenu::fillOffered(const QVector<qint64> &keys, int picks)
     m_filling = false;
     if (ranked.isEmpty()) {
         auto *item = new QListWidgetItem(cboFrom->currentData().toInt() == CanMake
-                                             ? tr("My Bar's shelf makes no drink yet: tick what you have in View, "
-                                                  "My Bar..., or pick from all drinks.")
+                                             ? tr("My Bar's shelf makes no drink yet.\nTick what you have in\n"
+                                                  "View, My Bar..., or pick\nfrom all drinks.")
                                              : tr("No drinks to pick from here."),
                                          lstOffered);
         item->setFlags(Qt::NoItemFlags);
