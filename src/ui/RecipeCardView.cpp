@@ -244,6 +244,8 @@ void RecipeCardView::clear()
     m_card = RecipeCard{};
     txtCard->setPlainText(QStringLiteral("No drink is shown."));
     picGlass->load(QByteArray());
+    // The picture is loaded again when the same glass comes back.
+    m_picture.clear();
     picGlass->setVisible(false);
     lblGlass->clear();
     lblPartMl->setVisible(false);

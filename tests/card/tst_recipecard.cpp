@@ -11,6 +11,8 @@
 
 #include <QComboBox>
 #include <QStyle>
+#include <QSvgRenderer>
+#include <QSvgWidget>
 #include <QProcess>
 #include <QSettings>
 #include <QSpinBox>
@@ -84,6 +86,12 @@ void TestRecipeCard::cardFollowsTheMainWindowAndKeepsItsChoices()
     QTRY_VERIFY(cardText().startsWith(next));
     QTest::mouseClick(m_main->cmdPrevious, Qt::LeftButton);
     QTRY_VERIFY(cardText().startsWith(QStringLiteral("Kingston Negroni")));
+    // Cleared and shown the same drink again, the card shows its glass again.
+    QVERIFY(v->picGlass->isVisibleTo(v) && v->picGlass->renderer()->isValid());
+    const pv::CardRecipe same = v->recipe();
+    v->clear();
+    v->setRecipe(same);
+    QVERIFY(v->picGlass->isVisibleTo(v) && v->picGlass->renderer()->isValid());
 
     // Millilitres for eight guests: the units box by its keys, the servings typed.
     v->cboUnits->setFocus();
