@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cstring>
+
 namespace pv::interchange::detail {
 
 namespace {
@@ -173,27 +175,32 @@ bool jsonWithinBounds(QByteArrayView text, QString *error)
     const char *p = text.data();
     const char *end = p + text.size();
     while (p < end) {
-        switch (*p++) {
-        case '"':
-            // Strings are skipped whole; their text is no value count.
-            while (p < end && *p != '"')
-                p += *p == '\\' ? 2 : 1;
-            ++p;
-            break;
-        case '{':
-        case '[':
-            ++containers;
-            break;
-        case ',':
-            ++values;
-            break;
-        default:
-            break;
+        const char c = *p++;
+        if (c == '"') {
+            // A string is skipped whole, to its closing quote: one not
+            // escaped by an odd run of backslashes.
+            for (;;) {
+                const auto *q = static_cast<const char *>(std::memchr(p, '"', size_t(end - p)));
+                if (!q) {
+                    p = end;
+                    break;
+                }
+                const char *run = q;
+                while (run > p && run[-1] == '\\')
+                    --run;
+                p = q + 1;
+                if ((q - run) % 2 == 0)
+                    break;
+            }
+            continue;
         }
+        containers += c == '{' || c == '[';
+        values += c == ',';
         if (containers > kMaxJsonContainers || values > kMaxJsonValues) {
             *error = QStringLiteral("The file holds more than %1 lists and objects or %2 values, more than Pourvale "
                                     "reads from one file. Nothing was imported.")
-                         .arg(QLocale(QLocale::English).toString(kMaxJsonContainers), QLocale(QLocale::English).toString(kMaxJsonValues));
+                         .arg(QLocale(QLocale::English).toString(kMaxJsonContainers),
+                              QLocale(QLocale::English).toString(kMaxJsonValues));
             return false;
         }
     }

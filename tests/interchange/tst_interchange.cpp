@@ -460,6 +460,11 @@ void TestInterchange::badInput_data()
     manyObjects += QByteArray(5'000'000 * 3, ',').replace(",,,", ",{}") + "]}";
     QTest::newRow("JSON of too many objects") << manyObjects << "more than 5,000,000 lists and objects"
                                               << QStringList();
+    // Braces inside a string, behind an escaped quote and an escaped backslash, are text.
+    const QByteArray braces(5'000'001, '{');
+    QTest::newRow("JSON braces in a string") << "{\"format\": \"pourvale-recipes\", \"drinks\": [{\"name\": \"a\\\\\", "
+                                                "\"glass\": \"q\\\"" + braces + "\"}]}"
+                                             << QString() << QStringList{"entry 1|a\\|"};
     QByteArray manyTags("<html><body>");
     for (int i = 0; i < 1'000'000; ++i)
         manyTags += "<b>";
