@@ -102,4 +102,17 @@ QVector<qint64> drinksICanMake(const QString &catalogue)
     return keys;
 }
 
+std::shared_ptr<BarIndex> readBarIndex(const QString &catalogue)
+{
+    auto index = std::make_shared<BarIndex>(bundledVocabulary());
+    try {
+        index->loadCatalogue(catalogue);
+    } catch (const std::exception &e) {
+        Screen().MsgBox(
+            QStringLiteral("The drinks of the catalogue could not be read.\n\n%1").arg(QString::fromUtf8(e.what())));
+        return nullptr;
+    }
+    return index;
+}
+
 } // namespace pv

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QVector>
 
+#include <memory>
+
 namespace pv {
 
 // The vocabulary bundled with the program.
@@ -27,5 +29,9 @@ Q_SIGNALS:
 // The drinklst keys of the catalogue's drinks the saved shelf can make, in
 // table order. Throws std::runtime_error when the catalogue cannot be read.
 QVector<qint64> drinksICanMake(const QString &catalogue);
+
+// The catalogue's drinks read against the bundled vocabulary, or null after
+// telling the user why they could not be read.
+std::shared_ptr<BarIndex> readBarIndex(const QString &catalogue);
 
 } // namespace pv

@@ -194,14 +194,9 @@ bool frmShoppingList::loadIndex()
         return true;
     if (m_catalogue.isEmpty())
         return false;
-    auto index = std::make_shared<pv::BarIndex>(pv::bundledVocabulary());
-    try {
-        index->loadCatalogue(m_catalogue);
-    } catch (const std::exception &e) {
-        Screen().MsgBox(tr("The drinks of the catalogue could not be read.\n\n%1").arg(QString::fromUtf8(e.what())));
+    m_index = pv::readBarIndex(m_catalogue);
+    if (!m_index)
         return false;
-    }
-    m_index = index;
     // The drinks offered, by name.
     QList<QPair<QString, qint64>> names;
     for (int d = 0; d < m_index->drinkCount(); ++d)
