@@ -878,9 +878,10 @@ ReadResult readCsvText(CsvText &text)
         while (!d.ingredients.isEmpty() && d.ingredients.last().first.isEmpty() &&
                d.ingredients.last().second.isEmpty())
             d.ingredients.removeLast();
-        // Slots past the tenth are counted so the rules can refuse them.
-        while (d.ingredients.size() < lastSlot)
-            d.ingredients << qMakePair(QStringLiteral("?"), QStringLiteral("?"));
+        // A slot past the tenth is refused by its number, as the rules word
+        // it; a header naming Ing999999999 must not cost a slot for each.
+        if (lastSlot > 10 && e.refusal.isEmpty())
+            e.refusal = QStringLiteral("%1 ingredients; at most ten fit").arg(lastSlot);
         d.line = r.line;
         // A million small drinks should not each keep room for ten.
         d.ingredients.squeeze();

@@ -470,6 +470,8 @@ void TestInterchange::badInput_data()
         manyTags += "<b>";
     QTest::newRow("page of too many elements") << manyTags << "The page holds more than 1,000,000 elements"
                                                << QStringList();
+    QTest::newRow("CSV slot of a huge number") << QByteArray("DrinkName,Ing999999999\nX,Gin\n") << QString()
+                                               << QStringList{"line 2|X|999999999 ingredients; at most ten fit"};
     QTest::newRow("CSV without names") << QByteArray("a,b\n1,2\n")
                                        << "line 1: the first line must name the columns, DrinkName among them"
                                        << QStringList();
