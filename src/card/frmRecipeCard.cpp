@@ -22,16 +22,6 @@ namespace {
 
 const QString kSection = QStringLiteral("Settings");
 
-QString safeName(QString name)
-{
-    static const QString bad = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : name)
-        if (bad.contains(c) || c.unicode() < 32)
-            c = QLatin1Char('_');
-    name = name.trimmed();
-    return name.isEmpty() ? QStringLiteral("Recipe Card") : name.left(80);
-}
-
 } // namespace
 
 frmRecipeCard::frmRecipeCard()
@@ -171,16 +161,10 @@ void saveRecipeCardAsPdf(DrinkHost *host)
     }
     const CardOptions options = CardChoices::instance().options();
     const RecipeCard card = buildRecipeCard(recipe, options);
-    FileRequest request;
-    request.mode = FileRequest::Save;
-    request.caption = QStringLiteral("Save Recipe Card as PDF");
-    request.suggested = QDir::home().filePath(safeName(recipe.name) + QStringLiteral(".pdf"));
-    request.filter = QStringLiteral("PDF files (*.pdf)");
-    QString file = chooseFile(host->hostWindow(), request);
+    const QString file = choosePdfFile(host->hostWindow(), QStringLiteral("Save Recipe Card as PDF"), recipe.name,
+                                       QStringLiteral("Recipe Card"));
     if (file.isEmpty())
         return;
-    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        file += QStringLiteral(".pdf");
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = saveCardPdf(card, options, {}, file, &error);

@@ -239,15 +239,4 @@ void printShoppingList(const QStringList &lines)
     });
 }
 
-QString suggestedPdf(const QString &name)
-{
-    QString safe = name;
-    static const QString bad = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : safe)
-        if (bad.contains(c) || c.unicode() < 32)
-            c = QLatin1Char('_');
-    safe = safe.trimmed().left(80);
-    return QDir::home().filePath((safe.isEmpty() ? QStringLiteral("Pourvale") : safe) + QStringLiteral(".pdf"));
-}
-
 } // namespace pv

@@ -32,7 +32,4 @@ bool saveShoppingListPdf(const QStringList &lines, const QString &fileName, QStr
 // The same on the default printer; failures are told in a message box.
 void printShoppingList(const QStringList &lines);
 
-// "Party Menu.pdf" and the like in the home folder, safe as a file name.
-QString suggestedPdf(const QString &name);
-
 } // namespace pv

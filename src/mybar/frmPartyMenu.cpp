@@ -458,16 +458,10 @@ void frmPartyMenu::showCard()
 
 void frmPartyMenu::cmdSaveCardPdf_Click()
 {
-    pv::FileRequest request;
-    request.mode = pv::FileRequest::Save;
-    request.caption = tr("Save Menu Card as PDF");
-    request.suggested = pv::suggestedPdf(txtTitle->text().simplified().isEmpty() ? tr("Menu Card") : txtTitle->text());
-    request.filter = tr("PDF files (*.pdf)");
-    QString file = pv::chooseFile(this, request);
+    const QString file =
+        pv::choosePdfFile(this, tr("Save Menu Card as PDF"), txtTitle->text().simplified(), tr("Menu Card"));
     if (file.isEmpty())
         return;
-    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        file += QStringLiteral(".pdf");
     QString error;
     if (!pv::saveMenuCardPdf(menuCard(), file, &error))
         Screen().MsgBox(tr("The menu card could not be saved as a PDF.\n\n") + error);
@@ -475,16 +469,10 @@ void frmPartyMenu::cmdSaveCardPdf_Click()
 
 void frmPartyMenu::cmdSaveListPdf_Click()
 {
-    pv::FileRequest request;
-    request.mode = pv::FileRequest::Save;
-    request.caption = tr("Save Shopping List as PDF");
-    request.suggested = pv::suggestedPdf(tr("Party Shopping List"));
-    request.filter = tr("PDF files (*.pdf)");
-    QString file = pv::chooseFile(this, request);
+    const QString file = pv::choosePdfFile(this, tr("Save Shopping List as PDF"), tr("Party Shopping List"),
+                                           tr("Party Shopping List"));
     if (file.isEmpty())
         return;
-    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        file += QStringLiteral(".pdf");
     QString error;
     if (!pv::saveShoppingListPdf(m_shopping.lines(shoppingOptions()), file, &error))
         Screen().MsgBox(tr("The shopping list could not be saved as a PDF.\n\n") + error);

@@ -343,16 +343,10 @@ void frmShoppingList::cmdPrint_Click()
 
 void frmShoppingList::cmdSavePdf_Click()
 {
-    pv::FileRequest request;
-    request.mode = pv::FileRequest::Save;
-    request.caption = tr("Save Shopping List as PDF");
-    request.suggested = pv::suggestedPdf(tr("Shopping List"));
-    request.filter = tr("PDF files (*.pdf)");
-    QString file = pv::chooseFile(this, request);
+    const QString file =
+        pv::choosePdfFile(this, tr("Save Shopping List as PDF"), tr("Shopping List"), tr("Shopping List"));
     if (file.isEmpty())
         return;
-    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        file += QStringLiteral(".pdf");
     QString error;
     if (!pv::saveShoppingListPdf(listLines(), file, &error))
         Screen().MsgBox(tr("The shopping list could not be saved as a PDF.\n\n") + error);

@@ -28,4 +28,9 @@ FileChooserHandler setFileChooser(FileChooserHandler handler);
 // The chosen file, or an empty text when the user cancelled.
 QString chooseFile(QWidget *parent, const FileRequest &request);
 
+// A PDF file to save, offered in the home folder under `name` made safe for
+// a file name (`fallback` when nothing of it is left); ".pdf" is added when
+// the user leaves it out. Empty when the user cancelled.
+QString choosePdfFile(QWidget *parent, const QString &caption, const QString &name, const QString &fallback);
+
 } // namespace pv
